@@ -1,0 +1,45 @@
+#pragma once
+// The lexical layer of test case files: tokens, and the raw character access
+// that the value readers build on. The whole file is held in memory, so a
+// read position is an offset and moving back to a loop start costs nothing.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kr {
+
+inline bool is_token_space(unsigned char c) { return c == ' ' || (c >= 9 && c <= 13) || c == 0; }
+inline constexpr char kEofMark = '\x1A';
+
+class Input {
+ public:
+  Input() = default;
+  // Takes the file's bytes; CR LF pairs read as one line feed, as text mode does.
+  explicit Input(std::string bytes);
+
+  // The next white-space delimited token, or an empty view at the end of the
+  // input. A token beginning with 0x1A ends the input: it is returned once and
+  // nothing after it is ever read.
+  std::string_view token();
+
+  // Skips white space (as `token` does) and returns the next character, or -1.
+  int peek_nonspace();
+  // Raw character access for the string value reader.
+  int peek() const { return pos_ < buf_.size() ? static_cast<unsigned char>(buf_[pos_]) : -1; }
+  int get() { return pos_ < buf_.size() ? static_cast<unsigned char>(buf_[pos_++]) : -1; }
+
+  std::size_t pos() const { return pos_; }
+  void seek(std::size_t p) { pos_ = p < buf_.size() ? p : buf_.size(); }
+  void seek_end() { pos_ = buf_.size(); }
+  bool at_end() const { return pos_ >= buf_.size(); }
+  std::size_t size() const { return buf_.size(); }
+
+ private:
+  std::string buf_;
+  std::size_t pos_ = 0;
+};
+
+// Brings a ";"-separated list into ascending byte order; empty items vanish.
+std::string sorted_list(std::string_view list);
+
+}  // namespace kr
