@@ -53,6 +53,4 @@ void testtool_handler(RunContext& ctx) {
   }
 }
 
-void testresource_handler(RunContext& ctx) { tool_error(ctx, TC0006, ctx.keyword); }
-
 }  // namespace kr
