@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs one golden case: tests/cases/NAME.dat with its expectations beside it.
+#
+#   NAME.args    arguments, one per line (default: -i NAME -o NAME)
+#   NAME.stdin   standard input (default: none)
+#   NAME.rc      expected exit code (default 0)
+#   NAME.err     expected standard error
+#   NAME.log     expected result file NAME.log
+#   NAME.stdout  expected standard output
+#   NAME.out     expected file out.txt (reference files)
+#   NAME.files/  extra files copied into the working folder first
+#
+# Only what must vary is masked: the date line, elapsed milliseconds and time
+# stamps. GOLDEN_UPDATE=1 rewrites the expectations from the actual run.
+set -uo pipefail
+bin=$1 dir=$2 name=$3
+export LC_ALL=C
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cp "$dir/$name.dat" "$work/"
+[ -d "$dir/$name.files" ] && cp -r "$dir/$name.files/." "$work/"
+ln -s "$(readlink -f "$bin")" "$work/kestrun1"
+args=(-i "$name" -o "$name")
+if [ -f "$dir/$name.args" ]; then
+  mapfile -t args < "$dir/$name.args"
+fi
+stdin=/dev/null
+[ -f "$dir/$name.stdin" ] && stdin="$dir/$name.stdin"
+
+# Each case gets its own simulator store.
+export PVXJSIM_DB="$work/store.db"
+(cd "$work" && timeout 120 ./kestrun1 "${args[@]}" <"$stdin" >"$work/.stdout" 2>"$work/.stderr")
+rc=$?
+
+mask() {
+  sed -E \
+    -e 's/^(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}$/<DATE>/' \
+    -e 's/^(===>|--->|\+\+\+>) [0-9]+ ms/\1 <MS> ms/' \
+    -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}, [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}/<TIMESTAMP>/g' \
+    "$1"
+}
+
+fail=0
+check() {  # expected-file actual-file label
+  local exp=$1 act=$2 label=$3
+  [ -f "$exp" ] || return 0
+  if [ ! -f "$act" ]; then
+    echo "$name: $label: no such output: $(basename "$act")"; fail=1; return
+  fi
+  if [ "${GOLDEN_UPDATE:-}" = 1 ]; then mask "$act" >"$exp"; return; fi
+  if ! diff -u --label "expected $label" --label "actual $label" <(mask "$exp") <(mask "$act"); then
+    fail=1
+  fi
+}
+
+check "$dir/$name.err" "$work/.stderr" stderr
+check "$dir/$name.log" "$work/$name.log" "result file"
+check "$dir/$name.stdout" "$work/.stdout" stdout
+check "$dir/$name.out" "$work/out.txt" out.txt
+
+want=0
+[ -f "$dir/$name.rc" ] && want=$(cat "$dir/$name.rc")
+if [ "${GOLDEN_UPDATE:-}" = 1 ]; then
+  echo "$rc" >"$dir/$name.rc"
+elif [ "$rc" != "$want" ]; then
+  echo "$name: exit code $rc, expected $want"; fail=1
+fi
+exit $fail
