@@ -1,0 +1,217 @@
+// Program execution agent, passthrough and asynchronous replies.
+#include "agent.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "session_id.h"
+
+namespace pvxjsim {
+
+int32_t AttachToSession(Store& store, ServiceState& svc, int64_t session);  // execution_service.cc
+
+std::string RecordProgramExecution(Store& store, int64_t person_id, int64_t session_id) {
+  // The identifier is only known once the row exists, so insert a
+  // placeholder that is unique by construction and then name it.
+  Stmt ins(store.db(), "INSERT INTO program_executions(program_id, person_id, session_id, "
+                       "started) VALUES(hex(randomblob(16)), ?, ?, ?)");
+  ins.Bind(1, person_id).Bind(2, session_id).Bind(3, std::string_view(NowText())).Run();
+  int64_t row = store.LastInsertId();
+  std::string id = FormatOid("PX", row);
+  Stmt upd(store.db(), "UPDATE program_executions SET program_id=? WHERE id=?");
+  upd.Bind(1, std::string_view(id)).Bind(2, row).Run();
+  return id;
+}
+
+void PostReply(Store& store, int64_t session_id, const CorrelId& correl, int32_t kind,
+               const std::optional<std::string>& user_context, const std::string& ref) {
+  Stmt ins(store.db(), "INSERT INTO replies(session_id, correl, kind, user_context, ref, "
+                       "created) VALUES(?,?,?,?,?,?)");
+  ins.Bind(1, session_id).BindBlob(2, correl.data(), correl.size()).Bind(3, kind);
+  ins.Bind(4, user_context).Bind(5, std::string_view(ref)).Bind(6, std::string_view(NowText()));
+  ins.Run();
+}
+
+CorrelId MakeCorrelId(int64_t row) {
+  CorrelId id{};
+  std::memcpy(id.data(), "PVXC", 4);
+  for (int i = 0; i < 8; ++i) id[4 + i] = static_cast<uint8_t>(static_cast<uint64_t>(row) >> (8 * i));
+  return id;
+}
+
+}  // namespace pvxjsim
+
+using namespace pvxjsim;
+
+namespace {
+
+constexpr int kPollMs = 20;
+constexpr int32_t kTerminateKind = 2;  // the kind of reply TerminateReceive posts
+
+bool AllZero(const unsigned char* id) {
+  for (int i = 0; i < PVXJ_CORREL_ID_LENGTH; ++i)
+    if (id[i]) return false;
+  return true;
+}
+
+int32_t TakeOver(PvxjExecutionService service, const char* program_id) {
+  return Guarded([&]() -> int32_t {
+    ServiceState* svc = FindService(service);
+    if (!svc) return PVX_ERROR_INVALID_HANDLE;
+    Store* store = Client::Get().store();
+    if (!store) return PVX_ERROR_COMMUNICATION;
+    Store* ignored;
+    if (RequireSession(*svc, &ignored) == PVX_OK) return PVX_ERROR_ALREADY_LOGGED_ON;
+    if (!program_id || !*program_id) return PVX_ERROR_INVALID_PROGRAMID;
+    Stmt q(store->db(), "SELECT person_id, session_id FROM program_executions "
+                        "WHERE program_id=?");
+    q.Bind(1, program_id);
+    if (!q.Step()) return PVX_ERROR_INVALID_PROGRAMID;
+    int64_t person = q.Int(0);
+    bool has_session = !q.IsNull(1);
+    int64_t session = q.Int(1);
+    Stmt pea(store->db(), "SELECT 1 FROM peas WHERE person_id=?");
+    pea.Bind(1, person);
+    if (!pea.Step()) return PVX_ERROR_PEA_NOT_RUNNING;
+    if (!has_session) return PVX_ERROR_INVALID_SESSION;
+    return AttachToSession(*store, *svc, session);
+  });
+}
+
+int32_t StopAgent(PvxjExecutionService service, const char* user_id, bool other_user) {
+  return Guarded([&]() -> int32_t {
+    ServiceState* svc = FindService(service);
+    if (!svc) return PVX_ERROR_INVALID_HANDLE;
+    Store* store;
+    if (int32_t rc = RequireSession(*svc, &store)) return rc;
+    int64_t person = svc->person_id;
+    if (other_user) {
+      person = PersonIdOf(*store, user_id);
+      if (!person) return PVX_ERROR_USERID_UNKNOWN;
+      if (person != svc->person_id && !IsAdministrator(*store, *svc))
+        return PVX_ERROR_NOT_AUTHORIZED;
+    }
+    WriteTx tx(*store);
+    Stmt del(store->db(), "DELETE FROM peas WHERE person_id=?");
+    del.Bind(1, person).Run();
+    if (store->Changes() == 0) return PVX_ERROR_PEA_NOT_RUNNING;
+    tx.Commit();
+    return PVX_OK;
+  });
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t PvxjExecutionServicePEAStartUp(PvxjExecutionService service) {
+  return Guarded([&]() -> int32_t {
+    ServiceState* svc = FindService(service);
+    if (!svc) return PVX_ERROR_INVALID_HANDLE;
+    Store* store;
+    if (int32_t rc = RequireSession(*svc, &store)) return rc;
+    WriteTx tx(*store);
+    Stmt ins(store->db(), "INSERT INTO peas(person_id, session_id, started) VALUES(?,?,?) "
+                          "ON CONFLICT(person_id) DO NOTHING");
+    ins.Bind(1, svc->person_id).Bind(2, svc->session_id);
+    ins.Bind(3, std::string_view(NowText())).Run();
+    if (store->Changes() == 0) return PVX_ERROR_ALREADY_STARTED;
+    tx.Commit();
+    return PVX_OK;
+  });
+}
+
+int32_t PvxjExecutionServicePEAShutDown(PvxjExecutionService service) {
+  return StopAgent(service, nullptr, false);
+}
+
+int32_t PvxjExecutionServiceForcePEAShutDown(PvxjExecutionService service, const char* userId) {
+  return StopAgent(service, userId, true);
+}
+
+int32_t PvxjExecutionServicePassthrough(PvxjExecutionService service) {
+  return TakeOver(service, std::getenv(kProgramIdVariable));
+}
+
+int32_t PvxjExecutionServiceRemotePassthrough(PvxjExecutionService service,
+                                              const char* programId) {
+  return TakeOver(service, programId);
+}
+
+int32_t PvxjExecutionServiceReceive(PvxjExecutionService service, unsigned char* correlId,
+                                    PvxjExecutionData* data, int32_t timeout) {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point deadline{};
+  bool first = true;
+  while (true) {
+    // Each attempt takes the lock on its own, so other threads can post or
+    // terminate while this one waits.
+    int32_t rc = Guarded([&]() -> int32_t {
+      ServiceObject* svc = FindServiceObject(service);
+      if (!svc) return PVX_ERROR_INVALID_HANDLE;
+      Store* store;
+      if (int32_t rc = RequireSession(*svc->state, &store)) return rc;
+      if (!data) return PVX_ERROR_INVALID_RESULT_HANDLE;
+      if (first) {
+        int32_t wait = timeout < 0 ? svc->state->timeout_ms : timeout;
+        if (wait < 0 || wait > kMaxReceiveWaitMs) wait = kMaxReceiveWaitMs;
+        deadline = Clock::now() + std::chrono::milliseconds(wait);
+        first = false;
+      }
+      const bool any = !correlId || AllZero(correlId);
+      std::string sql =
+          "SELECT id, correl, kind, user_context, ref FROM replies WHERE session_id=?";
+      if (!any) sql += " AND (correl=? OR (kind=? AND correl=zeroblob(24)))";
+      sql += " ORDER BY id LIMIT 1";
+      auto find = [&](Stmt& q) {
+        q.Bind(1, svc->state->session_id);
+        if (!any) q.BindBlob(2, correlId, PVXJ_CORREL_ID_LENGTH).Bind(3, kTerminateKind);
+        return q.Step();
+      };
+      {
+        Stmt peek(store->db(), sql);
+        if (!find(peek)) return PVX_ERROR_TIMEOUT;
+      }
+      // Take it under the write lock, so two receivers never both get it.
+      WriteTx tx(*store);
+      Stmt q(store->db(), sql);
+      if (!find(q)) return PVX_ERROR_TIMEOUT;
+      auto obj = std::make_unique<ExecutionDataObject>();
+      std::vector<uint8_t> correl = q.Blob(1);
+      std::memcpy(obj->correl.data(), correl.data(),
+                  correl.size() < obj->correl.size() ? correl.size() : obj->correl.size());
+      obj->kind = static_cast<int32_t>(q.Int(2));
+      obj->user_context = q.OptText(3);
+      obj->ref = q.Text(4);
+      Stmt del(store->db(), "DELETE FROM replies WHERE id=?");
+      del.Bind(1, q.Int(0)).Run();
+      CorrelId got = obj->correl;
+      if (int32_t rc = AddHandle(Cls::ExecutionData, std::move(obj), data)) return rc;
+      tx.Commit();
+      if (correlId && any) std::memcpy(correlId, got.data(), got.size());
+      return PVX_OK;
+    });
+    if (rc != PVX_ERROR_TIMEOUT || first || Clock::now() >= deadline) return rc;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  }
+}
+
+int32_t PvxjExecutionServiceTerminateReceive(PvxjExecutionService service,
+                                             const unsigned char* correlId) {
+  return Guarded([&]() -> int32_t {
+    ServiceState* svc = FindService(service);
+    if (!svc) return PVX_ERROR_INVALID_HANDLE;
+    Store* store;
+    if (int32_t rc = RequireSession(*svc, &store)) return rc;
+    CorrelId id{};
+    if (correlId) std::memcpy(id.data(), correlId, id.size());
+    WriteTx tx(*store);
+    PostReply(*store, svc->session_id, id, kTerminateKind, std::nullopt, "");
+    tx.Commit();
+    return PVX_OK;
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,40 @@
+// The program execution agent's side of the store: which users run an agent,
+// the program executions it started (for passthrough) and the replies queued
+// for a session (for Receive).
+#ifndef PVXJSIM_AGENT_H
+#define PVXJSIM_AGENT_H
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "client.h"
+
+namespace pvxjsim {
+
+using CorrelId = std::array<uint8_t, PVXJ_CORREL_ID_LENGTH>;
+
+// Longest a Receive waits, whatever timeout it was given: a test run must
+// never hang on a reply that cannot come.
+constexpr int32_t kMaxReceiveWaitMs = 2000;
+
+// Environment variable through which the agent tells a started program its
+// program execution identifier (read by Passthrough).
+constexpr const char* kProgramIdVariable = "PVXJSIM_PROGRAM_ID";
+
+// Records a program execution the agent started for a session; returns its
+// program identifier. Caller holds a write transaction.
+std::string RecordProgramExecution(Store& store, int64_t person_id, int64_t session_id);
+
+// Queues a reply for a session. Caller holds a write transaction.
+void PostReply(Store& store, int64_t session_id, const CorrelId& correl, int32_t kind,
+               const std::optional<std::string>& user_context, const std::string& ref);
+
+// A correlation identifier for a new asynchronous request, unique in the
+// store: derived from a row id so it is the same on every fresh store.
+CorrelId MakeCorrelId(int64_t row);
+
+}  // namespace pvxjsim
+
+#endif

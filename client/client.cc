@@ -1,0 +1,126 @@
+#include "client.h"
+
+namespace pvxjsim {
+
+namespace {
+
+struct LastResult {
+  int32_t rc = PVX_OK;
+  std::string message;
+};
+
+LastResult& ThreadResult() {
+  thread_local LastResult result;
+  return result;
+}
+
+}  // namespace
+
+Client& Client::Get() {
+  // Never destroyed: handles may still be freed from static destructors of
+  // the calling program.
+  static Client* client = new Client;
+  return *client;
+}
+
+Store* Client::store() {
+  if (!store_) {
+    open_error_.clear();
+    store_ = Store::Open(DefaultStorePath(), &open_error_);
+  }
+  return store_.get();
+}
+
+void Client::ResetForTesting() {
+  std::lock_guard<std::recursive_mutex> lock(mu);
+  handles.Clear();
+  store_.reset();
+  open_error_.clear();
+}
+
+void SetLastResult(int32_t rc, std::string message) {
+  LastResult& r = ThreadResult();
+  r.rc = rc;
+  r.message = std::move(message);
+}
+
+int32_t LastResultCode() { return ThreadResult().rc; }
+const std::string& LastResultMessage() { return ThreadResult().message; }
+
+char* CopyOut(const std::string& text, char* buffer, uint32_t length) {
+  if (!buffer || length == 0) return nullptr;
+  size_t n = text.size() < length - 1 ? text.size() : length - 1;
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = '\0';
+  return buffer;
+}
+
+int32_t AddHandle(Cls cls, std::unique_ptr<Object> obj, uint32_t* out) {
+  uint32_t h = Client::Get().handles.Add(cls, std::move(obj));
+  if (!h) return PVX_ERROR_RESOURCE;
+  *out = h;
+  return PVX_OK;
+}
+
+ServiceState* FindService(uint32_t handle) {
+  auto* obj = Client::Get().handles.Get<ServiceObject>(handle, Cls::ExecutionService);
+  return obj ? obj->state.get() : nullptr;
+}
+
+int32_t RequireSession(ServiceState& svc, Store** store) {
+  if (svc.session_id == 0) return PVX_ERROR_NOT_LOGGED_ON;
+  Store* s = Client::Get().store();
+  if (!s) return PVX_ERROR_COMMUNICATION;
+  // The person must match too: after a reset, row ids start again.
+  Stmt q(s->db(), "SELECT 1 FROM sessions WHERE id=? AND person_id=?");
+  q.Bind(1, svc.session_id).Bind(2, svc.person_id);
+  if (!q.Step()) {
+    // Ended elsewhere (forced log-off, another process): forget it here too.
+    svc.session_id = 0;
+    svc.person_id = 0;
+    svc.user_id.clear();
+    return PVX_ERROR_NOT_LOGGED_ON;
+  }
+  *store = s;
+  return PVX_OK;
+}
+
+ServiceObject* FindServiceObject(uint32_t handle) {
+  return Client::Get().handles.Get<ServiceObject>(handle, Cls::ExecutionService);
+}
+
+int32_t CheckVectorSlot(Cls vector_cls, const uint32_t* slot) {
+  if (!slot) return PVX_ERROR_INVALID_RESULT_HANDLE;
+  if (*slot && !Client::Get().handles.Find(*slot, vector_cls)) return PVX_ERROR_INVALID_HANDLE;
+  return PVX_OK;
+}
+
+int32_t DeliverVector(Cls vector_cls, Cls element_cls, std::vector<ElementRef> elements,
+                      const std::shared_ptr<ServiceState>& service, uint32_t* slot) {
+  if (int32_t rc = CheckVectorSlot(vector_cls, slot)) return rc;
+  if (*slot) {
+    auto* v = Client::Get().handles.Get<VectorObject>(*slot, vector_cls);
+    for (ElementRef& e : elements) v->elements.push_back(std::move(e));
+    return PVX_OK;
+  }
+  auto v = std::make_unique<VectorObject>();
+  v->element = element_cls;
+  v->elements = std::move(elements);
+  v->service = service;
+  return AddHandle(vector_cls, std::move(v), slot);
+}
+
+bool IsAdministrator(Store& store, const ServiceState& svc) {
+  Stmt q(store.db(), "SELECT is_admin FROM persons WHERE id=?");
+  q.Bind(1, svc.person_id);
+  return q.Step() && q.Int(0) != 0;
+}
+
+int64_t PersonIdOf(Store& store, const char* user_id) {
+  if (!user_id) return 0;
+  Stmt q(store.db(), "SELECT id FROM persons WHERE user_id=?");
+  q.Bind(1, user_id);
+  return q.Step() ? q.Int(0) : 0;
+}
+
+}  // namespace pvxjsim

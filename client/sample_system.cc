@@ -1,0 +1,142 @@
+// The sample system a new store starts with. Times are fixed so that result
+// files stay the same from run to run.
+#include "seed.h"
+
+namespace pvxjsim {
+
+const char* SampleSystemDefinition() {
+  return R"json({
+  "system": { "name": "PVXSYS", "group": "PVXGRP" },
+  "roles": [
+    { "name": "Clerk", "description": "Enters and completes requests" },
+    { "name": "Approver", "description": "Approves credit and travel" },
+    { "name": "Manager", "description": "Leads a team" }
+  ],
+  "organizations": [
+    { "name": "Head Office", "manager": "ADMIN" },
+    { "name": "Sales", "manager": "USER1", "parent": "Head Office" },
+    { "name": "Finance", "manager": "USER1", "parent": "Head Office" }
+  ],
+  "persons": [
+    { "userId": "ADMIN", "password": "password", "firstName": "Ada", "lastName": "Admin",
+      "description": "System administrator", "phone": "100", "organization": "Head Office",
+      "administrator": true, "level": 9, "roles": ["Manager"] },
+    { "userId": "USER1", "password": "pw1", "firstName": "Anna", "lastName": "Berg",
+      "description": "Team lead", "phone": "201", "secondPhone": "202",
+      "organization": "Sales", "manager": "ADMIN", "level": 5,
+      "roles": ["Manager", "Approver"] },
+    { "userId": "USER2", "password": "pw2", "firstName": "Carl", "middleName": "J.",
+      "lastName": "Dietz", "phone": "211", "organization": "Sales", "manager": "USER1",
+      "substitute": "USER3", "level": 2, "roles": ["Clerk"] },
+    { "userId": "USER3", "password": "pw3", "firstName": "Eva", "lastName": "Franke",
+      "phone": "212", "organization": "Sales", "manager": "USER1", "level": 2,
+      "roles": ["Clerk"] },
+    { "userId": "USER4", "password": "pw4", "firstName": "Gert", "lastName": "Hahn",
+      "phone": "221", "organization": "Finance", "manager": "USER1", "level": 3,
+      "roles": ["Approver", "Clerk"] }
+  ],
+  "dataStructures": [
+    { "name": "Customer", "description": "Who the request is for",
+      "members": [
+        { "name": "Name", "type": "STRING" },
+        { "name": "Number", "type": "LONG" },
+        { "name": "Address", "type": "STRING" } ] },
+    { "name": "CreditData",
+      "members": [
+        { "name": "Customer", "type": "Customer" },
+        { "name": "Amount", "type": "FLOAT" },
+        { "name": "Currency", "type": "STRING" },
+        { "name": "Approved", "type": "LONG" },
+        { "name": "Comments", "type": "STRING", "arraySize": 3 } ] },
+    { "name": "TravelData",
+      "members": [
+        { "name": "Traveller", "type": "STRING" },
+        { "name": "Destination", "type": "STRING" },
+        { "name": "Days", "type": "LONG" },
+        { "name": "Cost", "type": "FLOAT" },
+        { "name": "Approved", "type": "LONG" } ] },
+    { "name": "OrderData",
+      "members": [
+        { "name": "OrderNumber", "type": "LONG" },
+        { "name": "Customer", "type": "Customer" },
+        { "name": "Items", "type": "STRING", "arraySize": 10 },
+        { "name": "Total", "type": "FLOAT" },
+        { "name": "Label", "type": "BINARY" },
+        { "name": "Shipped", "type": "LONG" } ] }
+  ],
+  "programs": [
+    { "name": "CollectData", "executable": "collect_data", "inContainer": "CreditData", "outContainer": "CreditData" },
+    { "name": "AssessRisk", "executable": "assess_risk", "inContainer": "CreditData", "outContainer": "CreditData", "unattended": true },
+    { "name": "ApproveCredit", "executable": "approve_credit", "inContainer": "CreditData", "outContainer": "CreditData" },
+    { "name": "NotifyCustomer", "executable": "notify_customer", "inContainer": "CreditData", "outContainer": "CreditData" },
+    { "name": "EnterTravel", "executable": "enter_travel", "inContainer": "TravelData", "outContainer": "TravelData" },
+    { "name": "ApproveTravel", "executable": "approve_travel", "inContainer": "TravelData", "outContainer": "TravelData" },
+    { "name": "BookTravel", "executable": "book_travel", "inContainer": "TravelData", "outContainer": "TravelData" },
+    { "name": "EnterOrder", "executable": "enter_order", "inContainer": "OrderData", "outContainer": "OrderData" },
+    { "name": "CheckStock", "executable": "check_stock", "inContainer": "OrderData", "outContainer": "OrderData", "unattended": true },
+    { "name": "ShipOrder", "executable": "ship_order", "inContainer": "OrderData", "outContainer": "OrderData" }
+  ],
+  "processTemplates": [
+    { "name": "CreditRequest", "description": "Grant or refuse a customer credit",
+      "category": "Finance", "documentation": "Credit handbook, chapter 2",
+      "organization": "Finance", "role": "Approver", "processAdmin": "ADMIN",
+      "auditMode": "Full", "inContainer": "CreditData", "outContainer": "CreditData",
+      "validFrom": "2024-01-01 00:00:00", "created": "2024-01-01 00:00:00",
+      "activities": [
+        { "name": "CollectData", "kind": "program", "program": "CollectData",
+          "description": "Collect the customer's data", "staff": { "roles": ["Clerk"] } },
+        { "name": "AssessRisk", "kind": "program", "program": "AssessRisk",
+          "description": "Score the request", "staff": { "roles": ["Clerk"] } },
+        { "name": "Approve", "kind": "program", "program": "ApproveCredit",
+          "description": "Decide on large credits", "priority": 5,
+          "staff": { "roles": ["Approver"] }, "manualStart": true, "manualExit": true },
+        { "name": "Notify", "kind": "program", "program": "NotifyCustomer",
+          "description": "Tell the customer", "staff": { "roles": ["Clerk"] } } ],
+      "connectors": [
+        { "from": "CollectData", "to": "AssessRisk" },
+        { "from": "AssessRisk", "to": "Approve", "condition": "Amount > 10000" },
+        { "from": "AssessRisk", "to": "Notify", "condition": "Amount <= 10000" },
+        { "from": "Approve", "to": "Notify" } ] },
+    { "name": "TravelRequest", "description": "Business travel approval",
+      "category": "Administration", "organization": "Head Office", "processAdmin": "USER1",
+      "auditMode": "Condensed", "inContainer": "TravelData", "outContainer": "TravelData",
+      "validFrom": "2024-01-01 00:00:00", "created": "2024-01-02 00:00:00",
+      "activities": [
+        { "name": "Submit", "kind": "program", "program": "EnterTravel",
+          "staff": { "roles": ["Clerk"] } },
+        { "name": "ManagerApproval", "kind": "program", "program": "ApproveTravel",
+          "staff": { "managerOfStarter": true }, "manualStart": true },
+        { "name": "Book", "kind": "program", "program": "BookTravel",
+          "staff": { "persons": ["USER3"] } } ],
+      "connectors": [
+        { "from": "Submit", "to": "ManagerApproval" },
+        { "from": "ManagerApproval", "to": "Book", "condition": "Approved = 1" } ] },
+    { "name": "OrderEntry", "description": "Enter, check and ship an order",
+      "category": "Sales", "organization": "Sales", "processAdmin": "USER1",
+      "auditMode": "NoAudit", "inContainer": "OrderData", "outContainer": "OrderData",
+      "validFrom": "2024-01-01 00:00:00", "created": "2024-01-03 00:00:00",
+      "activities": [
+        { "name": "EnterOrder", "kind": "program", "program": "EnterOrder",
+          "staff": { "roles": ["Clerk"] } },
+        { "name": "CheckStock", "kind": "program", "program": "CheckStock",
+          "staff": { "organization": "Sales" } },
+        { "name": "Ship", "kind": "program", "program": "ShipOrder",
+          "staff": { "roles": ["Clerk"] } } ],
+      "connectors": [
+        { "from": "EnterOrder", "to": "CheckStock" },
+        { "from": "CheckStock", "to": "Ship" } ] },
+    { "name": "CreditEscalation", "description": "Credit request with a second opinion",
+      "category": "Finance", "processAdmin": "ADMIN", "auditMode": "Full",
+      "inContainer": "CreditData", "outContainer": "CreditData",
+      "validFrom": "2024-01-01 00:00:00", "created": "2024-01-04 00:00:00",
+      "activities": [
+        { "name": "FirstOpinion", "kind": "process", "process": "CreditRequest",
+          "staff": { "roles": ["Approver"] } },
+        { "name": "SecondOpinion", "kind": "program", "program": "ApproveCredit",
+          "staff": { "persons": ["USER4"] }, "manualStart": true } ],
+      "connectors": [ { "from": "FirstOpinion", "to": "SecondOpinion" } ] }
+  ]
+})json";
+}
+
+}  // namespace pvxjsim

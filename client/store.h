@@ -1,0 +1,129 @@
+// The client's state: one SQLite database file (WAL, busy timeout) shared by
+// every process that uses the same path.
+#ifndef PVXJSIM_STORE_H
+#define PVXJSIM_STORE_H
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace pvxjsim {
+
+// Raised for every SQLite failure inside the client; the API boundary turns
+// it into a return code.
+class StoreError : public std::runtime_error {
+ public:
+  StoreError(int code, const std::string& what) : std::runtime_error(what), code_(code) {}
+  int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+using SqlValue = std::variant<std::monostate, int64_t, double, std::string, std::vector<uint8_t>>;
+
+class Stmt {
+ public:
+  Stmt(sqlite3* db, std::string_view sql);
+  ~Stmt();
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+
+  // Binding is 1-based, as in SQLite; each returns *this for chaining.
+  Stmt& Bind(int index, int64_t value);
+  Stmt& Bind(int index, int value) { return Bind(index, static_cast<int64_t>(value)); }
+  Stmt& Bind(int index, double value);
+  Stmt& Bind(int index, std::string_view value);
+  Stmt& Bind(int index, const char* value);  // nullptr binds NULL
+  Stmt& Bind(int index, const std::optional<std::string>& value);
+  Stmt& BindBlob(int index, const void* data, size_t size);
+  Stmt& BindNull(int index);
+  Stmt& Bind(int index, const SqlValue& value);
+
+  // Steps once: true when a row is available.
+  bool Step();
+  // Steps to completion, for statements without rows.
+  void Run();
+
+  int64_t Int(int col) const;
+  double Double(int col) const;
+  std::string Text(int col) const;  // "" for NULL
+  std::optional<std::string> OptText(int col) const;
+  std::vector<uint8_t> Blob(int col) const;
+  bool IsNull(int col) const;
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+class Store {
+ public:
+  // Opens the store at path (":memory:" for a private in-memory one). An
+  // absent or empty file becomes a new store seeded with the sample system;
+  // a file that is not a store of this client is refused and left untouched.
+  // Returns nullptr and sets *error on failure.
+  static std::unique_ptr<Store> Open(const std::string& path, std::string* error);
+
+  // Like Open, but never creates or seeds: the file must already be a store.
+  static std::unique_ptr<Store> OpenExisting(const std::string& path, std::string* error);
+
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  sqlite3* db() const { return db_; }
+  const std::string& path() const { return path_; }
+
+  void Exec(const char* sql);
+  int64_t LastInsertId() const;
+  int Changes() const;
+
+  // Empties the store and seeds it again with the sample system.
+  void Reset();
+
+  std::string Meta(const std::string& key) const;
+  void SetMeta(const std::string& key, const std::string& value);
+
+ private:
+  Store(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  static std::unique_ptr<Store> OpenImpl(const std::string& path, bool create, std::string* error);
+  void CreateSchema();
+
+  sqlite3* db_;
+  std::string path_;
+};
+
+// A write transaction. BEGIN IMMEDIATE takes the write lock up front so two
+// processes never deadlock upgrading read locks; the busy timeout queues them.
+class WriteTx {
+ public:
+  explicit WriteTx(Store& store);
+  ~WriteTx();
+  void Commit();
+
+ private:
+  Store& store_;
+  bool done_ = false;
+};
+
+// Path of the store: $PVXJSIM_DB, else $XDG_DATA_HOME/pvxjsim/store.db, else
+// $HOME/.local/share/pvxjsim/store.db, else ./pvxjsim-store.db.
+std::string DefaultStorePath();
+
+// UTC time as "YYYY-MM-DD HH:MM:SS", the form every time column holds.
+std::string NowText();
+
+constexpr int kSchemaVersion = 1;
+constexpr int32_t kApplicationId = 0x50564A53;  // identifies our files
+
+}  // namespace pvxjsim
+
+#endif

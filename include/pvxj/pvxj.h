@@ -1,0 +1,680 @@
+/*
+ * pvxj.h - C interface of the Altaris workflow client.
+ *
+ * Conventions shared by every function:
+ *  - Objects are named by opaque 32-bit handles; 0 is "no object". Every
+ *    object class has its own typedef, all of them the same integer type,
+ *    so a caller can keep any handle in one table.
+ *  - Functions that perform an action return an int32_t return code
+ *    (PVX_OK on success, a PVX_ERROR_... value otherwise).
+ *  - Functions that create an object take the address of the caller's handle
+ *    variable as their last argument and store the new handle there; the
+ *    persistent-object and from-stream functions return the new handle
+ *    instead (0 on failure).
+ *  - ...Deallocate takes the address of the handle variable, frees the object
+ *    and sets the variable to 0 on success.
+ *  - Text getters take the handle, a buffer and its length, store
+ *    zero-terminated text in the buffer (truncated to fit) and return a
+ *    pointer to it, or NULL when there is no text.
+ *  - Boolean getters return an unsigned char, 1 for true.
+ *  - The API's long is int32_t and its unsigned long uint32_t.
+ *  - Vectors: ...VectorSize returns the element count; ...VectorFirstElement
+ *    and ...VectorNextElement return the next element as a new handle (0 when
+ *    there is none) that the caller frees with the element's ...Deallocate.
+ */
+#ifndef PVXJ_PVXJ_H
+#define PVXJ_PVXJ_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ------------------------------------------------------------------------ */
+/* Handle and value types                                                   */
+/* ------------------------------------------------------------------------ */
+
+typedef uint32_t PvxjHandle;
+
+typedef PvxjHandle PvxjActivityInstance;
+typedef PvxjHandle PvxjActivityInstanceVector;
+typedef PvxjHandle PvxjActivityInstanceList;
+typedef PvxjHandle PvxjActivityInstanceListVector;
+typedef PvxjHandle PvxjActivityInstanceNotification;
+typedef PvxjHandle PvxjActivityInstanceNotificationVector;
+typedef PvxjHandle PvxjBlockInstanceMonitor;
+typedef PvxjHandle PvxjContainerElement;
+typedef PvxjHandle PvxjContainerElementVector;
+typedef PvxjHandle PvxjControlConnectorInstance;
+typedef PvxjHandle PvxjControlConnectorInstanceVector;
+typedef PvxjHandle PvxjDllOptions;
+typedef PvxjHandle PvxjError;
+typedef PvxjHandle PvxjExecutionData;
+typedef PvxjHandle PvxjExecutionService;
+typedef PvxjHandle PvxjExeOptions;
+typedef PvxjHandle PvxjExternalOptions;
+typedef PvxjHandle PvxjImplementationData;
+typedef PvxjHandle PvxjImplementationDataVector;
+typedef PvxjHandle PvxjInstanceMonitor;
+typedef PvxjHandle PvxjIntVector;
+typedef PvxjHandle PvxjItem;
+typedef PvxjHandle PvxjItemVector;
+typedef PvxjHandle PvxjPerson;
+typedef PvxjHandle PvxjPoint;
+typedef PvxjHandle PvxjPointVector;
+typedef PvxjHandle PvxjProcessInstance;
+typedef PvxjHandle PvxjProcessInstanceVector;
+typedef PvxjHandle PvxjProcessInstanceList;
+typedef PvxjHandle PvxjProcessInstanceListVector;
+typedef PvxjHandle PvxjProcessInstanceMonitor;
+typedef PvxjHandle PvxjProcessInstanceNotification;
+typedef PvxjHandle PvxjProcessInstanceNotificationVector;
+typedef PvxjHandle PvxjProcessTemplate;
+typedef PvxjHandle PvxjProcessTemplateVector;
+typedef PvxjHandle PvxjProcessTemplateList;
+typedef PvxjHandle PvxjProcessTemplateListVector;
+typedef PvxjHandle PvxjProgramData;
+typedef PvxjHandle PvxjProgramTemplate;
+typedef PvxjHandle PvxjReadOnlyContainer;
+typedef PvxjHandle PvxjReadWriteContainer;
+typedef PvxjHandle PvxjResult;
+typedef PvxjHandle PvxjStringVector;
+typedef PvxjHandle PvxjSymbolLayout;
+typedef PvxjHandle PvxjWorkitem;
+typedef PvxjHandle PvxjWorkitemVector;
+typedef PvxjHandle PvxjWorklist;
+typedef PvxjHandle PvxjWorklistVector;
+
+/* Any of the four stored list kinds (worklist, process template list,
+ * process instance list, activity instance list). */
+typedef PvxjHandle PvxjPersistentList;
+
+/* A date-time value, passed by value. A year of 0 means "not set". */
+typedef struct PvxjDateTime {
+  unsigned short year;
+  unsigned short month;
+  unsigned short day;
+  unsigned short hour;
+  unsigned short minute;
+  unsigned short second;
+} PvxjDateTime;
+
+/* Correlation identifiers of asynchronous requests are binary values of this
+ * many bytes; an all-zero value means "none". */
+#define PVXJ_CORREL_ID_LENGTH 24
+
+/* ------------------------------------------------------------------------ */
+/* Enumerations used by the execution service                               */
+/* ------------------------------------------------------------------------ */
+
+/* Session mode of a logon. */
+#define Pvx_SM_Default 0
+#define Pvx_SM_Present 1
+#define Pvx_SM_PresentHere 2
+
+/* What a logon does with the user's absence setting. */
+#define Pvx_SA_NotSet 0
+#define Pvx_SA_Reset 1
+#define Pvx_SA_Leave 2
+
+/* Type of a stored list. There is no value 2. */
+#define Pvx_LT_NotSet 0
+#define Pvx_LT_Public 1
+#define Pvx_LT_Private 3
+
+/* ------------------------------------------------------------------------ */
+/* Return codes                                                             */
+/* ------------------------------------------------------------------------ */
+
+#define PVX_OK 0
+#define PVX_ERROR 1
+#define PVX_ERROR_USERID_UNKNOWN 10
+#define PVX_ERROR_ALREADY_LOGGED_ON 11
+#define PVX_ERROR_PASSWORD 12
+#define PVX_ERROR_COMMUNICATION 13
+#define PVX_ERROR_TIMEOUT 14
+#define PVX_ERROR_INVALID_CODE_PAGE 15
+#define PVX_ERROR_INVALID_CHAR 16
+#define PVX_ERROR_INTERNAL 100
+#define PVX_ERROR_SERVER 101
+#define PVX_ERROR_UNKNOWN 102
+#define PVX_ERROR_MESSAGE_FORMAT 103
+#define PVX_ERROR_MESSAGE_DATA 104
+#define PVX_ERROR_RESOURCE 105
+#define PVX_ERROR_NOT_LOGGED_ON 106
+#define PVX_ERROR_NEW_OWNER_NOT_FOUND 107
+#define PVX_ERROR_NO_OLD_OWNER 108
+#define PVX_ERROR_OLD_OWNER_ABSENT 109
+#define PVX_ERROR_NEW_OWNER_ABSENT 110
+#define PVX_ERROR_ALREADY_STARTED 111
+#define PVX_ERROR_MEMBER_NOT_FOUND 112
+#define PVX_ERROR_MEMBER_NOT_SET 113
+#define PVX_ERROR_WRONG_TYPE 114
+#define PVX_ERROR_MEMBER_CANNOT_BE_SET 115
+#define PVX_ERROR_MEMBER_INVALID 116
+#define PVX_ERROR_FORMAT 117
+#define PVX_ERROR_DOES_NOT_EXIST 118
+#define PVX_ERROR_NOT_AUTHORIZED 119
+#define PVX_ERROR_WRONG_STATE 120
+#define PVX_ERROR_NOT_UNIQUE 121
+#define PVX_ERROR_EMPTY 122
+#define PVX_ERROR_NO_MANUAL_EXIT 123
+#define PVX_ERROR_PROFILE 124
+#define PVX_ERROR_INVALID_FILTER 125
+#define PVX_ERROR_PROGRAM_EXECUTION 126
+#define PVX_ERROR_PROTOCOL 127
+#define PVX_ERROR_TOOL_FUNCTION 128
+#define PVX_ERROR_INVALID_TOOL 129
+#define PVX_ERROR_INVALID_HANDLE 130
+#define PVX_ERROR_NOT_EMPTY 131
+#define PVX_ERROR_INVALID_USER 132
+#define PVX_ERROR_OWNER_ALREADY_ASSIGNED 133
+#define PVX_ERROR_INVALID_NAME 134
+#define PVX_ERROR_INVALID_PROGRAMID 135
+#define PVX_ERROR_SIZE_EXCEEDED 136
+#define PVX_ERROR_INVALID_TEMPLATE_NAME 137
+#define PVX_ERROR_INFINITE_RECURSION 138
+#define PVX_ERROR_SUB_PROC_MEMBER_NOT_SET 139
+#define PVX_ERROR_PROCESS_TEMPLATE_NOT_FOUND 140
+#define PVX_ERROR_WRONG_ACT_IMPL_KIND 406
+#define PVX_ERROR_NON_LOCAL_USER 500
+#define PVX_ERROR_WRONG_KIND 501
+#define PVX_ERROR_INVALID_ACTIVITY 502
+#define PVX_ERROR_CHECKOUT_NOT_POSSIBLE 503
+#define PVX_ERROR_BACK_LEVEL_VERSION 504
+#define PVX_ERROR_NEWER_VERSION 505
+#define PVX_ERROR_INVALID_CORRELATION_ID 506
+#define PVX_ERROR_NOT_ALLOWED 507
+#define PVX_ERROR_BACK_LEVEL_OBJECT 508
+#define PVX_ERROR_INVALID_CONTAINER 509
+#define PVX_ERROR_UNEXPECTED_CONTAINER 510
+#define PVX_ERROR_NO_PROGRAM_FOR_PLATFORM 511
+#define PVX_ERROR_LOGON_DENIED 512
+#define PVX_ERROR_AUTHENTICATION 513
+#define PVX_ERROR_BUFFER 800
+#define PVX_ERROR_INVALID_SESSION 801
+#define PVX_ERROR_INVALID_TIME 802
+#define PVX_ERROR_NO_MORE_DATA 804
+#define PVX_ERROR_INVALID_OID 805
+#define PVX_ERROR_INVALID_THRESHOLD 807
+#define PVX_ERROR_INVALID_SORT 808
+#define PVX_ERROR_INVALID_DESCRIPTION 810
+#define PVX_ERROR_INVALID_IMPLEMENTATION_TYPE 811
+#define PVX_ERROR_OWNER_NOT_FOUND 812
+#define PVX_ERROR_INVALID_LIST_TYPE 813
+#define PVX_ERROR_INVALID_RESULT_HANDLE 814
+#define PVX_ERROR_MESSAGE_CATALOG 815
+#define PVX_ERROR_INVALID_SPECIFICATION 816
+#define PVX_ERROR_QRY_RESULT_TOO_LARGE 817
+#define PVX_ERROR_NO_VERSION_2_FILTER 818
+#define PVX_ERROR_INVALID_USER_CONTEXT 819
+#define PVX_ERROR_MESSAGE_STRING 820
+#define PVX_ERROR_MESSAGE_SIZE_EXCEEDED 821
+#define PVX_ERROR_INVALID_STREAM 822
+#define PVX_ERROR_INVALID_PROCESS_CONTEXT 823
+#define PVX_ERROR_NO_GLOBAL_CONTAINER 824
+#define PVX_ERROR_GLOBAL_CONTAINER_MEMBER_NOT_FOUND 825
+#define PVX_ERROR_INVALID_COMPARISON_VALUE 826
+#define PVX_ERROR_NO_SYS_ADMIN 900
+#define PVX_ERROR_INVALID_SESSION_MODE 901
+#define PVX_ERROR_PROGRAM_UNDEFINED 902
+#define PVX_ERROR_PEA_NOT_RUNNING 903
+#define PVX_ERROR_PEA_NOT_LOCAL 904
+#define PVX_ERROR_INVALID_ABSENCE_SPEC 905
+#define PVX_ERROR_NOT_SUPPORTED 1000
+#define PVX_ERROR_PROGRAM_NOT_DEFINED 1012
+#define PVX_ERROR_PEA_NOT_LOGGED_ON 1014
+#define PVX_ERROR_INVALID_PES 1015
+#define PVX_ERROR_INVALID_PES_FROM_MODEL 1016
+#define PVX_ERROR_INVALID_SYSTEM_FROM_CTNR 1017
+#define PVX_ERROR_INVALID_SYSTEM_FROM_MODEL 1018
+#define PVX_ERROR_SUB_PROC_TERMINATED_BY_ERROR 1019
+#define PVX_ERROR_NO_PEA_FOUND_FOR_AUTO_START 1020
+#define PVX_ERROR_NO_CTNR_ACCESS 1021
+#define PVX_ERROR_INVALID_CONFIGURATION_ID 1022
+#define PVX_ERROR_MIGRATION_OF_RUNNING_PROGRAM 1023
+#define PVX_ERROR_MIGRATION_OF_CHECKEDOUT_SUSPENDED 1024
+#define PVX_ERROR_MIGRATION_NO_SUBPROCESS 1025
+#define PVX_ERROR_XML_DOCUMENT_INVALID 1100
+#define PVX_ERROR_XML_NO_ALTARIS_DOCUMENT 1101
+#define PVX_ERROR_XML_MESSAGE_NOT_SUPPORTED 1102
+#define PVX_ERROR_XML_WRONG_DATA_STRUCTURE 1103
+#define PVX_ERROR_XML_DATA_MEMBER_NOT_FOUND 1104
+#define PVX_ERROR_XML_DATA_MEMBER_WRONG_TYPE 1105
+#define PVX_ERROR_XML_BACKOUT_COUNT_EXCEEDED 1106
+#define PVX_ERROR_XML_DOCUMENT_FORMAT 1107
+#define PVX_ERROR_XML_PARAMETER_INCORRECT 1108
+#define PVX_ERROR_XML_PARAMETER_SIGNATURE_INCORRECT 1109
+#define PVX_ERROR_XML_INVALID_ELEMENT 1110
+#define PVX_ERROR_XML_INCORRECT_PARAMETER 1111
+#define PVX_ERROR_XML_ELEMENT_MISSING 1112
+#define PVX_ERROR_XML_MESSAGE_RETURNED 1113
+#define PVX_ERROR_XML_PARSER_NOT_INSTALLED 1150
+#define PVX_ERROR_INVALID_QUEUE_SCOPE 2000
+#define PVX_ERROR_USER_SUPPORT_MISMATCH 32013
+#define PVX_ERROR_SUPPORT_MODE_MISMATCH 32014
+#define PVX_ERROR_IMPLEMENTATION_SUPPORT_MISMATCH 32015
+#define PVX_ERROR_USER_NOT_AUTHORIZED 32202
+#define PVX_ERROR_LOCAL_USER_REQUIRED 32203
+#define PVX_ERROR_EXIT_ERROR 32204
+
+/* ------------------------------------------------------------------------ */
+/* Execution service: allocation                                            */
+/* ------------------------------------------------------------------------ */
+
+/* Allocates a service for the default system of the default system group. */
+int32_t PvxjExecutionServiceAllocate(PvxjExecutionService* service);
+
+/* Allocates a service for the default system of a system group (NULL or ""
+ * means the default group). A wrong group is reported by the logon. */
+int32_t PvxjExecutionServiceAllocateForGroup(const char* systemGroup,
+                                             PvxjExecutionService* service);
+
+/* Allocates a service for a named system of a system group (NULL or "" means
+ * the default). A wrong name is reported by the logon. */
+int32_t PvxjExecutionServiceAllocateForSystem(const char* system,
+                                              const char* systemGroup,
+                                              PvxjExecutionService* service);
+
+/* Creates a second handle on the same session: logging off through either
+ * ends it for both. */
+int32_t PvxjExecutionServiceCopy(PvxjExecutionService service,
+                                 PvxjExecutionService* copy);
+
+/* Frees the handle. The session ends with the last handle on it. */
+int32_t PvxjExecutionServiceDeallocate(PvxjExecutionService* service);
+
+/* 1 when both handles are valid and stand for the same session object. */
+unsigned char PvxjExecutionServiceEqual(PvxjExecutionService service,
+                                        PvxjExecutionService other);
+
+/* ------------------------------------------------------------------------ */
+/* Execution service: sessions                                              */
+/* ------------------------------------------------------------------------ */
+
+/* Logs a user on. sessionMode is one of Pvx_SM_..., absentIndicator one of
+ * Pvx_SA_... (Pvx_SA_Reset clears the user's absence). */
+int32_t PvxjExecutionServiceLogon(PvxjExecutionService service,
+                                  const char* userId, const char* password,
+                                  int32_t sessionMode, int32_t absentIndicator);
+
+/* Logs on with credential bytes. When userName is given the credentials are
+ * that user's password; otherwise they are "USERID:PASSWORD". */
+int32_t PvxjExecutionServiceLogonWithCredentials(
+    PvxjExecutionService service, const unsigned char* credentials,
+    uint32_t credentialLength, int32_t sessionMode, int32_t absentIndicator,
+    const char* userName);
+
+/* Ends the service's session. */
+int32_t PvxjExecutionServiceLogoff(PvxjExecutionService service);
+
+/* Ends every session of a user. Needs an administrator unless the user is
+ * the caller. */
+int32_t PvxjExecutionServiceForceLogoff(PvxjExecutionService service,
+                                        const char* userId);
+
+/* Attaches a logged-off service to an existing session of a user, for
+ * example one opened by another process. */
+int32_t PvxjExecutionServiceSetSessionContext(PvxjExecutionService service,
+                                              const char* userId,
+                                              const char* sessionId);
+
+/* The identifier of the service's session, usable by SetSessionContext. */
+char* PvxjExecutionServiceSessionID(PvxjExecutionService service,
+                                    char* buffer, uint32_t bufferLength);
+
+/* Marks a user (NULL: the caller) absent or present. Another user needs an
+ * administrator or the user's manager. */
+int32_t PvxjExecutionServiceSetPersonAbsent(PvxjExecutionService service,
+                                            const char* userId,
+                                            unsigned char absence);
+
+/* Re-reads the session from the server. */
+int32_t PvxjServiceRefresh(PvxjExecutionService service);
+
+/* Changes the logged-on user's password. */
+int32_t PvxjServiceSetPassword(PvxjExecutionService service,
+                               const char* password);
+
+/* The person object of the logged-on user. */
+int32_t PvxjServiceUserSettings(PvxjExecutionService service,
+                                PvxjPerson* person);
+
+/* 1 when the service has a live session. */
+unsigned char PvxjServiceIsLoggedOn(PvxjExecutionService service);
+
+/* Reconnect count and timeout (milliseconds) of the service. */
+int32_t PvxjServiceReconnectCount(PvxjExecutionService service);
+int32_t PvxjServiceTimeout(PvxjExecutionService service);
+void PvxjServiceSetReconnectCount(PvxjExecutionService service, int32_t count);
+void PvxjServiceSetTimeout(PvxjExecutionService service, int32_t timeout);
+
+/* Names of the system and system group the service is bound to, and the
+ * logged-on user's identifier (NULL when nobody is logged on). */
+char* PvxjServiceSystemName(PvxjExecutionService service, char* buffer,
+                            uint32_t bufferLength);
+char* PvxjServiceSystemGroupName(PvxjExecutionService service, char* buffer,
+                                 uint32_t bufferLength);
+char* PvxjServiceUserID(PvxjExecutionService service, char* buffer,
+                        uint32_t bufferLength);
+
+/* ------------------------------------------------------------------------ */
+/* Execution service: program execution agent and asynchronous replies      */
+/* ------------------------------------------------------------------------ */
+
+/* Starts and stops the logged-on user's program execution agent. */
+int32_t PvxjExecutionServicePEAStartUp(PvxjExecutionService service);
+int32_t PvxjExecutionServicePEAShutDown(PvxjExecutionService service);
+
+/* Stops another user's agent; needs an administrator unless it is the
+ * caller's own. */
+int32_t PvxjExecutionServiceForcePEAShutDown(PvxjExecutionService service,
+                                             const char* userId);
+
+/* Takes over the session of the program execution that started this
+ * process (named by the agent through the environment). */
+int32_t PvxjExecutionServicePassthrough(PvxjExecutionService service);
+
+/* Takes over the session of the program execution with this identifier. */
+int32_t PvxjExecutionServiceRemotePassthrough(PvxjExecutionService service,
+                                              const char* programId);
+
+/* Waits up to timeout milliseconds (negative: the service's timeout; the
+ * wait is capped) for a reply to the session. A non-zero correlId selects the
+ * reply of that request; an all-zero one receives any reply and is filled in
+ * with its identifier. */
+int32_t PvxjExecutionServiceReceive(PvxjExecutionService service,
+                                    unsigned char* correlId,
+                                    PvxjExecutionData* data, int32_t timeout);
+
+/* Posts a termination reply, so that a waiting Receive (for correlId, or for
+ * any request when it is NULL) returns. */
+int32_t PvxjExecutionServiceTerminateReceive(PvxjExecutionService service,
+                                             const unsigned char* correlId);
+
+/* ------------------------------------------------------------------------ */
+/* Execution service: stored lists                                         */
+/* ------------------------------------------------------------------------ */
+
+/* Each creates a stored list. listType is Pvx_LT_Public or Pvx_LT_Private;
+ * owner (private lists only) defaults to the caller, another owner needs an
+ * administrator. filter, sortCriteria and threshold (NULL: none) apply when
+ * the list is queried. */
+int32_t PvxjExecutionServiceCreateActivityInstanceList(
+    PvxjExecutionService service, const char* listName, int32_t listType,
+    const char* owner, const char* description, const char* filter,
+    const char* sortCriteria, const uint32_t* threshold,
+    PvxjActivityInstanceList* list);
+int32_t PvxjExecutionServiceCreateProcessInstanceList(
+    PvxjExecutionService service, const char* listName, int32_t listType,
+    const char* owner, const char* description, const char* filter,
+    const char* sortCriteria, const uint32_t* threshold,
+    PvxjProcessInstanceList* list);
+int32_t PvxjExecutionServiceCreateProcessTemplateList(
+    PvxjExecutionService service, const char* listName, int32_t listType,
+    const char* owner, const char* description, const char* filter,
+    const char* sortCriteria, const uint32_t* threshold,
+    PvxjProcessTemplateList* list);
+int32_t PvxjExecutionServiceCreateWorklist(
+    PvxjExecutionService service, const char* listName, int32_t listType,
+    const char* owner, const char* description, const char* filter,
+    const char* sortCriteria, const uint32_t* threshold, PvxjWorklist* list);
+
+/* Each returns the stored lists of its kind that the caller can see (public
+ * ones and the caller's private ones), adding them to *vector when it
+ * already holds a vector. */
+int32_t PvxjExecutionServiceQueryActivityInstanceLists(
+    PvxjExecutionService service, PvxjActivityInstanceListVector* vector);
+int32_t PvxjExecutionServiceQueryProcessInstanceLists(
+    PvxjExecutionService service, PvxjProcessInstanceListVector* vector);
+int32_t PvxjExecutionServiceQueryProcessTemplateLists(
+    PvxjExecutionService service, PvxjProcessTemplateListVector* vector);
+int32_t PvxjExecutionServiceQueryWorklists(PvxjExecutionService service,
+                                           PvxjWorklistVector* vector);
+
+/* ------------------------------------------------------------------------ */
+/* Execution service: queries                                               */
+/* ------------------------------------------------------------------------ */
+
+/* Each returns the objects of its kind that match filter (NULL: all), in the
+ * order of sortCriteria (NULL: creation order), at most *threshold of them
+ * (NULL: no limit). The result is added to *vector when it already holds a
+ * vector of the kind. */
+int32_t PvxjExecutionServiceQueryActivityInstances(
+    PvxjExecutionService service, const char* filter, const char* sortCriteria,
+    const uint32_t* threshold, PvxjActivityInstanceVector* vector);
+int32_t PvxjExecutionServiceQueryProcessInstances(
+    PvxjExecutionService service, const char* filter, const char* sortCriteria,
+    const uint32_t* threshold, PvxjProcessInstanceVector* vector);
+int32_t PvxjExecutionServiceQueryProcessTemplates(
+    PvxjExecutionService service, const char* filter, const char* sortCriteria,
+    const uint32_t* threshold, PvxjProcessTemplateVector* vector);
+int32_t PvxjExecutionServiceQueryItems(PvxjExecutionService service,
+                                       const char* filter,
+                                       const char* sortCriteria,
+                                       const uint32_t* threshold,
+                                       PvxjItemVector* vector);
+int32_t PvxjExecutionServiceQueryWorkitems(PvxjExecutionService service,
+                                           const char* filter,
+                                           const char* sortCriteria,
+                                           const uint32_t* threshold,
+                                           PvxjWorkitemVector* vector);
+int32_t PvxjExecutionServiceQueryActivityInstanceNotifications(
+    PvxjExecutionService service, const char* filter, const char* sortCriteria,
+    const uint32_t* threshold, PvxjActivityInstanceNotificationVector* vector);
+int32_t PvxjExecutionServiceQueryProcessInstanceNotifications(
+    PvxjExecutionService service, const char* filter, const char* sortCriteria,
+    const uint32_t* threshold, PvxjProcessInstanceNotificationVector* vector);
+
+/* ------------------------------------------------------------------------ */
+/* Execution service: objects from persistent identifiers and streams       */
+/* ------------------------------------------------------------------------ */
+
+/* Each restores an object from the persistent identifier text that the
+ * object's ...PersistentOid function gave out, in this or an earlier run.
+ * Returns 0 for a malformed, unknown or wrong-kind identifier. */
+PvxjActivityInstance PvxjExecutionServicePersistentActivityInstance(
+    PvxjExecutionService service, const char* oid);
+PvxjActivityInstanceNotification
+PvxjExecutionServicePersistentActivityInstanceNotification(
+    PvxjExecutionService service, const char* oid);
+PvxjInstanceMonitor PvxjExecutionServicePersistentInstanceMonitor(
+    PvxjExecutionService service, const char* oid);
+PvxjProcessInstance PvxjExecutionServicePersistentProcessInstance(
+    PvxjExecutionService service, const char* oid);
+PvxjProcessInstanceNotification
+PvxjExecutionServicePersistentProcessInstanceNotification(
+    PvxjExecutionService service, const char* oid);
+PvxjProcessTemplate PvxjExecutionServicePersistentProcessTemplate(
+    PvxjExecutionService service, const char* oid);
+PvxjProcessInstanceList PvxjExecutionServicePersistentProcessInstanceList(
+    PvxjExecutionService service, const char* oid);
+PvxjProcessTemplateList PvxjExecutionServicePersistentProcessTemplateList(
+    PvxjExecutionService service, const char* oid);
+PvxjWorkitem PvxjExecutionServicePersistentWorkitem(
+    PvxjExecutionService service, const char* oid);
+PvxjWorklist PvxjExecutionServicePersistentWorklist(
+    PvxjExecutionService service, const char* oid);
+
+/* The person with this user identifier; NULL means the logged-on user. */
+PvxjPerson PvxjExecutionServicePersistentPerson(PvxjExecutionService service,
+                                                const char* userId);
+
+/* Each rebuilds an object from a stream that the object's ...AsStream
+ * function produced. Returns 0 for a stream that is not one. */
+PvxjProgramData PvxjExecutionServiceProgramDataFromStream(
+    PvxjExecutionService service, const unsigned char* stream,
+    uint32_t streamLength);
+PvxjProgramTemplate PvxjExecutionServiceProgramTemplateFromStream(
+    PvxjExecutionService service, const unsigned char* stream,
+    uint32_t streamLength);
+PvxjReadOnlyContainer PvxjExecutionServiceReadOnlyContainerFromStream(
+    PvxjExecutionService service, const unsigned char* stream,
+    uint32_t streamLength);
+PvxjReadWriteContainer PvxjExecutionServiceReadWriteContainerFromStream(
+    PvxjExecutionService service, const unsigned char* stream,
+    uint32_t streamLength);
+
+/* ------------------------------------------------------------------------ */
+/* Names of query results                                                   */
+/* ------------------------------------------------------------------------ */
+
+char* PvxjProcessTemplateName(PvxjProcessTemplate processTemplate,
+                              char* buffer, uint32_t bufferLength);
+char* PvxjProcessInstanceName(PvxjProcessInstance processInstance,
+                              char* buffer, uint32_t bufferLength);
+char* PvxjActivityInstanceName(PvxjActivityInstance activityInstance,
+                               char* buffer, uint32_t bufferLength);
+/* Accepts items, work items and both kinds of notification. */
+char* PvxjItemName(PvxjItem item, char* buffer, uint32_t bufferLength);
+/* Accepts any of the four stored list kinds. */
+char* PvxjPersistentListName(PvxjPersistentList list, char* buffer,
+                             uint32_t bufferLength);
+
+/* ------------------------------------------------------------------------ */
+/* Vectors of query results                                                 */
+/* ------------------------------------------------------------------------ */
+
+uint32_t PvxjProcessTemplateVectorSize(PvxjProcessTemplateVector vector);
+PvxjProcessTemplate PvxjProcessTemplateVectorFirstElement(
+    PvxjProcessTemplateVector vector);
+PvxjProcessTemplate PvxjProcessTemplateVectorNextElement(
+    PvxjProcessTemplateVector vector);
+
+uint32_t PvxjProcessInstanceVectorSize(PvxjProcessInstanceVector vector);
+PvxjProcessInstance PvxjProcessInstanceVectorFirstElement(
+    PvxjProcessInstanceVector vector);
+PvxjProcessInstance PvxjProcessInstanceVectorNextElement(
+    PvxjProcessInstanceVector vector);
+
+uint32_t PvxjActivityInstanceVectorSize(PvxjActivityInstanceVector vector);
+PvxjActivityInstance PvxjActivityInstanceVectorFirstElement(
+    PvxjActivityInstanceVector vector);
+PvxjActivityInstance PvxjActivityInstanceVectorNextElement(
+    PvxjActivityInstanceVector vector);
+
+uint32_t PvxjItemVectorSize(PvxjItemVector vector);
+PvxjItem PvxjItemVectorFirstElement(PvxjItemVector vector);
+PvxjItem PvxjItemVectorNextElement(PvxjItemVector vector);
+
+uint32_t PvxjWorkitemVectorSize(PvxjWorkitemVector vector);
+PvxjWorkitem PvxjWorkitemVectorFirstElement(PvxjWorkitemVector vector);
+PvxjWorkitem PvxjWorkitemVectorNextElement(PvxjWorkitemVector vector);
+
+uint32_t PvxjActivityInstanceNotificationVectorSize(
+    PvxjActivityInstanceNotificationVector vector);
+PvxjActivityInstanceNotification
+PvxjActivityInstanceNotificationVectorFirstElement(
+    PvxjActivityInstanceNotificationVector vector);
+PvxjActivityInstanceNotification
+PvxjActivityInstanceNotificationVectorNextElement(
+    PvxjActivityInstanceNotificationVector vector);
+
+uint32_t PvxjProcessInstanceNotificationVectorSize(
+    PvxjProcessInstanceNotificationVector vector);
+PvxjProcessInstanceNotification
+PvxjProcessInstanceNotificationVectorFirstElement(
+    PvxjProcessInstanceNotificationVector vector);
+PvxjProcessInstanceNotification
+PvxjProcessInstanceNotificationVectorNextElement(
+    PvxjProcessInstanceNotificationVector vector);
+
+uint32_t PvxjActivityInstanceListVectorSize(
+    PvxjActivityInstanceListVector vector);
+PvxjActivityInstanceList PvxjActivityInstanceListVectorFirstElement(
+    PvxjActivityInstanceListVector vector);
+PvxjActivityInstanceList PvxjActivityInstanceListVectorNextElement(
+    PvxjActivityInstanceListVector vector);
+
+uint32_t PvxjProcessInstanceListVectorSize(
+    PvxjProcessInstanceListVector vector);
+PvxjProcessInstanceList PvxjProcessInstanceListVectorFirstElement(
+    PvxjProcessInstanceListVector vector);
+PvxjProcessInstanceList PvxjProcessInstanceListVectorNextElement(
+    PvxjProcessInstanceListVector vector);
+
+uint32_t PvxjProcessTemplateListVectorSize(
+    PvxjProcessTemplateListVector vector);
+PvxjProcessTemplateList PvxjProcessTemplateListVectorFirstElement(
+    PvxjProcessTemplateListVector vector);
+PvxjProcessTemplateList PvxjProcessTemplateListVectorNextElement(
+    PvxjProcessTemplateListVector vector);
+
+uint32_t PvxjWorklistVectorSize(PvxjWorklistVector vector);
+PvxjWorklist PvxjWorklistVectorFirstElement(PvxjWorklistVector vector);
+PvxjWorklist PvxjWorklistVectorNextElement(PvxjWorklistVector vector);
+
+/* ------------------------------------------------------------------------ */
+/* Deallocation                                                             */
+/* ------------------------------------------------------------------------ */
+
+/* Each frees the object *handle names and sets *handle to 0. A zero, stale,
+ * unknown or other-class handle gives PVX_ERROR_INVALID_HANDLE and leaves
+ * *handle unchanged. Freeing a vector frees only the vector, not the elements
+ * already handed out. */
+int32_t PvxjActivityInstanceDeallocate(PvxjActivityInstance* handle);
+int32_t PvxjActivityInstanceListDeallocate(PvxjActivityInstanceList* handle);
+int32_t PvxjActivityInstanceListVectorDeallocate(
+    PvxjActivityInstanceListVector* handle);
+int32_t PvxjActivityInstanceNotificationDeallocate(
+    PvxjActivityInstanceNotification* handle);
+int32_t PvxjActivityInstanceNotificationVectorDeallocate(
+    PvxjActivityInstanceNotificationVector* handle);
+int32_t PvxjActivityInstanceVectorDeallocate(
+    PvxjActivityInstanceVector* handle);
+int32_t PvxjContainerElementDeallocate(PvxjContainerElement* handle);
+int32_t PvxjContainerElementVectorDeallocate(
+    PvxjContainerElementVector* handle);
+int32_t PvxjControlConnectorInstanceDeallocate(
+    PvxjControlConnectorInstance* handle);
+int32_t PvxjControlConnectorInstanceVectorDeallocate(
+    PvxjControlConnectorInstanceVector* handle);
+int32_t PvxjDllOptionsDeallocate(PvxjDllOptions* handle);
+int32_t PvxjErrorDeallocate(PvxjError* handle);
+int32_t PvxjExecutionDataDeallocate(PvxjExecutionData* handle);
+int32_t PvxjExeOptionsDeallocate(PvxjExeOptions* handle);
+int32_t PvxjExternalOptionsDeallocate(PvxjExternalOptions* handle);
+int32_t PvxjImplementationDataDeallocate(PvxjImplementationData* handle);
+int32_t PvxjImplementationDataVectorDeallocate(
+    PvxjImplementationDataVector* handle);
+int32_t PvxjInstanceMonitorDeallocate(PvxjInstanceMonitor* handle);
+int32_t PvxjIntVectorDeallocate(PvxjIntVector* handle);
+int32_t PvxjItemDeallocate(PvxjItem* handle);
+int32_t PvxjItemVectorDeallocate(PvxjItemVector* handle);
+int32_t PvxjPersonDeallocate(PvxjPerson* handle);
+int32_t PvxjPointDeallocate(PvxjPoint* handle);
+int32_t PvxjPointVectorDeallocate(PvxjPointVector* handle);
+int32_t PvxjProcessInstanceDeallocate(PvxjProcessInstance* handle);
+int32_t PvxjProcessInstanceListDeallocate(PvxjProcessInstanceList* handle);
+int32_t PvxjProcessInstanceListVectorDeallocate(
+    PvxjProcessInstanceListVector* handle);
+int32_t PvxjProcessInstanceMonitorDeallocate(
+    PvxjProcessInstanceMonitor* handle);
+int32_t PvxjProcessInstanceNotificationDeallocate(
+    PvxjProcessInstanceNotification* handle);
+int32_t PvxjProcessInstanceNotificationVectorDeallocate(
+    PvxjProcessInstanceNotificationVector* handle);
+int32_t PvxjProcessInstanceVectorDeallocate(PvxjProcessInstanceVector* handle);
+int32_t PvxjProcessTemplateDeallocate(PvxjProcessTemplate* handle);
+int32_t PvxjProcessTemplateListDeallocate(PvxjProcessTemplateList* handle);
+int32_t PvxjProcessTemplateListVectorDeallocate(
+    PvxjProcessTemplateListVector* handle);
+int32_t PvxjProcessTemplateVectorDeallocate(PvxjProcessTemplateVector* handle);
+int32_t PvxjProgramDataDeallocate(PvxjProgramData* handle);
+int32_t PvxjProgramTemplateDeallocate(PvxjProgramTemplate* handle);
+int32_t PvxjReadOnlyContainerDeallocate(PvxjReadOnlyContainer* handle);
+int32_t PvxjReadWriteContainerDeallocate(PvxjReadWriteContainer* handle);
+int32_t PvxjStringVectorDeallocate(PvxjStringVector* handle);
+int32_t PvxjSymbolLayoutDeallocate(PvxjSymbolLayout* handle);
+int32_t PvxjWorkitemDeallocate(PvxjWorkitem* handle);
+int32_t PvxjWorkitemVectorDeallocate(PvxjWorkitemVector* handle);
+int32_t PvxjWorklistDeallocate(PvxjWorklist* handle);
+int32_t PvxjWorklistVectorDeallocate(PvxjWorklistVector* handle);
+/* ExecutionServiceDeallocate is declared with the allocation functions. */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* PVXJ_PVXJ_H */
