@@ -69,6 +69,13 @@ bool next_token(RunContext& ctx, std::string_view* tok) {
   return true;
 }
 
+bool next_token_fits(RunContext& ctx) {
+  const std::size_t at = ctx.in.pos();
+  const std::size_t len = ctx.in.token().size();
+  ctx.in.seek(at);
+  return ctx.slot_index + 1 < kMaxSectionTokens && len <= kMaxTokenLength;
+}
+
 Read read_string(RunContext& ctx, std::string* out, std::size_t max_len) {
   out->clear();
   Input& in = ctx.in;

@@ -27,6 +27,10 @@ enum class Read {
 // was abandoned (too many tokens, or a token too long).
 bool next_token(RunContext& ctx, std::string_view* tok);
 
+// Whether next_token would take the coming token without a refusal; lets a
+// handler with a half-written line end it before the report is written.
+bool next_token_fits(RunContext& ctx);
+
 // A text value: quoted text with doubled quotes, or NULL / DEFAULT as typed.
 // A text longer than `max_len` is refused with TC0010.
 Read read_string(RunContext& ctx, std::string* out, std::size_t max_len = kMaxTokenLength);

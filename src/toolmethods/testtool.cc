@@ -1,54 +1,42 @@
 #include "toolmethods/testtool.h"
 
-#include <string>
-
 #include "diag/tool_errors.h"
 #include "driver/keywords.h"
 #include "driver/run_context.h"
-#include "driver/section.h"
+#include "toolmethods/flow_control.h"
+#include "toolmethods/timing.h"
 
 namespace kr {
-namespace {
-
-constexpr std::size_t kMaxComment = 1023;
-
-void keyword_line(RunContext& ctx) { ctx.out.line(keyword_text(ctx.keyword_id)); }
-
-void comment_to_output(RunContext& ctx) {
-  keyword_line(ctx);
-  std::string comment;
-  bool to_console = false;
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    Read r;
-    if (id == kComment) r = read_string(ctx, &comment, kMaxComment);
-    else if (id == kToStandardError) r = read_bool(ctx, &to_console);
-    else {
-      tool_error(ctx, TC0010, tok);
-      return;
-    }
-    if (r == Read::kAbort) return;
-    if (r == Read::kAtEnd) break;
-  }
-  ctx.out.line(comment);
-  if (to_console) ctx.err.line(comment);
-}
-
-void terminate(RunContext& ctx) {
-  keyword_line(ctx);
-  ctx.out.line("ALL REMINDING STATEMENTS IN THE INPUT FILE WILL BE SKIPPED");
-  ctx.in.seek_end();
-}
-
-}  // namespace
 
 void testtool_handler(RunContext& ctx) {
   switch (ctx.keyword_id) {
-    case kTestTool_CommentToOutput: comment_to_output(ctx); break;
+    case kTestTool_If: tool_if(ctx); break;
+    case kTestTool_Then: tool_then(ctx); break;
+    case kTestTool_Else: tool_else(ctx); break;
+    case kTestTool_EndIf: tool_endif(ctx); break;
+    case kTestTool_LoopStart: loop_start(ctx); break;
+    case kTestTool_JumpToLoopStart: jump_to_loop_start(ctx); break;
+    case kTestTool_LoopBreak: loop_break(ctx); break;
     case kTestTool_Terminate: terminate(ctx); break;
+    case kTestTool_SetReturnCode: set_return_code(ctx); break;
+
+    case kTestTool_Sleep: sleep_method(ctx); break;
+    case kTestTool_ShowElapseTime:
+    case kTestTool_ShowDiffTime: show_elapse_time(ctx); break;
+    case kTestTool_WaitForUserInput: wait_for_user_input(ctx); break;
+    case kTestTool_CommentToOutput: comment_to_output(ctx); break;
+
+    // Starting and stopping other programs is not offered on this platform:
+    // the keywords stay known (the syntax reference lists them) and are
+    // refused like any method this handler does not serve.
+    case kTestTool_Cmd_ASYNC:
+    case kTestTool_Cmd_SYNC:
+    case kTestTool_DosExecPgm:
+    case kTestTool_DosExecPgm_ASYNC:
+    case kTestTool_DosExecPgm_ASYNCRESULT:
+    case kTestTool_DosExecPgm_BACKGROUND:
+    case kTestTool_DosExecPgm_SYNC:
+    case kTestTool_DosKillProcess:
     default: tool_error(ctx, TC0006, ctx.keyword);
   }
 }
