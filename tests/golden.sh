@@ -9,11 +9,14 @@
 #   NAME.stdout  expected standard output
 #   NAME.out     expected file out.txt (reference files)
 #   NAME.files/  extra files copied into the working folder first
+#   NAME.then    a second test case run afterwards in the same folder and
+#                store (files written by the first are read back), with
+#                NAME.then.args, NAME.then.log and NAME.then.rc
 #
 # Only what must vary is masked: the date line, elapsed milliseconds and time
 # stamps. GOLDEN_UPDATE=1 rewrites the expectations from the actual run.
 set -uo pipefail
-bin=$1 dir=$2 name=$3
+bin=$1 dir=$(cd "$2" && pwd) name=$3
 export LC_ALL=C
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -59,11 +62,24 @@ check "$dir/$name.log" "$work/$name.log" "result file"
 check "$dir/$name.stdout" "$work/.stdout" stdout
 check "$dir/$name.out" "$work/out.txt" out.txt
 
-want=0
-[ -f "$dir/$name.rc" ] && want=$(cat "$dir/$name.rc")
-if [ "${GOLDEN_UPDATE:-}" = 1 ]; then
-  echo "$rc" >"$dir/$name.rc"
-elif [ "$rc" != "$want" ]; then
-  echo "$name: exit code $rc, expected $want"; fail=1
+check_rc() {  # expected-file actual label
+  local want=0
+  [ -f "$1" ] && want=$(cat "$1")
+  if [ "${GOLDEN_UPDATE:-}" = 1 ]; then
+    echo "$2" >"$1"
+  elif [ "$2" != "$want" ]; then
+    echo "$name: $3 exit code $2, expected $want"; fail=1
+  fi
+}
+check_rc "$dir/$name.rc" "$rc" ""
+
+if [ -f "$dir/$name.then" ]; then
+  cp "$dir/$name.then" "$work/${name}_then.dat"
+  args=(-i "${name}_then" -o "${name}_then")
+  [ -f "$dir/$name.then.args" ] && mapfile -t args < "$dir/$name.then.args"
+  (cd "$work" && timeout 120 ./kestrun1 "${args[@]}" </dev/null >/dev/null 2>"$work/.stderr2")
+  rc=$?
+  check "$dir/$name.then.log" "$work/${name}_then.log" "second run's result file"
+  check_rc "$dir/$name.then.rc" "$rc" "second run's"
 fi
 exit $fail

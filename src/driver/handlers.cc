@@ -1,5 +1,7 @@
 // Which handler serves which class. Classes without a handler answer every
 // keyword with TC0006, as a handler answers a keyword it does not serve.
+#include "api/catalogue.h"
+#include "api/executor.h"
 #include "driver/driver.h"
 #include "driver/keywords.h"
 #include "toolmethods/testtool.h"
@@ -10,7 +12,7 @@ Handler handler_for_class(int class_id) {
   switch (class_id) {
     case kTESTTOOL: return testtool_handler;
     case kTESTRESOURCE: return testresource_handler;
-    default: return nullptr;
+    default: return api::family_for_class(class_id) ? api::api_handler : nullptr;
   }
 }
 

@@ -73,6 +73,10 @@ struct RunContext {
 
   HandleRegistry reg;
 
+  // Values that API sections leave for later sections.
+  std::string program_id;      // the last program identifier the agent returned
+  uint32_t stream_length = 0;  // the current stream length
+
   // Everything written so far reaches its file before the process waits,
   // sleeps, calls the API or ends.
   void flush() {

@@ -1,0 +1,445 @@
+#include "api/executor.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "api/vectors.h"
+#include "diag/tool_errors.h"
+#include "driver/cmdline.h"
+#include "driver/keywords.h"
+#include "driver/output.h"
+#include "driver/run_context.h"
+#include "driver/section.h"
+#include "eval/checks.h"
+#include "eval/hex.h"
+#include "eval/registry.h"
+
+namespace kr::api {
+namespace {
+
+// Larger result buffers than this are treated as not obtainable.
+constexpr uint32_t kMaxResultBuffer = 64u << 20;
+
+const Param* accepted_param(const Family& f, int keyword) {
+  for (const Param& p : f.accepted)
+    if (p.keyword == keyword) return &p;
+  return nullptr;
+}
+
+bool starts_null(RunContext& ctx) {
+  int c = ctx.in.peek_nonspace();
+  return c == 'N' || c == 'n';
+}
+
+// "NULL" in place of a number; any other word there is TC0007.
+Read read_null_word(RunContext& ctx, Value& val) {
+  std::string_view tok;
+  if (!next_token(ctx, &tok)) return Read::kAbort;
+  if (!iequals(tok, "NULL")) {
+    tool_error(ctx, TC0007, tok);
+    return Read::kAtEnd;
+  }
+  val.null = true;
+  return Read::kOk;
+}
+
+Read read_text(Call& call, const Param& p, Value& val) {
+  RunContext& ctx = call.ctx;
+  Read r = read_string(ctx, &val.text);
+  if (r == Read::kNull) {
+    val.null = true;
+  } else if (r == Read::kDefault) {
+    // Only a family default makes DEFAULT special; elsewhere the word is the text.
+    val.is_default = (p.form == Form::kTextDefault);
+  } else if (r == Read::kOk && p.form == Form::kTextCl && iequals(val.text, "<CL-VALUE>")) {
+    if (const OptionValue* o = ctx.cl.cl_value(keyword_text(p.keyword))) {
+      if (!o->given) tool_error(ctx, TC0021, keyword_text(p.keyword));
+      val.text = o->value;
+    }
+  }
+  if (r == Read::kOk && (p.form == Form::kFileIn || p.form == Form::kFileOut)) {
+    // Files are opened when the parameter is read, as the tester expects the
+    // failure to stop the run before anything is called.
+    FILE* f = fopen(val.text.c_str(), p.form == Form::kFileIn ? "rb" : "w");
+    if (!f) tool_error(ctx, p.form == Form::kFileIn ? TC0003 : TC0004, val.text);
+    val.file.reset(f);
+  }
+  return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
+}
+
+Read read_value(Call& call, const Param& p, Value& val) {
+  RunContext& ctx = call.ctx;
+  val = Value{};
+  val.given = true;
+  switch (p.form) {
+    case Form::kIn:
+    case Form::kOut:
+    case Form::kAppend:
+    case Form::kSessionSlot:
+    case Form::kOidSlot:
+    case Form::kStreamSlot:
+    case Form::kLong:
+      return read_i32(ctx, &val.number);
+    case Form::kCorrelOrNull:
+      if (starts_null(ctx)) return read_null_word(ctx, val);
+      return read_i32(ctx, &val.number);
+    case Form::kText:
+    case Form::kTextCl:
+    case Form::kTextDefault:
+    case Form::kHex:
+    case Form::kFileIn:
+    case Form::kFileOut:
+      return read_text(call, p, val);
+    case Form::kWord:
+    case Form::kEnum: {
+      std::string_view tok;
+      if (!next_token(ctx, &tok)) return Read::kAbort;
+      val.text.assign(tok);
+      return Read::kOk;
+    }
+    case Form::kBool: {
+      bool b = false;
+      Read r = read_bool(ctx, &b);
+      if (r == Read::kOk) val.number = b;
+      else val.given = false;  // an unreadable flag leaves the default
+      return r;
+    }
+    case Form::kULong:
+      return read_u32(ctx, &val.unsigned_number);
+    case Form::kULongOrNull:
+      if (starts_null(ctx)) return read_null_word(ctx, val);
+      return read_u32(ctx, &val.unsigned_number);
+    case Form::kULongOrDefault: {
+      int c = ctx.in.peek_nonspace();
+      if (c == 'D' || c == 'd') {
+        std::string_view tok;
+        if (!next_token(ctx, &tok)) return Read::kAbort;
+        if (!iequals(tok, "DEFAULT")) {
+          tool_error(ctx, TC0007, tok);
+          return Read::kAtEnd;
+        }
+        val.is_default = true;
+        return Read::kOk;
+      }
+      return read_u32(ctx, &val.unsigned_number);
+    }
+  }
+  return Read::kOk;
+}
+
+Read read_expectation(Call& call, int keyword) {
+  RunContext& ctx = call.ctx;
+  call.xp_like = (keyword == kXpValueLike);
+  call.xp_given = true;
+  switch (call.row.result) {
+    case Result::kText: {
+      Read r = read_string(ctx, &call.xp_value);
+      return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
+    }
+    case Result::kLong:
+      return read_i32(ctx, &call.xp_long);
+    case Result::kULong:
+      return read_u32(ctx, &call.xp_ulong);
+    case Result::kDouble:
+      return read_double(ctx, &call.xp_double);
+    default: {
+      std::string_view tok;
+      if (!next_token(ctx, &tok)) return Read::kAbort;
+      call.xp_value.assign(tok);
+      return Read::kOk;
+    }
+  }
+}
+
+// Reads the parameters through End. False when the section was abandoned.
+bool read_section(Call& call) {
+  RunContext& ctx = call.ctx;
+  const Row& row = call.row;
+  const bool rc_set = row.result == Result::kRc;
+  for (;;) {
+    std::string_view tok;
+    if (!next_token(ctx, &tok)) return false;
+    const int id = keyword_id(tok);
+    if (id == kEnd) return true;
+    Read r;
+    if (id == kXpRc && rc_set) {
+      if (!next_token(ctx, &tok)) return false;
+      call.xp_rc.assign(tok);
+      continue;
+    } else if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row.flags & kLike))) {
+      r = read_expectation(call, id);
+    } else if (const Param* p = accepted_param(*row.family, id)) {
+      int k = param_index(row, id);
+      Value scratch;
+      r = read_value(call, k >= 0 ? row.params[static_cast<std::size_t>(k)] : *p,
+                     k >= 0 ? call.v[static_cast<std::size_t>(k)] : scratch);
+    } else {
+      tool_error(ctx, TC0010, tok);
+      return false;
+    }
+    if (r == Read::kAbort) return false;
+    if (r == Read::kAtEnd) return true;
+  }
+}
+
+bool convert_enum(Call& call, std::size_t k) {
+  const Param& p = call.row.params[k];
+  Value& val = call.v[k];
+  if (!val.given) {
+    val.number = 0;
+    val.text.assign(p.enums ? p.enums->name_of(0) : "0");
+    return true;
+  }
+  if (p.enums)
+    for (const EnumEntry& e : p.enums->entries)
+      if (iequals(e.name, val.text)) {
+        val.number = e.value;
+        return true;
+      }
+  // The number a token starts with; the conversion's -1 means failure.
+  int64_t n = leading_number(val.text);
+  if (n != 0 && n != -1 && n >= INT32_MIN && n <= INT32_MAX) {
+    val.number = static_cast<int32_t>(n);
+    return true;
+  }
+  if (val.text == "0") {
+    val.number = 0;
+    return true;
+  }
+  tool_error(call.ctx, TC0012, val.text);
+  return false;
+}
+
+int slot_type(Form form, int keyword) {
+  switch (form) {
+    case Form::kOidSlot: return kPersistentOid;
+    case Form::kSessionSlot: return kSessionIdHdl;
+    case Form::kStreamSlot: return kStreamHdl;
+    case Form::kCorrelOrNull: return kCorrelId;
+    default: return keyword;
+  }
+}
+
+void write_elapsed(RunContext& ctx, uint32_t ms) {
+  ctx.out.write("---> ");
+  ctx.out.write_u32(ms);
+  ctx.out.line(" ms");
+}
+
+void object_names_report(Call& call) {
+  RunContext& ctx = call.ctx;
+  int k = -1;
+  for (std::size_t i = 0; i < call.row.params.size(); ++i)
+    if (call.row.params[i].form == Form::kAppend) k = static_cast<int>(i);
+  if (k < 0) return;
+  const int vector_type = call.row.params[static_cast<std::size_t>(k)].keyword;
+  const VectorOps* ops = vector_ops(vector_type);
+  if (!ops) return;
+  PvxjHandle vec = call.h(static_cast<std::size_t>(k));
+  ctx.out.line("..........Object Names Report...............................................");
+  uint32_t size = ops->size(vec);
+  ctx.out.write("vector size = ");
+  ctx.out.write_u32(size);
+  ctx.out.end_line();
+  PvxjHandle* work = ctx.reg.working_slot(ops->element_type);
+  char name[256];
+  for (uint32_t i = 0; i < size; ++i) {
+    PvxjHandle e = i == 0 ? ops->first(vec) : ops->next(vec);
+    if (work) *work = e;
+    name[0] = '\0';
+    const char* got = ops->name(e, name, sizeof name);
+    ctx.out.write_u32(i);
+    ctx.out.write(") ");
+    ctx.out.line(got ? std::string_view(got, strnlen(got, sizeof name)) : std::string_view());
+    if (work) {
+      ops->deallocate(work);
+      *work = 0;
+    } else {
+      ops->deallocate(&e);
+    }
+  }
+}
+
+void evaluate(Call& call) {
+  RunContext& ctx = call.ctx;
+  const Row& row = call.row;
+  const std::string_view label = (row.flags & kVectorSize) ? kLabelSize : kLabelValue;
+  const bool xp = call.xp_given;
+  switch (row.result) {
+    case Result::kRc:
+      check_rc(ctx, static_cast<uint32_t>(call.rc), call.xp_rc.empty() ? kNoExpectedRc : std::string_view(call.xp_rc));
+      break;
+    case Result::kText: {
+      std::string_view xpv = xp ? std::string_view(call.xp_value) : kNoExpectedValue;
+      if (call.xp_like) check_like(ctx, label, call.text, xpv);
+      else check_text(ctx, label, call.text, xpv);
+      break;
+    }
+    case Result::kBool:
+      check_bool(ctx, label, call.flag != 0, xp ? std::string_view(call.xp_value) : kNoExpectedValue);
+      break;
+    case Result::kLong:
+      check_long(ctx, label, call.long_value, call.xp_long);
+      break;
+    case Result::kULong:
+      check_unsigned(ctx, label, call.ulong_value, call.xp_ulong);
+      break;
+    case Result::kDouble:
+      check_double(ctx, label, call.double_value, call.xp_double);
+      break;
+    case Result::kNone:
+    case Result::kObject:
+      break;
+  }
+}
+
+}  // namespace
+
+void echo_derived(RunContext& ctx, int keyword, std::string_view value) {
+  ctx.out.write("            ");
+  ctx.out.write(keyword_text(keyword));
+  ctx.out.write(" = ");
+  ctx.out.line(value);
+}
+
+void status_report(RunContext& ctx, int keyword, PvxjHandle handle) {
+  char hex[16];
+  snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(handle));
+  ctx.out.line("..........Status Report.....................................................");
+  ctx.out.write(keyword_text(keyword));
+  ctx.out.write(" = ");
+  ctx.out.line(hex);
+}
+
+void echo_bytes(RunContext& ctx, int keyword, const unsigned char* bytes, std::size_t length) {
+  ctx.out.write("parameter:  ");
+  ctx.out.write(keyword_text(keyword));
+  ctx.out.write(" = ");
+  hex_dump(ctx.out, bytes, static_cast<uint32_t>(length));
+}
+
+bool echo_param(Call& call, std::size_t k) {
+  RunContext& ctx = call.ctx;
+  const Param& p = call.row.params[k];
+  Value& val = call.v[k];
+  char num[24];
+  switch (p.form) {
+    case Form::kIn:
+    case Form::kSessionSlot:
+    case Form::kOidSlot:
+    case Form::kStreamSlot:
+      snprintf(num, sizeof num, "%d", val.number);
+      echo(ctx, p.keyword, num);
+      return range_check(ctx, slot_type(p.form, p.keyword), val.number) != 0;
+    case Form::kOut:
+    case Form::kAppend:
+      snprintf(num, sizeof num, "%d", val.number);
+      echo(ctx, p.keyword, num);
+      return store_check(ctx, p.keyword, val.number) != 0;
+    case Form::kCorrelOrNull:
+      if (val.null || !val.given) {
+        echo(ctx, p.keyword, "NULL");
+        return true;
+      }
+      snprintf(num, sizeof num, "%d", val.number);
+      echo(ctx, p.keyword, num);
+      return range_check(ctx, kCorrelId, val.number) != 0;
+    case Form::kText:
+    case Form::kTextCl:
+    case Form::kTextDefault:
+    case Form::kHex:
+    case Form::kFileIn:
+    case Form::kFileOut:
+    case Form::kWord:
+      echo(ctx, p.keyword, (val.null || !val.given) ? std::string_view("NULL") : std::string_view(val.text));
+      return true;
+    case Form::kEnum: {
+      if (!convert_enum(call, k)) return false;
+      std::string line(val.text);
+      line.append(" = ").append(std::to_string(val.number));
+      echo(ctx, p.keyword, line);
+      return true;
+    }
+    case Form::kBool:
+      echo(ctx, p.keyword, val.number ? "TRUE" : "FALSE");
+      return true;
+    case Form::kLong:
+      snprintf(num, sizeof num, "%d", val.number);
+      echo(ctx, p.keyword, num);
+      return true;
+    case Form::kULong:
+    case Form::kULongOrDefault:
+      snprintf(num, sizeof num, "%u", val.unsigned_number);
+      echo(ctx, p.keyword, num);
+      return true;
+    case Form::kULongOrNull:
+      if (val.null || !val.given) {
+        echo(ctx, p.keyword, "NULL");
+        return true;
+      }
+      snprintf(num, sizeof num, "%u", val.unsigned_number);
+      echo(ctx, p.keyword, num);
+      return true;
+  }
+  return true;
+}
+
+void api_handler(RunContext& ctx) {
+  const Row* row = row_for(ctx.keyword_id);
+  if (!row) {
+    tool_error(ctx, TC0006, ctx.keyword);
+    return;
+  }
+  ctx.out.line(row->keyword);
+  ctx.slot_index = 0;
+  Call call(ctx, *row);
+  call.xp_long = kNoExpectedSigned;
+  call.xp_ulong = kNoExpectedUnsigned;
+  call.xp_double = kNoExpectedDouble;
+  if (!read_section(call)) return;
+  ctx.cur = "End";  // errors from here on skip nothing: the section is read
+
+  if (row->resolve) {
+    if (!row->resolve(call)) return;
+  } else {
+    for (std::size_t k = 0; k < row->params.size(); ++k)
+      if (!echo_param(call, k)) return;
+  }
+  int show = param_index(*row, kShowAllObjectNames);
+  call.show_names = show >= 0 && call.v[static_cast<std::size_t>(show)].number != 0;
+
+  int blen = param_index(*row, kBufferLength);
+  if (blen >= 0) {
+    uint32_t n = call.u(static_cast<std::size_t>(blen));
+    if (n == 0 || n > kMaxResultBuffer) tool_error(ctx, TC0023);
+    call.result_buffer.assign(n, '\0');
+  }
+
+  ctx.flush();  // the log is complete before the API runs
+  const bool timed = (row->flags & kTimed) && ctx.timing.method;
+  const uint32_t t0 = timed ? tick_ms() : 0;
+  row->invoke(call);
+  if (timed) write_elapsed(ctx, tick_ms() - t0);
+
+  if (row->result == Result::kObject) {
+    for (std::size_t k = 0; k < row->params.size(); ++k)
+      if (row->params[k].form == Form::kOut) {
+        if (PvxjHandle* s = call.slot(k)) *s = call.object;
+        break;
+      }
+  }
+  if ((row->flags & kDealloc) && call.rc == 0) ctx.reg.clear(row->params[0].keyword, call.n(0));
+  if (row->flags & kVectorSize) ctx.reg.last_vector_size = call.ulong_value;
+  if (row->after) row->after(call);
+  if ((row->flags & kNames) && call.rc == 0 && call.show_names) object_names_report(call);
+  if (row->flags & kStatus) {
+    for (std::size_t k = 0; k < row->params.size(); ++k)
+      if (row->params[k].form == Form::kOut) {
+        status_report(ctx, row->params[k].keyword, call.h(k));
+        break;
+      }
+  }
+  evaluate(call);
+}
+
+}  // namespace kr::api

@@ -1,0 +1,32 @@
+#pragma once
+// The API call template: one section from its keyword line to its report.
+#include <cstddef>
+#include <string_view>
+
+#include "api/catalogue.h"
+
+namespace kr {
+struct RunContext;
+}
+
+namespace kr::api {
+
+// Handler of every API class: runs the section of ctx.keyword_id from its
+// catalogue row, or answers TC0006 when no row serves the keyword.
+void api_handler(RunContext& ctx);
+
+// The generic echo and check of one parameter; false when the section ended
+// (a tool error was reported). Family steps call it for the parameters they
+// do not treat themselves.
+bool echo_param(Call& call, std::size_t k);
+
+// "            " keyword " = " value: a value taken from a file or a slot.
+void echo_derived(RunContext& ctx, int keyword, std::string_view value);
+
+// The status report with a handle written as eight upper-case hex digits.
+void status_report(RunContext& ctx, int keyword, PvxjHandle handle);
+
+// Hex dump lines of a byte block under "parameter:  keyword = ".
+void echo_bytes(RunContext& ctx, int keyword, const unsigned char* bytes, std::size_t length);
+
+}  // namespace kr::api

@@ -1,0 +1,23 @@
+#pragma once
+// How to walk each kind of vector the API returns: its size, its elements,
+// their names and how to free them.
+#include <cstdint>
+
+#include "pvxj/pvxj.h"
+
+namespace kr::api {
+
+struct VectorOps {
+  int vector_type;   // keyword id of the vector handle keyword
+  int element_type;  // keyword id of the element handle keyword (its working slot)
+  uint32_t (*size)(PvxjHandle vector);
+  PvxjHandle (*first)(PvxjHandle vector);
+  PvxjHandle (*next)(PvxjHandle vector);
+  char* (*name)(PvxjHandle element, char* buffer, uint32_t length);
+  int32_t (*deallocate)(PvxjHandle* element);
+};
+
+// Null for a type that is not a vector the catalogue walks.
+const VectorOps* vector_ops(int vector_type);
+
+}  // namespace kr::api
