@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# make demo: runs the sample test case and shows where its result file is.
+# make demo: runs the sample test case against a fresh simulated store and
+# shows its result file.
 set -uo pipefail
 build=${1:-build}
 out="$build/tour.log"
-"$build/kestrun1" -i examples/tour.dat -o "$out"
+export PVXJSIM_DB="$build/demo-store.db"
+rm -f "$PVXJSIM_DB" "$PVXJSIM_DB-wal" "$PVXJSIM_DB-shm"
+"$build/kestrun1" -i examples/tour.dat -o "$out" -u USER1 -p pw1
 rc=$?
 echo
 echo "Result file: $out (exit code $rc)"
 echo "----------------------------------------------------------------------------"
 cat "$out"
-case $rc in
-  0|8) exit 0 ;;  # a verdict was reached; the tour shows an error on purpose
-  *) exit "$rc" ;;
-esac
+exit "$rc"

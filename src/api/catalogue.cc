@@ -11,6 +11,7 @@ namespace kr::api {
 
 // Each family file defines its table; the order here fixes the keyword ids.
 Family& execution_service_family();
+Family& process_template_family();
 
 namespace {
 
@@ -20,7 +21,7 @@ struct Catalogue {
 
   Catalogue() {
     // The families are built once; ids and back links are filled in here.
-    Family* all[] = {&execution_service_family()};
+    Family* all[] = {&execution_service_family(), &process_template_family()};
     int id = kFirstApiId;
     for (Family* f : all) {
       families.push_back(f);
