@@ -1,6 +1,8 @@
 // The reporter's consequences and the return-code table.
 #include <gtest/gtest.h>
 
+#include "driver/test_context.h"
+
 #include <set>
 #include <sstream>
 
@@ -13,15 +15,9 @@
 namespace kr {
 namespace {
 
-struct Fixture {
-  CommandLineSettings settings;
-  std::string console, result;
-  Sink err{&console};
-  RunContext ctx{settings, err};
-  explicit Fixture(std::string rest) {
-    ctx.in = Input(std::move(rest));
-    ctx.out.capture(&result);
-  }
+struct Fixture : TestContext {
+  using TestContext::TestContext;
+  const std::string& console = console_text;
 };
 
 TEST(Reporter, AbandonSkipsThroughEndAndWritesTheBreakLineTwice) {

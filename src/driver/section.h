@@ -2,8 +2,12 @@
 // Reading the tokens and values of one section, with the limits enforced and
 // every malformed value turned into a tool error rather than a dead input.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "diag/tool_errors.h"
+#include "driver/keywords.h"
 
 namespace kr {
 
@@ -44,6 +48,27 @@ Read read_double(RunContext& ctx, double* out);
 
 // TRUE or FALSE (any case); any other word is TC0007 with the word.
 Read read_bool(RunContext& ctx, bool* out);
+
+// Reads a tool method's "keyword value" lines through End. `value(id)`
+// reads the value of keyword `id` and returns its outcome, or nothing for a
+// keyword the method does not accept (TC0010). True when the method goes on
+// as at End; false when it must stop.
+template <class ReadValue>
+bool read_parameters(RunContext& ctx, ReadValue&& value) {
+  for (;;) {
+    std::string_view tok;
+    if (!next_token(ctx, &tok)) return false;
+    const int id = keyword_id(tok);
+    if (id == kEnd) return true;
+    std::optional<Read> r = value(id);
+    if (!r) {
+      tool_error(ctx, TC0010, tok);
+      return false;
+    }
+    if (*r == Read::kAbort) return false;
+    if (*r == Read::kAtEnd) return true;
+  }
+}
 
 // "parameter:  " keyword " = " value.
 void echo(RunContext& ctx, int keyword, std::string_view value);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/test_context.h"
+
 #include <random>
 #include <string>
 
@@ -16,16 +18,8 @@
 namespace kr {
 namespace {
 
-struct Fixture {
-  CommandLineSettings settings;
-  std::string console_text;
-  Sink console{&console_text};
-  RunContext ctx{settings, console};
-  std::string result;
-  explicit Fixture(std::string input) {
-    ctx.in = Input(std::move(input));
-    ctx.out.capture(&result);
-  }
+struct Fixture : TestContext {
+  using TestContext::TestContext;
 };
 
 TEST(SectionValues, QuotedTextWithDoubledQuotesAndLineFeeds) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/test_context.h"
+
 #include <string>
 
 #include "driver/cmdline.h"
@@ -10,17 +12,8 @@
 namespace kr {
 namespace {
 
-struct Fixture {
-  CommandLineSettings settings;
-  std::string console_text;
-  Sink console{&console_text};
-  RunContext ctx{settings, console};
-  std::string result;
-  Fixture() {
-    ctx.in = Input("End");
-    ctx.out.capture(&result);
-    ctx.cur = "End";
-  }
+struct Fixture : TestContext {
+  Fixture() { ctx.cur = "End"; }
   // The lines after the block's header line.
   std::string body() const { return result.substr(result.find('\n') + 1); }
 };

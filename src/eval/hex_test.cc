@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/test_context.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -13,17 +15,8 @@
 namespace kr {
 namespace {
 
-struct Fixture {
-  CommandLineSettings settings;
-  std::string console_text;
-  Sink console{&console_text};
-  RunContext ctx{settings, console};
-  std::string result;
-  Fixture() {
-    ctx.in = Input("End");
-    ctx.out.capture(&result);
-    ctx.cur = "End";
-  }
+struct Fixture : TestContext {
+  Fixture() { ctx.cur = "End"; }
 };
 
 std::string dump(const std::string& bytes) {

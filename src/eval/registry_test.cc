@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/test_context.h"
+
 #include <initializer_list>
 #include <set>
 #include <string>
@@ -13,15 +15,8 @@
 namespace kr {
 namespace {
 
-struct Fixture {
-  CommandLineSettings settings;
-  std::string console_text;
-  Sink console{&console_text};
-  RunContext ctx{settings, console};
-  std::string result;
-  explicit Fixture(std::string input = "End") {
-    ctx.in = Input(std::move(input));
-    ctx.out.capture(&result);
+struct Fixture : TestContext {
+  explicit Fixture(std::string input = "End") : TestContext(std::move(input)) {
     ctx.cur = "End";  // checks run after the section's End
   }
 };

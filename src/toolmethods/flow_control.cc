@@ -62,22 +62,15 @@ Count leading_count(std::string_view text, int64_t min, int64_t max, int64_t* va
 
 void tool_if(RunContext& ctx) {
   keyword_line(ctx);
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    if (id != kExpressionOperator) {
-      tool_error(ctx, TC0010, tok);
-      return;
-    }
+  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+    if (id != kExpressionOperator) return std::nullopt;
     std::string_view op;
-    if (!next_token(ctx, &op)) return;
-    if (!iequals(op, "AND")) {
-      tool_error(ctx, TC0007, op);
-      break;
-    }
-  }
+    if (!next_token(ctx, &op)) return Read::kAbort;
+    if (iequals(op, "AND")) return Read::kOk;
+    tool_error(ctx, TC0007, op);
+    return Read::kAtEnd;
+  });
+  if (!go_on) return;
   ctx.ifs.api_expr_seen = false;
   if (!ctx.ifs.if_open) {
     ctx.ifs.if_open = ctx.ifs.if_mode = ctx.ifs.if_value = true;
@@ -329,30 +322,24 @@ void set_return_code(RunContext& ctx) {
   keyword_line(ctx);
   std::string_view value;
   bool have = false, refused = false;
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    if (id != kUserDefinedReturnCode) {
-      tool_error(ctx, TC0010, tok);
-      return;
-    }
+  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+    if (id != kUserDefinedReturnCode) return std::nullopt;
     std::string_view v;
-    if (!next_token(ctx, &v)) return;
+    if (!next_token(ctx, &v)) return Read::kAbort;
     int64_t n;
     if (iequals(v, "CurrentLoopCount") ||
         leading_count(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n) ==
             Count::kNumber) {
       value = v;
       have = true;
-    } else {
-      // A typo here would otherwise turn failed checks into exit code 0.
-      tool_error(ctx, TC0007, v);
-      refused = true;
-      break;
+      return Read::kOk;
     }
-  }
+    // A typo here would otherwise turn failed checks into exit code 0.
+    tool_error(ctx, TC0007, v);
+    refused = true;
+    return Read::kAtEnd;
+  });
+  if (!go_on) return;
   if (!have) {
     if (!refused) tool_error(ctx, TC0008, keyword_text(kUserDefinedReturnCode));
     return;

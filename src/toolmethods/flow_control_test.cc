@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/test_context.h"
+
 #include <cstdint>
 #include <random>
 #include <string>
@@ -19,17 +21,8 @@
 namespace kr {
 namespace {
 
-struct Fixture {
-  CommandLineSettings settings;
-  std::string console_text;
-  Sink console{&console_text};
-  RunContext ctx{settings, console};
-  std::string result;
-
-  explicit Fixture(std::string input) {
-    ctx.in = Input(std::move(input));
-    ctx.out.capture(&result);
-  }
+struct Fixture : TestContext {
+  using TestContext::TestContext;
   // Reads the next top-level keyword and runs it, as the driver does.
   void step() {
     ctx.keyword_start = ctx.in.pos();

@@ -92,30 +92,29 @@ void treat_handle_as_other_type(RunContext& ctx) {
   std::string origin_token, new_token;
   bool have_origin = false, have_new = false;
   int32_t origin_number = 0, new_number = 0;
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    Read r = Read::kOk;
+  bool malformed = false;
+  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
     switch (id) {
       case kHdlTypeOrigin:
       case kHdlTypeNew: {
         std::string_view value;
-        if (!next_token(ctx, &value)) return;
+        if (!next_token(ctx, &value)) return Read::kAbort;
         (id == kHdlTypeOrigin ? origin_token : new_token).assign(value);
         (id == kHdlTypeOrigin ? have_origin : have_new) = true;
-        break;
+        return Read::kOk;
       }
-      case kHdlNumberOrigin: r = read_i32(ctx, &origin_number); break;
-      case kHdlNumberNew: r = read_i32(ctx, &new_number); break;
+      case kHdlNumberOrigin:
+      case kHdlNumberNew: {
+        Read r = read_i32(ctx, id == kHdlNumberOrigin ? &origin_number : &new_number);
+        malformed = r != Read::kOk;
+        return r;
+      }
       default:
-        tool_error(ctx, TC0010, tok);
-        return;
+        return std::nullopt;
     }
-    // A malformed number has abandoned the statement: nothing may be copied.
-    if (r == Read::kAbort || r == Read::kAtEnd) return;
-  }
+  });
+  // A malformed number has abandoned the statement: nothing may be copied.
+  if (!go_on || malformed) return;
   if (!have_origin || !have_new) {
     tool_error(ctx, TC0008, "HdlType...");
     return;

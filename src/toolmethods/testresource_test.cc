@@ -2,6 +2,8 @@
 // cases resource_*.dat show them on a fresh run and on every error path.
 #include <gtest/gtest.h>
 
+#include "driver/test_context.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -17,13 +19,7 @@
 namespace kr {
 namespace {
 
-struct Fixture {
-  CommandLineSettings settings;
-  std::string console_text;
-  Sink console{&console_text};
-  RunContext ctx{settings, console};
-  std::string result;
-  Fixture() { ctx.out.capture(&result); }
+struct Fixture : TestContext {
   // Runs one section whose keyword has just been read.
   void run(int keyword, std::string rest) {
     result.clear();

@@ -74,38 +74,32 @@ void sleep_method(RunContext& ctx) {
   uint32_t time = 0, limit = 0;
   bool random = false, have_limit = false, beep = false;
   std::string text;
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    Read r = Read::kOk;
+  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
     std::string_view v;
     switch (id) {
       case kSleepTime_ms:
-        if (!next_token(ctx, &v)) return;
+        if (!next_token(ctx, &v)) return Read::kAbort;
         if (iequals(v, "RANDOM")) {
           random = true;
           time = next_random(ctx) * 1000;
+          return Read::kOk;
         } else {
-          r = read_ms(ctx, v, true, &time);
+          Read r = read_ms(ctx, v, true, &time);
           if (r == Read::kOk) random = false;
+          return r;
         }
-        break;
-      case kRandomUpperLimit:
-        if (!next_token(ctx, &v)) return;
-        r = read_ms(ctx, v, false, &limit);
+      case kRandomUpperLimit: {
+        if (!next_token(ctx, &v)) return Read::kAbort;
+        Read r = read_ms(ctx, v, false, &limit);
         if (r == Read::kOk) have_limit = true;
-        break;
-      case kUserText: r = read_text(ctx, &text, kMaxTokenLength); break;
-      case kBeep: r = read_bool(ctx, &beep); break;
-      default:
-        tool_error(ctx, TC0010, tok);
-        return;
+        return r;
+      }
+      case kUserText: return read_text(ctx, &text, kMaxTokenLength);
+      case kBeep: return read_bool(ctx, &beep);
+      default: return std::nullopt;
     }
-    if (r == Read::kAbort) return;
-    if (r == Read::kAtEnd) break;
-  }
+  });
+  if (!go_on) return;
 
   ctx.out.write("parameter: ");
   ctx.out.write(keyword_text(kSleepTime_ms));
@@ -143,17 +137,10 @@ void show_elapse_time(RunContext& ctx) {
   keyword_line(ctx);
   ctx.timing.clear();
   std::string text, shown;
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    if (id != kElapseTimeOptions && id != kDiffTimeOptions) {
-      tool_error(ctx, TC0010, tok);
-      return;
-    }
+  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+    if (id != kElapseTimeOptions && id != kDiffTimeOptions) return std::nullopt;
     const Read r = read_text(ctx, &text, kMaxOptions);
-    if (r == Read::kAbort) return;
+    if (r == Read::kAbort) return r;
     // Words count wherever they stand, so any separator (or none) will do;
     // a later line adds to what an earlier one set.
     shown = upper_ascii(text);
@@ -165,30 +152,21 @@ void show_elapse_time(RunContext& ctx) {
     t.client |= has("KXCLIENT");
     t.timestamp |= has("TIMESTAMP");
     t.print_api_name |= has("PRINTAPINAME");
-    if (r == Read::kAtEnd) break;
-  }
-  echo(ctx, kElapseTimeOptions, shown);
+    return r;
+  });
+  if (go_on) echo(ctx, kElapseTimeOptions, shown);
 }
 
 void wait_for_user_input(RunContext& ctx) {
   keyword_line(ctx);
   std::string text;
   bool beep = false;
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    Read r;
-    if (id == kUserText) r = read_text(ctx, &text, kMaxTokenLength);
-    else if (id == kBeep) r = read_bool(ctx, &beep);
-    else {
-      tool_error(ctx, TC0010, tok);
-      return;
-    }
-    if (r == Read::kAbort) return;
-    if (r == Read::kAtEnd) break;
-  }
+  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+    if (id == kUserText) return read_text(ctx, &text, kMaxTokenLength);
+    if (id == kBeep) return read_bool(ctx, &beep);
+    return std::nullopt;
+  });
+  if (!go_on) return;
   if (!text.empty()) write_user_text(ctx, text);
   ctx.err.line("");
   ctx.err.line("--- Wait for user input ----------------------------------------------------");
@@ -208,21 +186,12 @@ void comment_to_output(RunContext& ctx) {
   keyword_line(ctx);
   std::string comment;
   bool to_console = false;
-  for (;;) {
-    std::string_view tok;
-    if (!next_token(ctx, &tok)) return;
-    const int id = keyword_id(tok);
-    if (id == kEnd) break;
-    Read r;
-    if (id == kComment) r = read_text(ctx, &comment, kMaxComment);
-    else if (id == kToStandardError) r = read_bool(ctx, &to_console);
-    else {
-      tool_error(ctx, TC0010, tok);
-      return;
-    }
-    if (r == Read::kAbort) return;
-    if (r == Read::kAtEnd) break;
-  }
+  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+    if (id == kComment) return read_text(ctx, &comment, kMaxComment);
+    if (id == kToStandardError) return read_bool(ctx, &to_console);
+    return std::nullopt;
+  });
+  if (!go_on) return;
   ctx.out.line(comment);
   if (to_console) ctx.err.line(comment);
 }
