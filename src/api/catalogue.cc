@@ -76,10 +76,12 @@ int param_index(const Row& row, int keyword) {
 }
 
 PvxjHandle Call::h(std::size_t k) const {
+  if (k == 0 && vector_form) return element ? *element : 0;
   return ctx.reg.handle(row.params[k].keyword, v[k].number);
 }
 
 PvxjHandle* Call::slot(std::size_t k) const {
+  if (k == 0 && vector_form) return element;
   return ctx.reg.handle_slot(row.params[k].keyword, v[k].number);
 }
 

@@ -82,6 +82,7 @@ enum Flag : unsigned {
   kDealloc = 1 << 3,      // clears the receiver slot when the call returns 0
   kVectorSize = 1 << 4,   // the result is the last retrieved vector size
   kLike = 1 << 5,         // accepts XpValueLike beside XpValue
+  kVectorForm = 1 << 6,   // the receiver may be given as its vector: every element
 };
 
 struct Call;
@@ -148,6 +149,12 @@ struct Call {
   unsigned char* correl(std::size_t k) const;    // correlation slot or null
   char* buffer() { return result_buffer.empty() ? nullptr : result_buffer.data(); }
   uint32_t buffer_length() const { return static_cast<uint32_t>(result_buffer.size()); }
+
+  // The receiver-or-vector form: the call runs once per element of the
+  // vector, with the element in the receiver's working slot.
+  bool vector_form = false;
+  int32_t vector_number = 0;
+  PvxjHandle* element = nullptr;
 
   // Values a family step resolved from files or slots.
   std::string derived;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "api/vectors.h"
+#include "diag/rc_names.h"
 #include "diag/tool_errors.h"
 #include "driver/cmdline.h"
 #include "driver/keywords.h"
@@ -151,6 +152,15 @@ Read read_expectation(Call& call, int keyword) {
   }
 }
 
+// The vector of the row's receiver when `keyword` names it and the row does
+// not take that vector as a parameter of its own.
+const VectorOps* receiver_vector(const Row& row, int keyword) {
+  if (row.params.empty() || row.params[0].form != Form::kIn) return nullptr;
+  const VectorOps* ops = vector_ops_for_element(row.params[0].keyword);
+  if (!ops || ops->vector_type != keyword || param_index(row, keyword) >= 0) return nullptr;
+  return ops;
+}
+
 // Reads the parameters through End. False when the section was abandoned.
 bool read_section(Call& call) {
   RunContext& ctx = call.ctx;
@@ -168,6 +178,14 @@ bool read_section(Call& call) {
       continue;
     } else if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
+    } else if (const VectorOps* ops = receiver_vector(row, id)) {
+      if (!(row.flags & kVectorForm)) {
+        tool_error(ctx, TC0016);
+        return false;
+      }
+      call.vector_form = true;
+      r = read_i32(ctx, &call.vector_number);
+      (void)ops;
     } else if (const Param* p = accepted_param(*row.family, id)) {
       int k = param_index(row, id);
       Value scratch;
@@ -258,6 +276,62 @@ void object_names_report(Call& call) {
       ops->deallocate(&e);
     }
   }
+}
+
+// One element's line in the receiver-or-vector form.
+void element_line(Call& call, uint32_t index) {
+  RunContext& ctx = call.ctx;
+  ctx.out.write_u32(index);
+  ctx.out.write(") ");
+  switch (call.row.result) {
+    case Result::kRc:
+      ctx.out.write("AcRc = ");
+      ctx.out.write(rc_name(static_cast<uint32_t>(call.rc)));
+      ctx.out.write(" = ");
+      ctx.out.write_u32(static_cast<uint32_t>(call.rc));
+      break;
+    case Result::kText:
+      ctx.out.write(call.text ? std::string_view(call.text) : std::string_view("NULL"));
+      break;
+    case Result::kBool: ctx.out.write(call.flag ? "true" : "false"); break;
+    case Result::kLong: ctx.out.write_i64(call.long_value); break;
+    case Result::kULong: ctx.out.write_u32(call.ulong_value); break;
+    case Result::kDouble: ctx.out.write_double(call.double_value); break;
+    case Result::kNone:
+    case Result::kObject:
+      break;
+  }
+  ctx.out.end_line();
+}
+
+// Calls the method for every element of the receiver's vector, walking it
+// with the working element; XpValue is not evaluated in this form.
+void run_vector_form(Call& call, bool timed) {
+  RunContext& ctx = call.ctx;
+  const VectorOps* ops = vector_ops_for_element(call.row.params[0].keyword);
+  const PvxjHandle vec = ctx.reg.handle(ops->vector_type, call.vector_number);
+  const uint32_t size = ops->size(vec);
+  PvxjHandle* work = ctx.reg.working_slot(ops->element_type);
+  auto drop = [&] {
+    if (*work) ops->deallocate(work);
+    *work = 0;
+  };
+  drop();
+  *work = ops->first(vec);
+  call.element = work;
+  for (uint32_t i = 0; i < size; ++i) {
+    if (i == 0) ctx.out.line(call.row.result == Result::kRc ? kRcReportLine : kValueReportLine);
+    call.rc = 0;
+    call.text = nullptr;
+    ctx.flush();
+    const uint32_t t0 = timed ? tick_ms() : 0;
+    call.row.invoke(call);
+    if (timed) write_elapsed(ctx, tick_ms() - t0);
+    element_line(call, i);
+    drop();
+    *work = ops->next(vec);
+  }
+  drop();
 }
 
 void evaluate(Call& call) {
@@ -399,7 +473,13 @@ void api_handler(RunContext& ctx) {
   if (!read_section(call)) return;
   ctx.cur = "End";  // errors from here on skip nothing: the section is read
 
-  if (row->resolve) {
+  if (call.vector_form) {
+    const int vector_type = vector_ops_for_element(row->params[0].keyword)->vector_type;
+    echo(ctx, vector_type, std::to_string(call.vector_number));
+    if (!range_check(ctx, vector_type, call.vector_number)) return;
+    for (std::size_t k = 1; k < row->params.size(); ++k)
+      if (!echo_param(call, k)) return;
+  } else if (row->resolve) {
     if (!row->resolve(call)) return;
   } else {
     for (std::size_t k = 0; k < row->params.size(); ++k)
@@ -415,8 +495,12 @@ void api_handler(RunContext& ctx) {
     call.result_buffer.assign(n, '\0');
   }
 
-  ctx.flush();  // the log is complete before the API runs
   const bool timed = (row->flags & kTimed) && ctx.timing.method;
+  if (call.vector_form) {
+    run_vector_form(call, timed);
+    return;
+  }
+  ctx.flush();  // the log is complete before the API runs
   const uint32_t t0 = timed ? tick_ms() : 0;
   row->invoke(call);
   if (timed) write_elapsed(ctx, tick_ms() - t0);

@@ -40,6 +40,12 @@ const VectorOps kVectors[] = {
 
 }  // namespace
 
+const VectorOps* vector_ops_for_element(int element_type) {
+  for (const VectorOps& v : kVectors)
+    if (v.element_type == element_type) return &v;
+  return nullptr;
+}
+
 const VectorOps* vector_ops(int vector_type) {
   for (const VectorOps& v : kVectors)
     if (v.vector_type == vector_type) return &v;

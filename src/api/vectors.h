@@ -19,5 +19,7 @@ struct VectorOps {
 
 // Null for a type that is not a vector the catalogue walks.
 const VectorOps* vector_ops(int vector_type);
+// The vector whose elements have the given handle type; null when none.
+const VectorOps* vector_ops_for_element(int element_type);
 
 }  // namespace kr::api
