@@ -1,0 +1,118 @@
+// Whole runs of API sections, in-process against a private simulated store.
+#include "api/executor.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "api/catalogue.h"
+#include "driver/cmdline.h"
+#include "driver/driver.h"
+#include "driver/keywords.h"
+#include "driver/output.h"
+
+namespace kr::api {
+namespace {
+
+struct Outcome {
+  int code;
+  std::string result, console;
+};
+
+Outcome run(const std::string& input) {
+  ::setenv("PVXJSIM_DB", ":memory:", 1);
+  CommandLineSettings settings;
+  Outcome r;
+  Sink console(&r.console);
+  r.code = run_test_text(settings, input, &r.result, console);
+  return r;
+}
+
+TEST(Executor, EchoFollowsTheMethodsOrderAndALaterValueWins) {
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceLogon AbsentIndicator 2 Password \"x\" UserID \"ADMIN\" Password \"password\"\n"
+      "  ExecutionServiceHdl 1 XpRc PVX_OK End\n");
+  EXPECT_EQ(r.code, 0) << r.result;
+  EXPECT_NE(r.result.find("PvxjExecutionServiceLogon\n"
+                          "parameter:  ExecutionServiceHdl = 1\n"
+                          "parameter:  UserID = ADMIN\n"
+                          "parameter:  Password = password\n"
+                          "parameter:  SessionMode = Pvx_SM_Default = 0\n"
+                          "parameter:  AbsentIndicator = 2 = 2\n"),
+            std::string::npos)
+      << r.result;
+}
+
+TEST(Executor, EnumerationNumbersAndTheFailureValue) {
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceCreateWorklist ExecutionServiceHdl 1 ListName \"w\" PersistentListType 2 WorklistHdl 1 End\n"
+      "PvxjExecutionServiceLogon ExecutionServiceHdl 1 SessionMode -1 End\n"
+      "PvxjExecutionServiceLogon ExecutionServiceHdl 1 SessionMode 0 End\n");
+  EXPECT_NE(r.result.find("PersistentListType = 2 = 2"), std::string::npos);
+  EXPECT_NE(r.result.find("Invalid enumeration parameter keyword:  -1"), std::string::npos);
+  EXPECT_NE(r.result.find("SessionMode = 0 = 0"), std::string::npos);
+}
+
+TEST(Executor, SlotClearedOnlyWhenDeallocateSucceeds) {
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceDeallocate ExecutionServiceHdl 1 XpRc PVX_OK End\n"
+      "PvxjExecutionServiceDeallocate ExecutionServiceHdl 1 XpRc PVX_ERROR_INVALID_HANDLE End\n"
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 2 End\n");
+  EXPECT_EQ(r.code, 0) << r.result;
+  // Only slot 2 is left for the clean-up.
+  EXPECT_NE(r.result.find("PvxjExecutionServiceDeallocate( 2 ) ended with RC = 0"), std::string::npos);
+  EXPECT_EQ(r.result.find("PvxjExecutionServiceDeallocate( 1 )"), std::string::npos);
+}
+
+TEST(Executor, ResultBuffersAreBoundedAndZeroIsOutOfResources) {
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceLogon ExecutionServiceHdl 1 UserID \"ADMIN\" Password \"password\" End\n"
+      "PvxjExecutionServiceUserID ExecutionServiceHdl 1 BufferLength 3 End\n"
+      "PvxjExecutionServiceUserID ExecutionServiceHdl 1 BufferLength 0 End\n"
+      "PvxjExecutionServiceLogoff ExecutionServiceHdl 1 End\n");
+  EXPECT_EQ(r.code, 1);  // TC0023 ends the process
+  EXPECT_NE(r.result.find("TC0023  TC ERROR:  Out of resources"), std::string::npos);
+  EXPECT_EQ(r.result.find("PvxjExecutionServiceLogoff"), std::string::npos);
+}
+
+// Random soups of the family's keywords and values: every run must end with
+// a verdict, whatever handles, slots and values the sections name.
+TEST(Executor, RandomSectionsAlwaysEndInAVerdict) {
+  std::vector<std::string> sections, params;
+  for (const Family* f : families()) {
+    for (const Row& row : f->rows) sections.emplace_back(row.keyword);
+    for (const Param& p : f->accepted) params.emplace_back(keyword_text(p.keyword));
+  }
+  params.insert(params.end(), {"XpRc", "XpValue", "XpValueLike", "Bogus", "ProcessTemplateVectorHdl"});
+  const std::vector<std::string> values = {"1", "2", "0", "49", "50", "-1", "NULL", "DEFAULT", "TRUE",
+                                           "\"ADMIN\"", "\"password\"", "\"<CL-VALUE>\"", "\"NAME = 'x'\"",
+                                           "Pvx_SM_Present", "Pvx_LT_Private", "xyz", "PVX_OK", "\"\"",
+                                           "4000000000", "99999999999", "\"a\"\"b\"", "\"7G\"", "\"abc"};
+  std::mt19937 rng(99);
+  for (int i = 0; i < 150; ++i) {
+    std::string input = "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+                        "PvxjExecutionServiceLogon ExecutionServiceHdl 1 UserID \"ADMIN\" Password \"password\" End\n";
+    int n = 1 + static_cast<int>(rng() % 12);
+    for (int s = 0; s < n; ++s) {
+      input += sections[rng() % sections.size()];
+      int k = static_cast<int>(rng() % 6);
+      for (int j = 0; j < k; ++j) {
+        input += " " + params[rng() % params.size()];
+        input += " " + values[rng() % values.size()];
+      }
+      input += rng() % 10 ? " End\n" : "\n";
+    }
+    Outcome r = run(input);
+    EXPECT_TRUE(r.code == 0 || r.code == 1 || r.code == 8 || r.code == 12) << r.code << "\n" << input;
+    EXPECT_TRUE(r.code == 1 || r.result.find("====== Test case ") != std::string::npos) << input;
+  }
+}
+
+}  // namespace
+}  // namespace kr::api
