@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -94,6 +97,11 @@ TEST(Executor, RandomSectionsAlwaysEndInAVerdict) {
                                            "\"ADMIN\"", "\"password\"", "\"<CL-VALUE>\"", "\"NAME = 'x'\"",
                                            "Pvx_SM_Present", "Pvx_LT_Private", "xyz", "PVX_OK", "\"\"",
                                            "4000000000", "99999999999", "\"a\"\"b\"", "\"7G\"", "\"abc"};
+  // Sections may name files to write: keep them out of the build folder.
+  const std::filesystem::path home = std::filesystem::current_path();
+  char dir[] = "/tmp/kestrun_executor_XXXXXX";
+  ASSERT_NE(::mkdtemp(dir), nullptr);
+  std::filesystem::current_path(dir);
   std::mt19937 rng(99);
   for (int i = 0; i < 150; ++i) {
     std::string input = "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
@@ -112,6 +120,8 @@ TEST(Executor, RandomSectionsAlwaysEndInAVerdict) {
     EXPECT_TRUE(r.code == 0 || r.code == 1 || r.code == 8 || r.code == 12) << r.code << "\n" << input;
     EXPECT_TRUE(r.code == 1 || r.result.find("====== Test case ") != std::string::npos) << input;
   }
+  std::filesystem::current_path(home);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
