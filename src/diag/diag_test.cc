@@ -64,6 +64,13 @@ TEST(Reporter, ReportOnlyStopAndSecondLines) {
   EXPECT_NE(u.result.find("TC1000  TC ERROR:  Unknown Error with enumeration value: 4242"), std::string::npos);
 }
 
+TEST(Reporter, AHugeRefusedTokenIsShownByItsStart) {
+  Fixture f("End");
+  tool_error(f.ctx, TC0010, std::string(5000, 'k'));
+  EXPECT_NE(f.result.find("Unknown keyword or parameter:  " + std::string(1024, 'k') + "...\n"), std::string::npos);
+  EXPECT_LT(f.result.size(), 1300u);
+}
+
 TEST(Reporter, FatalErrorsThrowAndConsoleOnlyMessagesStayOffTheResultFile) {
   Fixture f("");
   EXPECT_THROW(tool_error(f.ctx, TC0004), FatalExit);

@@ -86,6 +86,13 @@ void abandon_section(RunContext& ctx) {
 }
 
 void tool_error(RunContext& ctx, int code, std::string_view text) {
+  // A refused token can be as long as the file: the message shows its start.
+  constexpr std::size_t kMaxShown = 1024;
+  std::string shortened;
+  if (text.size() > kMaxShown) {
+    shortened.assign(text.substr(0, kMaxShown)).append("...");
+    text = shortened;
+  }
   const Entry* e = find(code);
   std::string msg, second;
   if (e) {
