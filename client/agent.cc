@@ -60,10 +60,8 @@ int32_t TakeOver(PvxjExecutionService service, const char* program_id) {
   return Guarded([&]() -> int32_t {
     ServiceState* svc = FindService(service);
     if (!svc) return PVX_ERROR_INVALID_HANDLE;
-    Store* store = Client::Get().store();
-    if (!store) return PVX_ERROR_COMMUNICATION;
-    Store* ignored;
-    if (RequireSession(*svc, &ignored) == PVX_OK) return PVX_ERROR_ALREADY_LOGGED_ON;
+    Store* store;
+    if (int32_t rc = RequireNoSession(*svc, &store)) return rc;
     if (!program_id || !*program_id) return PVX_ERROR_INVALID_PROGRAMID;
     Stmt q(store->db(), "SELECT person_id, session_id FROM program_executions "
                         "WHERE program_id=?");

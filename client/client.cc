@@ -85,6 +85,15 @@ int32_t RequireSession(ServiceState& svc, Store** store) {
   return PVX_OK;
 }
 
+int32_t RequireNoSession(ServiceState& svc, Store** store) {
+  Store* s = Client::Get().store();
+  if (!s) return PVX_ERROR_COMMUNICATION;
+  Store* ignored;
+  if (RequireSession(svc, &ignored) == PVX_OK) return PVX_ERROR_ALREADY_LOGGED_ON;
+  *store = s;
+  return PVX_OK;
+}
+
 ServiceObject* FindServiceObject(uint32_t handle) {
   return Client::Get().handles.Get<ServiceObject>(handle, Cls::ExecutionService);
 }

@@ -174,6 +174,10 @@ int32_t CheckVectorSlot(Cls vector_cls, const uint32_t* slot);
 // the store (another process may have ended it). On success *store is set.
 int32_t RequireSession(ServiceState& svc, Store** store);
 
+// Before a service takes over an existing session: the store must be open
+// and the service not logged on yet. On success *store is set.
+int32_t RequireNoSession(ServiceState& svc, Store** store);
+
 // Whether the logged-on user of svc is an administrator.
 bool IsAdministrator(Store& store, const ServiceState& svc);
 

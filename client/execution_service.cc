@@ -11,6 +11,25 @@ using namespace pvxjsim;
 
 namespace {
 
+// The system or group a service was allocated for, else the store's own.
+char* SystemText(PvxjExecutionService service, std::string ServiceState::*allocated,
+                 const char* meta_key, char* buffer, uint32_t bufferLength) {
+  return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
+    ServiceState* svc = FindService(service);
+    if (!svc) {
+      *rc = PVX_ERROR_INVALID_HANDLE;
+      return nullptr;
+    }
+    if (!(svc->*allocated).empty()) return CopyOut(svc->*allocated, buffer, bufferLength);
+    Store* store = Client::Get().store();
+    if (!store) {
+      *rc = PVX_ERROR_COMMUNICATION;
+      return nullptr;
+    }
+    return CopyOut(store->Meta(meta_key), buffer, bufferLength);
+  });
+}
+
 int32_t Allocate(const char* system, const char* group, PvxjExecutionService* out) {
   return Guarded([&]() -> int32_t {
     if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
@@ -235,10 +254,8 @@ int32_t PvxjExecutionServiceSetSessionContext(PvxjExecutionService service, cons
   return Guarded([&]() -> int32_t {
     ServiceState* svc = FindService(service);
     if (!svc) return PVX_ERROR_INVALID_HANDLE;
-    Store* store = Client::Get().store();
-    if (!store) return PVX_ERROR_COMMUNICATION;
-    Store* ignored;
-    if (RequireSession(*svc, &ignored) == PVX_OK) return PVX_ERROR_ALREADY_LOGGED_ON;
+    Store* store;
+    if (int32_t rc = RequireNoSession(*svc, &store)) return rc;
     int64_t person = PersonIdOf(*store, userId);
     if (!person) return PVX_ERROR_USERID_UNKNOWN;
     int64_t session = sessionId ? ParseSessionId(sessionId) : 0;
@@ -383,38 +400,12 @@ void PvxjServiceSetTimeout(PvxjExecutionService service, int32_t timeout) {
 }
 
 char* PvxjServiceSystemName(PvxjExecutionService service, char* buffer, uint32_t bufferLength) {
-  return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
-    ServiceState* svc = FindService(service);
-    if (!svc) {
-      *rc = PVX_ERROR_INVALID_HANDLE;
-      return nullptr;
-    }
-    if (!svc->system.empty()) return CopyOut(svc->system, buffer, bufferLength);
-    Store* store = Client::Get().store();
-    if (!store) {
-      *rc = PVX_ERROR_COMMUNICATION;
-      return nullptr;
-    }
-    return CopyOut(store->Meta("system_name"), buffer, bufferLength);
-  });
+  return SystemText(service, &ServiceState::system, "system_name", buffer, bufferLength);
 }
 
 char* PvxjServiceSystemGroupName(PvxjExecutionService service, char* buffer,
                                  uint32_t bufferLength) {
-  return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
-    ServiceState* svc = FindService(service);
-    if (!svc) {
-      *rc = PVX_ERROR_INVALID_HANDLE;
-      return nullptr;
-    }
-    if (!svc->system_group.empty()) return CopyOut(svc->system_group, buffer, bufferLength);
-    Store* store = Client::Get().store();
-    if (!store) {
-      *rc = PVX_ERROR_COMMUNICATION;
-      return nullptr;
-    }
-    return CopyOut(store->Meta("system_group_name"), buffer, bufferLength);
-  });
+  return SystemText(service, &ServiceState::system_group, "system_group_name", buffer, bufferLength);
 }
 
 char* PvxjServiceUserID(PvxjExecutionService service, char* buffer, uint32_t bufferLength) {
