@@ -18,13 +18,13 @@ int32_t Deallocate(uint32_t* handle, Cls cls) {
 
 extern "C" {
 
-#define PVXJ_CLASS(name, dealloc) PVXJ_DEALLOCATE_##dealloc(name)
+#define PVXJ_CLASS(name, Tag, Seconds, Vector, Element, Walk, NameFn, dealloc, ...) PVXJ_DEALLOCATE_##dealloc(name)
 #define PVXJ_DEALLOCATE_0(name)
 #define PVXJ_DEALLOCATE_1(name)                       \
   int32_t Pvxj##name##Deallocate(Pvxj##name* handle) { \
     return Deallocate(handle, Cls::name);             \
   }
-#include "classes.def"
+#include "pvxj/classes.def"
 #undef PVXJ_DEALLOCATE_1
 #undef PVXJ_DEALLOCATE_0
 #undef PVXJ_CLASS

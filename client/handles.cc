@@ -24,10 +24,10 @@ uint16_t GenerationOf(uint32_t handle) {
 
 const char* ClassName(Cls cls) {
   switch (cls) {
-#define PVXJ_CLASS(name, dealloc) \
+#define PVXJ_CLASS(name, ...) \
   case Cls::name:                 \
     return #name;
-#include "classes.def"
+#include "pvxj/classes.def"
 #undef PVXJ_CLASS
     default:
       return "none";

@@ -19,8 +19,9 @@ namespace pvxjsim {
 
 enum class Cls : uint8_t {
   kNone = 0,
-#define PVXJ_CLASS(name, dealloc) name,
-#include "classes.def"
+// The tag values are part of every handle value (result files show them).
+#define PVXJ_CLASS(Name, Tag, ...) Name = Tag,
+#include "pvxj/classes.def"
 #undef PVXJ_CLASS
   kCount
 };
@@ -76,6 +77,14 @@ class HandleTable {
   std::array<ClassTable, static_cast<size_t>(Cls::kCount)> tables_;
   uint32_t slot_limit_ = kMaxSlots;
 };
+
+// Tags run 1, 2, 3... in table order: a gap or a repeat would make kCount lie.
+inline constexpr unsigned kClassCount = 0
+#define PVXJ_CLASS(...) +1
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
+    ;
+static_assert(static_cast<unsigned>(Cls::kCount) == kClassCount + 1, "class tags must be 1..n in table order");
 
 static_assert(static_cast<unsigned>(Cls::kCount) <= (1u << HandleTable::kClassBits),
               "class tags must fit the handle's class field");

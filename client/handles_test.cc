@@ -103,12 +103,12 @@ void ExpectRefusesBadHandles(const char* name, int32_t (*deallocate)(uint32_t*),
 
 TEST_F(ApiHandleTest, EveryDeallocateRefusesZeroAndForeignHandles) {
   PvxjExecutionService svc = Logon("USER1", "pw1");
-#define PVXJ_CLASS(name, dealloc) PVXJ_CHECK_##dealloc(name)
+#define PVXJ_CLASS(name, Tag, Seconds, Vector, Element, Walk, NameFn, dealloc, ...) PVXJ_CHECK_##dealloc(name)
 #define PVXJ_CHECK_0(name)
 #define PVXJ_CHECK_1(name)                                  \
   ExpectRefusesBadHandles(#name, Pvxj##name##Deallocate, \
                           Cls::name == Cls::ExecutionService ? 0 : svc);
-#include "classes.def"
+#include "pvxj/classes.def"
 #undef PVXJ_CHECK_1
 #undef PVXJ_CHECK_0
 #undef PVXJ_CLASS

@@ -54,30 +54,26 @@ char* Name(uint32_t handle, std::initializer_list<Cls> classes, char* buffer, ui
 
 }  // namespace
 
-#define PVXJ_VECTOR_FUNCTIONS(Element_)                                              \
-  uint32_t Pvxj##Element_##VectorSize(Pvxj##Element_##Vector vector) {               \
-    return Size(vector, Cls::Element_##Vector);                                      \
-  }                                                                                  \
-  Pvxj##Element_ Pvxj##Element_##VectorFirstElement(Pvxj##Element_##Vector vector) { \
-    return Element(vector, Cls::Element_##Vector, true);                             \
-  }                                                                                  \
-  Pvxj##Element_ Pvxj##Element_##VectorNextElement(Pvxj##Element_##Vector vector) {  \
-    return Element(vector, Cls::Element_##Vector, false);                            \
+// The size and element walk of every vector class the class table marks as walked.
+#define PVXJ_WALK_0(Vector_, Element_)
+#define PVXJ_WALK_1(Vector_, Element_)                                   \
+  uint32_t Pvxj##Vector_##Size(Pvxj##Vector_ vector) {                   \
+    return Size(vector, Cls::Vector_);                                   \
+  }                                                                      \
+  Pvxj##Element_ Pvxj##Vector_##FirstElement(Pvxj##Vector_ vector) {     \
+    return Element(vector, Cls::Vector_, true);                          \
+  }                                                                      \
+  Pvxj##Element_ Pvxj##Vector_##NextElement(Pvxj##Vector_ vector) {      \
+    return Element(vector, Cls::Vector_, false);                         \
   }
 
 extern "C" {
 
-PVXJ_VECTOR_FUNCTIONS(ProcessTemplate)
-PVXJ_VECTOR_FUNCTIONS(ProcessInstance)
-PVXJ_VECTOR_FUNCTIONS(ActivityInstance)
-PVXJ_VECTOR_FUNCTIONS(Item)
-PVXJ_VECTOR_FUNCTIONS(Workitem)
-PVXJ_VECTOR_FUNCTIONS(ActivityInstanceNotification)
-PVXJ_VECTOR_FUNCTIONS(ProcessInstanceNotification)
-PVXJ_VECTOR_FUNCTIONS(ActivityInstanceList)
-PVXJ_VECTOR_FUNCTIONS(ProcessInstanceList)
-PVXJ_VECTOR_FUNCTIONS(ProcessTemplateList)
-PVXJ_VECTOR_FUNCTIONS(Worklist)
+#define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, ...) PVXJ_WALK_##Walk(Name, Element)
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
+#undef PVXJ_WALK_1
+#undef PVXJ_WALK_0
 
 char* PvxjProcessTemplateName(PvxjProcessTemplate processTemplate, char* buffer,
                               uint32_t bufferLength) {

@@ -37,54 +37,11 @@ extern "C" {
 
 typedef uint32_t PvxjHandle;
 
-typedef PvxjHandle PvxjActivityInstance;
-typedef PvxjHandle PvxjActivityInstanceVector;
-typedef PvxjHandle PvxjActivityInstanceList;
-typedef PvxjHandle PvxjActivityInstanceListVector;
-typedef PvxjHandle PvxjActivityInstanceNotification;
-typedef PvxjHandle PvxjActivityInstanceNotificationVector;
-typedef PvxjHandle PvxjBlockInstanceMonitor;
-typedef PvxjHandle PvxjContainerElement;
-typedef PvxjHandle PvxjContainerElementVector;
-typedef PvxjHandle PvxjControlConnectorInstance;
-typedef PvxjHandle PvxjControlConnectorInstanceVector;
-typedef PvxjHandle PvxjDllOptions;
-typedef PvxjHandle PvxjError;
-typedef PvxjHandle PvxjExecutionData;
-typedef PvxjHandle PvxjExecutionService;
-typedef PvxjHandle PvxjExeOptions;
-typedef PvxjHandle PvxjExternalOptions;
-typedef PvxjHandle PvxjImplementationData;
-typedef PvxjHandle PvxjImplementationDataVector;
-typedef PvxjHandle PvxjInstanceMonitor;
-typedef PvxjHandle PvxjIntVector;
-typedef PvxjHandle PvxjItem;
-typedef PvxjHandle PvxjItemVector;
-typedef PvxjHandle PvxjPerson;
-typedef PvxjHandle PvxjPoint;
-typedef PvxjHandle PvxjPointVector;
-typedef PvxjHandle PvxjProcessInstance;
-typedef PvxjHandle PvxjProcessInstanceVector;
-typedef PvxjHandle PvxjProcessInstanceList;
-typedef PvxjHandle PvxjProcessInstanceListVector;
-typedef PvxjHandle PvxjProcessInstanceMonitor;
-typedef PvxjHandle PvxjProcessInstanceNotification;
-typedef PvxjHandle PvxjProcessInstanceNotificationVector;
-typedef PvxjHandle PvxjProcessTemplate;
-typedef PvxjHandle PvxjProcessTemplateVector;
-typedef PvxjHandle PvxjProcessTemplateList;
-typedef PvxjHandle PvxjProcessTemplateListVector;
-typedef PvxjHandle PvxjProgramData;
-typedef PvxjHandle PvxjProgramTemplate;
-typedef PvxjHandle PvxjReadOnlyContainer;
-typedef PvxjHandle PvxjReadWriteContainer;
-typedef PvxjHandle PvxjResult;
-typedef PvxjHandle PvxjStringVector;
-typedef PvxjHandle PvxjSymbolLayout;
-typedef PvxjHandle PvxjWorkitem;
-typedef PvxjHandle PvxjWorkitemVector;
-typedef PvxjHandle PvxjWorklist;
-typedef PvxjHandle PvxjWorklistVector;
+/* One handle type per object class (pvxj/classes.def). */
+#define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, Dealloc, Copy, Equal, Oid, Cleanup) \
+  typedef PvxjHandle Pvxj##Name;
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
 
 /* Any of the four stored list kinds (worklist, process template list,
  * process instance list, activity instance list). */
@@ -282,8 +239,8 @@ int32_t PvxjExecutionServiceAllocateForSystem(const char* system,
 int32_t PvxjExecutionServiceCopy(PvxjExecutionService service,
                                  PvxjExecutionService* copy);
 
-/* Frees the handle. The session ends with the last handle on it. */
-int32_t PvxjExecutionServiceDeallocate(PvxjExecutionService* service);
+/* PvxjExecutionServiceDeallocate (with the other deallocate functions below)
+ * frees the handle. The session ends with the last handle on it. */
 
 /* 1 when both handles are valid and stand for the same session object. */
 unsigned char PvxjExecutionServiceEqual(PvxjExecutionService service,
@@ -536,74 +493,21 @@ char* PvxjPersistentListName(PvxjPersistentList list, char* buffer,
 /* Vectors of query results                                                 */
 /* ------------------------------------------------------------------------ */
 
-uint32_t PvxjProcessTemplateVectorSize(PvxjProcessTemplateVector vector);
-PvxjProcessTemplate PvxjProcessTemplateVectorFirstElement(
-    PvxjProcessTemplateVector vector);
-PvxjProcessTemplate PvxjProcessTemplateVectorNextElement(
-    PvxjProcessTemplateVector vector);
-
-uint32_t PvxjProcessInstanceVectorSize(PvxjProcessInstanceVector vector);
-PvxjProcessInstance PvxjProcessInstanceVectorFirstElement(
-    PvxjProcessInstanceVector vector);
-PvxjProcessInstance PvxjProcessInstanceVectorNextElement(
-    PvxjProcessInstanceVector vector);
-
-uint32_t PvxjActivityInstanceVectorSize(PvxjActivityInstanceVector vector);
-PvxjActivityInstance PvxjActivityInstanceVectorFirstElement(
-    PvxjActivityInstanceVector vector);
-PvxjActivityInstance PvxjActivityInstanceVectorNextElement(
-    PvxjActivityInstanceVector vector);
-
-uint32_t PvxjItemVectorSize(PvxjItemVector vector);
-PvxjItem PvxjItemVectorFirstElement(PvxjItemVector vector);
-PvxjItem PvxjItemVectorNextElement(PvxjItemVector vector);
-
-uint32_t PvxjWorkitemVectorSize(PvxjWorkitemVector vector);
-PvxjWorkitem PvxjWorkitemVectorFirstElement(PvxjWorkitemVector vector);
-PvxjWorkitem PvxjWorkitemVectorNextElement(PvxjWorkitemVector vector);
-
-uint32_t PvxjActivityInstanceNotificationVectorSize(
-    PvxjActivityInstanceNotificationVector vector);
-PvxjActivityInstanceNotification
-PvxjActivityInstanceNotificationVectorFirstElement(
-    PvxjActivityInstanceNotificationVector vector);
-PvxjActivityInstanceNotification
-PvxjActivityInstanceNotificationVectorNextElement(
-    PvxjActivityInstanceNotificationVector vector);
-
-uint32_t PvxjProcessInstanceNotificationVectorSize(
-    PvxjProcessInstanceNotificationVector vector);
-PvxjProcessInstanceNotification
-PvxjProcessInstanceNotificationVectorFirstElement(
-    PvxjProcessInstanceNotificationVector vector);
-PvxjProcessInstanceNotification
-PvxjProcessInstanceNotificationVectorNextElement(
-    PvxjProcessInstanceNotificationVector vector);
-
-uint32_t PvxjActivityInstanceListVectorSize(
-    PvxjActivityInstanceListVector vector);
-PvxjActivityInstanceList PvxjActivityInstanceListVectorFirstElement(
-    PvxjActivityInstanceListVector vector);
-PvxjActivityInstanceList PvxjActivityInstanceListVectorNextElement(
-    PvxjActivityInstanceListVector vector);
-
-uint32_t PvxjProcessInstanceListVectorSize(
-    PvxjProcessInstanceListVector vector);
-PvxjProcessInstanceList PvxjProcessInstanceListVectorFirstElement(
-    PvxjProcessInstanceListVector vector);
-PvxjProcessInstanceList PvxjProcessInstanceListVectorNextElement(
-    PvxjProcessInstanceListVector vector);
-
-uint32_t PvxjProcessTemplateListVectorSize(
-    PvxjProcessTemplateListVector vector);
-PvxjProcessTemplateList PvxjProcessTemplateListVectorFirstElement(
-    PvxjProcessTemplateListVector vector);
-PvxjProcessTemplateList PvxjProcessTemplateListVectorNextElement(
-    PvxjProcessTemplateListVector vector);
-
-uint32_t PvxjWorklistVectorSize(PvxjWorklistVector vector);
-PvxjWorklist PvxjWorklistVectorFirstElement(PvxjWorklistVector vector);
-PvxjWorklist PvxjWorklistVectorNextElement(PvxjWorklistVector vector);
+/* For each walked vector class of pvxj/classes.def:
+ *   uint32_t PvxjXVectorSize(PvxjXVector vector);
+ *   PvxjX PvxjXVectorFirstElement(PvxjXVector vector);
+ *   PvxjX PvxjXVectorNextElement(PvxjXVector vector); */
+#define PVXJ_WALK_0(Name, Element)
+#define PVXJ_WALK_1(Name, Element)                                   \
+  uint32_t Pvxj##Name##Size(Pvxj##Name vector);                      \
+  Pvxj##Element Pvxj##Name##FirstElement(Pvxj##Name vector);         \
+  Pvxj##Element Pvxj##Name##NextElement(Pvxj##Name vector);
+#define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, Dealloc, Copy, Equal, Oid, Cleanup) \
+  PVXJ_WALK_##Walk(Name, Element)
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
+#undef PVXJ_WALK_1
+#undef PVXJ_WALK_0
 
 /* ------------------------------------------------------------------------ */
 /* Deallocation                                                             */
@@ -612,66 +516,16 @@ PvxjWorklist PvxjWorklistVectorNextElement(PvxjWorklistVector vector);
 /* Each frees the object *handle names and sets *handle to 0. A zero, stale,
  * unknown or other-class handle gives PVX_ERROR_INVALID_HANDLE and leaves
  * *handle unchanged. Freeing a vector frees only the vector, not the elements
- * already handed out. */
-int32_t PvxjActivityInstanceDeallocate(PvxjActivityInstance* handle);
-int32_t PvxjActivityInstanceListDeallocate(PvxjActivityInstanceList* handle);
-int32_t PvxjActivityInstanceListVectorDeallocate(
-    PvxjActivityInstanceListVector* handle);
-int32_t PvxjActivityInstanceNotificationDeallocate(
-    PvxjActivityInstanceNotification* handle);
-int32_t PvxjActivityInstanceNotificationVectorDeallocate(
-    PvxjActivityInstanceNotificationVector* handle);
-int32_t PvxjActivityInstanceVectorDeallocate(
-    PvxjActivityInstanceVector* handle);
-int32_t PvxjContainerElementDeallocate(PvxjContainerElement* handle);
-int32_t PvxjContainerElementVectorDeallocate(
-    PvxjContainerElementVector* handle);
-int32_t PvxjControlConnectorInstanceDeallocate(
-    PvxjControlConnectorInstance* handle);
-int32_t PvxjControlConnectorInstanceVectorDeallocate(
-    PvxjControlConnectorInstanceVector* handle);
-int32_t PvxjDllOptionsDeallocate(PvxjDllOptions* handle);
-int32_t PvxjErrorDeallocate(PvxjError* handle);
-int32_t PvxjExecutionDataDeallocate(PvxjExecutionData* handle);
-int32_t PvxjExeOptionsDeallocate(PvxjExeOptions* handle);
-int32_t PvxjExternalOptionsDeallocate(PvxjExternalOptions* handle);
-int32_t PvxjImplementationDataDeallocate(PvxjImplementationData* handle);
-int32_t PvxjImplementationDataVectorDeallocate(
-    PvxjImplementationDataVector* handle);
-int32_t PvxjInstanceMonitorDeallocate(PvxjInstanceMonitor* handle);
-int32_t PvxjIntVectorDeallocate(PvxjIntVector* handle);
-int32_t PvxjItemDeallocate(PvxjItem* handle);
-int32_t PvxjItemVectorDeallocate(PvxjItemVector* handle);
-int32_t PvxjPersonDeallocate(PvxjPerson* handle);
-int32_t PvxjPointDeallocate(PvxjPoint* handle);
-int32_t PvxjPointVectorDeallocate(PvxjPointVector* handle);
-int32_t PvxjProcessInstanceDeallocate(PvxjProcessInstance* handle);
-int32_t PvxjProcessInstanceListDeallocate(PvxjProcessInstanceList* handle);
-int32_t PvxjProcessInstanceListVectorDeallocate(
-    PvxjProcessInstanceListVector* handle);
-int32_t PvxjProcessInstanceMonitorDeallocate(
-    PvxjProcessInstanceMonitor* handle);
-int32_t PvxjProcessInstanceNotificationDeallocate(
-    PvxjProcessInstanceNotification* handle);
-int32_t PvxjProcessInstanceNotificationVectorDeallocate(
-    PvxjProcessInstanceNotificationVector* handle);
-int32_t PvxjProcessInstanceVectorDeallocate(PvxjProcessInstanceVector* handle);
-int32_t PvxjProcessTemplateDeallocate(PvxjProcessTemplate* handle);
-int32_t PvxjProcessTemplateListDeallocate(PvxjProcessTemplateList* handle);
-int32_t PvxjProcessTemplateListVectorDeallocate(
-    PvxjProcessTemplateListVector* handle);
-int32_t PvxjProcessTemplateVectorDeallocate(PvxjProcessTemplateVector* handle);
-int32_t PvxjProgramDataDeallocate(PvxjProgramData* handle);
-int32_t PvxjProgramTemplateDeallocate(PvxjProgramTemplate* handle);
-int32_t PvxjReadOnlyContainerDeallocate(PvxjReadOnlyContainer* handle);
-int32_t PvxjReadWriteContainerDeallocate(PvxjReadWriteContainer* handle);
-int32_t PvxjStringVectorDeallocate(PvxjStringVector* handle);
-int32_t PvxjSymbolLayoutDeallocate(PvxjSymbolLayout* handle);
-int32_t PvxjWorkitemDeallocate(PvxjWorkitem* handle);
-int32_t PvxjWorkitemVectorDeallocate(PvxjWorkitemVector* handle);
-int32_t PvxjWorklistDeallocate(PvxjWorklist* handle);
-int32_t PvxjWorklistVectorDeallocate(PvxjWorklistVector* handle);
-/* ExecutionServiceDeallocate is declared with the allocation functions. */
+ * already handed out. One for each class of pvxj/classes.def with Dealloc 1:
+ *   int32_t PvxjXDeallocate(PvxjX* handle); */
+#define PVXJ_DEALLOCATE_0(Name)
+#define PVXJ_DEALLOCATE_1(Name) int32_t Pvxj##Name##Deallocate(Pvxj##Name* handle);
+#define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, Dealloc, Copy, Equal, Oid, Cleanup) \
+  PVXJ_DEALLOCATE_##Dealloc(Name)
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
+#undef PVXJ_DEALLOCATE_1
+#undef PVXJ_DEALLOCATE_0
 
 #ifdef __cplusplus
 }

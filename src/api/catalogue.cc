@@ -1,53 +1,16 @@
 #include "api/catalogue.h"
 
 #include <algorithm>
-#include <cstdlib>
 
-#include "driver/keywords.h"
 #include "driver/run_context.h"
 #include "eval/registry.h"
 
 namespace kr::api {
 
-// Each family file defines its table; the order here fixes the keyword ids.
-Family& execution_service_family();
-Family& process_template_family();
-
-namespace {
-
-struct Catalogue {
-  std::vector<const Family*> families;
-  std::vector<const Row*> by_id;  // index: id - kFirstApiId
-
-  Catalogue() {
-    // The families are built once; ids and back links are filled in here.
-    Family* all[] = {&execution_service_family(), &process_template_family()};
-    int id = kFirstApiId;
-    for (Family* f : all) {
-      families.push_back(f);
-      for (Row& r : f->rows) {
-        r.id = id++;
-        r.family = f;
-        for (const Param& p : r.params) {
-          bool known = std::any_of(f->accepted.begin(), f->accepted.end(),
-                                   [&](const Param& a) { return a.keyword == p.keyword; });
-          if (!known) f->accepted.push_back(p);
-        }
-      }
-    }
-    if (id - 1 > kLastApiId) std::abort();  // the id range is part of the keyword table's design
-    by_id.assign(static_cast<std::size_t>(id - kFirstApiId), nullptr);
-    for (const Family* f : families)
-      for (const Row& r : f->rows) by_id[static_cast<std::size_t>(r.id - kFirstApiId)] = &r;
-  }
-};
-
-const Catalogue& catalogue() {
-  static const Catalogue c;
-  return c;
-}
-
-}  // namespace
+// Each family file defines its rows; the order here is the order of the row
+// files in api/keyword_ids.h, which fixes the keyword ids.
+const Family& execution_service_family();
+const Family& process_template_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -55,12 +18,31 @@ std::string_view EnumTable::name_of(int32_t value) const {
   return "???";
 }
 
-const std::vector<const Family*>& families() { return catalogue().families; }
+const Param* Family::accepted(int keyword) const {
+  for (const Row& r : rows)
+    for (const Param& p : r.params)
+      if (p.keyword == keyword) return &p;
+  return nullptr;
+}
+
+std::span<const Family* const> families() {
+  static const Family* const all[] = {&execution_service_family(), &process_template_family()};
+  return all;
+}
 
 const Row* row_for(int id) {
-  const Catalogue& c = catalogue();
-  if (id < kFirstApiId || id >= kFirstApiId + static_cast<int>(c.by_id.size())) return nullptr;
-  return c.by_id[static_cast<std::size_t>(id - kFirstApiId)];
+  for (const Family* f : families()) {
+    if (f->rows.empty()) continue;
+    const int first = f->rows.front().id;
+    if (id >= first && id < first + static_cast<int>(f->rows.size())) return &f->rows[static_cast<std::size_t>(id - first)];
+  }
+  return nullptr;
+}
+
+const Family* family_of(const Row& row) {
+  for (const Family* f : families())
+    if (!f->rows.empty() && &row >= f->rows.data() && &row < f->rows.data() + f->rows.size()) return f;
+  return nullptr;
 }
 
 const Family* family_for_class(int class_id) {
@@ -73,6 +55,13 @@ int param_index(const Row& row, int keyword) {
   for (std::size_t i = 0; i < row.params.size(); ++i)
     if (row.params[i].keyword == keyword) return static_cast<int>(i);
   return -1;
+}
+
+Value& Call::param(int keyword) {
+  int k = param_index(row, keyword);
+  if (k >= 0) return v[static_cast<std::size_t>(k)];
+  missing_ = Value{};
+  return missing_;
 }
 
 PvxjHandle Call::h(std::size_t k) const {

@@ -1,17 +1,63 @@
 #pragma once
-// The API catalogue: one row per API keyword. A row names the keyword, its
-// parameters in echo order with their value forms, the kind of result, the
-// C function it calls and its flags; the generic section executor reads,
-// echoes, checks, calls and reports from it, and the keyword table and the
-// syntax reference are produced from the same rows.
+// The API catalogue: one typed row per API keyword. The generic section
+// executor reads, echoes, checks, calls and reports from the rows; the
+// keyword table and the syntax reference are produced from the same rows.
+//
+// HOW TO ADD A KEYWORD
+//
+// 1. The C function: declare it in include/pvxj/pvxj.h and define it in the
+//    simulated client (client/). A test links a call of every prototype, so
+//    a declaration without a definition fails the build of the tests.
+// 2. The row: one line in the family's row file, src/api/<family>.def, in
+//    the place that fixes its keyword id (ids follow the row order, family
+//    after family; new rows go at the end of their family):
+//
+//      API_ROW(PvxjServiceSystemName, kText, 0, in(kExecutionServiceHdl), ulong_(kBufferLength))
+//
+//    keyword (also the C function), result kind (Result::k...), flags (Flag,
+//    or 0), then the parameters by keyword in echo order with their forms
+//    (the constructors below: in, out, append, text, text_cl, enm, ...).
+//    The C function's arguments are the parameters in the same order; a
+//    BufferLength parameter passes the result buffer and its length, a kOut
+//    parameter of a kObject row and the file, slot and ShowAllObjectNames
+//    parameters pass nothing. Other spellings:
+//
+//      API_ROW_FN(keyword, c_function, result, flags, params...)
+//          when the C function has another name;
+//      API_CALL(keyword, c_function, result, flags, (args...), params...)
+//          when the C arguments are not the parameters in echo order: args
+//          names each C argument by parameter keyword, or by one of the
+//          kArg... sources (values a family hook derived);
+//      API_DEALLOCATE(Class), API_VECTOR_DEALLOCATE(Class),
+//      API_VECTOR_SIZE(Class), API_VECTOR_FIRST_ELEMENT(Class),
+//      API_VECTOR_NEXT_ELEMENT(Class)
+//          the standard rows of a class of include/pvxj/classes.def.
+//
+//    The wiring is checked when the family compiles: the argument count and
+//    each argument's type must match the C function (a text cannot reach an
+//    int32_t, an output slot cannot reach a by-value handle), and so must
+//    the return type and the result kind. The keyword id is the constant
+//    k<keyword> (api/keyword_ids.h), known at compile time.
+// 3. A keyword that departs from the template gets a hook beside its row:
+//    a Resolve (echoes and resolves the parameters itself) and/or an After
+//    (runs after the call, before the evaluation report), listed in the
+//    family's kHooks table by keyword id.
+// 4. A new family: a row file src/api/<family>.def, a <family>.cc that
+//    defines its enumeration tables, hooks and FAMILY(...), an #include of
+//    the row file in api/keyword_ids.h and the family in catalogue.cc, both
+//    in the same place of the family order.
+// 5. A golden case under tests/cases/ for what the keyword writes.
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "api/keyword_ids.h"
+#include "driver/keywords.h"
 #include "pvxj/pvxj.h"
 
 namespace kr {
@@ -28,7 +74,7 @@ struct EnumEntry {
 // One API enumeration: names compared without case, "???" for a number
 // without a name.
 struct EnumTable {
-  std::vector<EnumEntry> entries;
+  std::span<const EnumEntry> entries;
   std::string_view name_of(int32_t value) const;
 };
 
@@ -56,12 +102,37 @@ enum class Form : uint8_t {
   kULongOrDefault,// unsigned number or DEFAULT
 };
 
+// What the syntax reference shows for a text whose form alone does not say.
+enum class Display : uint8_t {
+  kForm,          // what the form says
+  kFilter,        // "fi_value" | NULL
+  kSortCriteria,  // "sc_value" | NULL
+  kDateTime,      // "dt_value" | NULL
+  kValueList,     // "value1;value2;..." | NULL
+};
+
 struct Param {
   int keyword;
   Form form;
   const EnumTable* enums = nullptr;
   bool optional = false;  // shown in brackets in the syntax reference
+  Display display = Display::kForm;
+  bool passed = true;     // false: read and echoed, never an argument of the C function
+  bool deferred = false;  // a file the family hook opens when it uses it
 };
+
+// The value form the syntax reference prints for a parameter ("i",
+// "n | i+", "\"value\" | NULL", "TRUE | FALSE", the enumeration names joined
+// by " | ", ...), without the brackets of an optional parameter.
+std::string display_form(const Param& p);
+// The whole right-hand side: the form, and brackets around keyword and form
+// for an optional parameter, e.g. "[ShowAllObjectNames  TRUE | FALSE]" is
+// written as keyword "[ShowAllObjectNames" and form "TRUE | FALSE]".
+struct ParamDisplay {
+  std::string keyword;
+  std::string form;
+};
+ParamDisplay display(const Param& p);
 
 // What the call gives back and which evaluation report follows it.
 enum class Result : uint8_t {
@@ -86,7 +157,6 @@ enum Flag : unsigned {
 };
 
 struct Call;
-struct Row;
 using Invoke = void (*)(Call&);
 // A family's own step where it departs from the generic echo: echoes and
 // resolves the parameters itself; false ends the section without a call.
@@ -96,24 +166,23 @@ using After = void (*)(Call&);
 
 struct Row {
   std::string_view keyword;
+  int id;                         // keyword id: the constant k<keyword>
   Result result;
-  std::vector<Param> params;  // in echo order
-  Invoke invoke;
+  std::span<const Param> params;  // in echo order
+  Invoke invoke;                  // calls the C function with the wired arguments
   unsigned flags = 0;
   Resolve resolve = nullptr;
   After after = nullptr;
-  int id = 0;                      // keyword id, assigned from the catalogue order
-  const struct Family* family = nullptr;
 };
 
 struct Family {
-  std::string_view name;     // e.g. "PvxjExecutionService"
-  std::vector<int> classes;  // class keyword ids whose sections it serves
-  std::vector<Row> rows;
-  // Every parameter keyword some row of the family takes, with the form it
-  // is read in: a section may give a keyword of another method of its
-  // family, which is read and ignored.
-  std::vector<Param> accepted;
+  std::string_view name;        // e.g. "PvxjExecutionService"
+  std::span<const int> classes; // class keyword ids whose sections it serves
+  std::span<const Row> rows;    // in id order, ids without gaps
+  // The first parameter of any row of the family with this keyword, or
+  // null: a section may give a keyword of another method of its family,
+  // which is read in that form and ignored.
+  const Param* accepted(int keyword) const;
 };
 
 // A value read for one parameter.
@@ -139,6 +208,11 @@ struct Call {
   const Row& row;
   std::array<Value, kMaxParams> v;
 
+  // The value of a parameter keyword of the row; a keyword the row does not
+  // have gives an empty value that was never given.
+  Value& param(int keyword);
+  bool given(int keyword) { return param(keyword).given; }
+
   // Resolved arguments, by parameter position.
   PvxjHandle h(std::size_t k) const;             // registered handle (i)
   PvxjHandle* slot(std::size_t k) const;         // slot to fill (n, i+)
@@ -159,6 +233,7 @@ struct Call {
   // Values a family step resolved from files or slots.
   std::string derived;
   std::vector<unsigned char> bytes;
+  bool no_bytes = false;  // pass a null pointer for the bytes
   std::vector<char> result_buffer;
 
   // Expectations.
@@ -179,18 +254,19 @@ struct Call {
   uint32_t ulong_value = 0;
   double double_value = 0;
   PvxjHandle object = 0;
+
+ private:
+  Value missing_;
 };
 
 // The catalogue, in id order.
-const std::vector<const Family*>& families();
+std::span<const Family* const> families();
 // The row of an API keyword id, or null.
 const Row* row_for(int keyword_id);
+// The family of a row.
+const Family* family_of(const Row& row);
 // The family serving a class keyword id, or null.
 const Family* family_for_class(int class_id);
-
-// The first and one-past-last id the catalogue may use.
-inline constexpr int kFirstApiId = 278;
-inline constexpr int kLastApiId = 1485;
 
 // Index of a parameter keyword in a row, or -1.
 int param_index(const Row& row, int keyword);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "api/catalogue.h"
+#include "api/rows.h"
 #include "api/executor.h"
 #include "api/files.h"
 #include "diag/tool_errors.h"
@@ -16,31 +17,17 @@
 namespace kr::api {
 namespace {
 
-const EnumTable kSessionModes{{{"Pvx_SM_Default", 0}, {"Pvx_SM_Present", 1}, {"Pvx_SM_PresentHere", 2}}};
-const EnumTable kAbsentIndicators{{{"Pvx_SA_NotSet", 0}, {"Pvx_SA_Reset", 1}, {"Pvx_SA_Leave", 2}}};
-const EnumTable kListTypes{{{"Pvx_LT_NotSet", 0}, {"Pvx_LT_Public", 1}, {"Pvx_LT_Private", 3}}};
+constexpr EnumEntry kSessionModeNames[] = {{"Pvx_SM_Default", 0}, {"Pvx_SM_Present", 1}, {"Pvx_SM_PresentHere", 2}};
+constexpr EnumEntry kAbsentIndicatorNames[] = {{"Pvx_SA_NotSet", 0}, {"Pvx_SA_Reset", 1}, {"Pvx_SA_Leave", 2}};
+constexpr EnumEntry kListTypeNames[] = {{"Pvx_LT_NotSet", 0}, {"Pvx_LT_Public", 1}, {"Pvx_LT_Private", 3}};
+constexpr EnumTable kSessionModes{kSessionModeNames};
+constexpr EnumTable kAbsentIndicators{kAbsentIndicatorNames};
+constexpr EnumTable kListTypes{kListTypeNames};
 
 // Larger credential or stream buffers than this are treated as not obtainable.
 constexpr uint32_t kMaxBuffer = 64u << 20;
 
-Param in(int kw) { return {kw, Form::kIn}; }
-Param out(int kw) { return {kw, Form::kOut}; }
-Param append(int kw) { return {kw, Form::kAppend}; }
-Param text(int kw) { return {kw, Form::kText}; }
-Param text_cl(int kw) { return {kw, Form::kTextCl}; }
-Param enm(int kw, const EnumTable& t) { return {kw, Form::kEnum, &t}; }
-Param ulong_(int kw) { return {kw, Form::kULong}; }
-Param long_(int kw) { return {kw, Form::kLong}; }
-Param file_in(int kw) { return {kw, Form::kFileIn, nullptr, true}; }
-Param show_names() { return {kShowAllObjectNames, Form::kBool, nullptr, true}; }
-
 // ---- Family steps ------------------------------------------------------------
-
-std::size_t at(const Call& c, int keyword) { return static_cast<std::size_t>(param_index(c.row, keyword)); }
-bool given(const Call& c, int keyword) {
-  int k = param_index(c.row, keyword);
-  return k >= 0 && c.v[static_cast<std::size_t>(k)].given;
-}
 
 void warning(RunContext& ctx, std::string_view text, uint32_t n) {
   ctx.out.write(text);
@@ -48,26 +35,39 @@ void warning(RunContext& ctx, std::string_view text, uint32_t n) {
   ctx.out.end_line();
 }
 
-// Credentials come from the first of string, hex text or file that the section gives.
+// The echo and check of a parameter named by keyword.
+bool echo_kw(Call& c, int keyword) {
+  int k = param_index(c.row, keyword);
+  return k >= 0 && echo_param(c, static_cast<std::size_t>(k));
+}
+
+// Credentials come from the first of string, hex text or file that the
+// section gives; the file is opened only when it is the one used.
 bool resolve_credentials(Call& c) {
   RunContext& ctx = c.ctx;
   if (!echo_param(c, 0)) return false;
-  const uint32_t length = c.u(at(c, kCredentialLength));
-  const bool from_string = given(c, kUserCredentialsAsString) && !c.v[at(c, kUserCredentialsAsString)].null;
-  const bool from_hex = given(c, kUserCredentialsAsByteInHex) && !c.v[at(c, kUserCredentialsAsByteInHex)].null;
-  const bool from_file = given(c, kUserCredentialsByteInputFileSpec);
+  const uint32_t length = c.param(kCredentialLength).unsigned_number;
+  const Value& str = c.param(kUserCredentialsAsString);
+  const Value& hex = c.param(kUserCredentialsAsByteInHex);
+  Value& file = c.param(kUserCredentialsByteInputFileSpec);
+  const bool from_string = str.given && !str.null;
+  const bool from_hex = hex.given && !hex.null;
+  const bool from_file = file.given;
+  c.no_bytes = !(str.given || hex.given || file.given);
   if (from_string || from_hex || from_file) {
     if (length > kMaxBuffer) tool_error(ctx, TC0023);
     if (from_string) {
-      const std::string& s = c.v[at(c, kUserCredentialsAsString)].text;
-      c.bytes.assign(s.begin(), s.end());
-      if (s.size() != length) warning(ctx, "WARNING: String size is smaller than parameter ", length);
+      c.bytes.assign(str.text.begin(), str.text.end());
+      if (str.text.size() != length) warning(ctx, "WARNING: String size is smaller than parameter ", length);
     } else if (from_hex) {
-      if (parse_hex(ctx, c.v[at(c, kUserCredentialsAsByteInHex)].text, &c.bytes) != 0) return false;
+      if (parse_hex(ctx, hex.text, &c.bytes) != 0) return false;
       if (c.bytes.size() != length) ctx.out.line("WARNING: Length of HEX string differs from data length");
     } else {
-      FILE* f = c.v[at(c, kUserCredentialsByteInputFileSpec)].file.get();
-      std::size_t got = read_bytes(f, length, &c.bytes);
+      if (!file.null) {
+        file.file.reset(fopen(file.text.c_str(), "rb"));
+        if (!file.file) tool_error(ctx, TC0003, file.text);
+      }
+      std::size_t got = read_bytes(file.file.get(), length, &c.bytes);
       if (got < length) warning(ctx, "WARNING: File size is smaller than parameter ", length);
     }
     // The API reads CredentialLength bytes: never let it read past what we hold.
@@ -77,66 +77,56 @@ bool resolve_credentials(Call& c) {
     echo(ctx, kBinaryValue, "NULL");
   }
   for (int kw : {kCredentialLength, kSessionMode, kAbsentIndicator, kUserName})
-    if (!echo_param(c, at(c, kw))) return false;
+    if (!echo_kw(c, kw)) return false;
   return true;
 }
 
-void call_credentials(Call& c) {
-  const bool any = !c.bytes.empty() || given(c, kUserCredentialsAsString) ||
-                   given(c, kUserCredentialsAsByteInHex) || given(c, kUserCredentialsByteInputFileSpec);
-  c.rc = PvxjExecutionServiceLogonWithCredentials(c.h(0), any ? c.bytes.data() : nullptr, c.u(at(c, kCredentialLength)),
-                                                  c.n(at(c, kSessionMode)), c.n(at(c, kAbsentIndicator)),
-                                                  c.s(at(c, kUserName)));
-}
-
-// The session identifier: SessionID, else the first word of the file, else the slot.
+// The session identifier: SessionID, else the first word of the file, else
+// the session slot (slot 0, which fails its range check, when none is given).
 bool resolve_session_context(Call& c) {
   RunContext& ctx = c.ctx;
-  if (!echo_param(c, 0) || !echo_param(c, at(c, kUserID))) return false;
-  if (given(c, kSessionID)) return echo_param(c, at(c, kSessionID));
-  if (given(c, kSessionIdInputFileSpec)) {
-    if (!echo_param(c, at(c, kSessionIdInputFileSpec))) return false;
+  if (!echo_param(c, 0) || !echo_kw(c, kUserID)) return false;
+  if (c.given(kSessionID)) return echo_kw(c, kSessionID);
+  Value& sid = c.param(kSessionID);
+  if (c.given(kSessionIdInputFileSpec)) {
+    if (!echo_kw(c, kSessionIdInputFileSpec)) return false;
     std::string word;
-    read_word(c.v[at(c, kSessionIdInputFileSpec)].file.get(), &word);
+    read_word(c.param(kSessionIdInputFileSpec).file.get(), &word);
     ctx.reg.set_text(kSessionIdHdl, 0, word);
     c.derived = word;
     echo_derived(ctx, kSessionID, word);
-    c.v[at(c, kSessionID)].given = true;
-    c.v[at(c, kSessionID)].text = word;
+    sid.given = true;
+    sid.text = word;
     return true;
   }
-  if (given(c, kSessionIdHdl)) {
-    std::size_t k = at(c, kSessionIdHdl);
-    if (!echo_param(c, k)) return false;
-    const std::string* t = ctx.reg.text(kSessionIdHdl, c.n(k));
-    std::string word = t ? *t : std::string();
-    echo_derived(ctx, kSessionID, word);
-    c.v[at(c, kSessionID)].given = true;
-    c.v[at(c, kSessionID)].text = word;
-    return true;
-  }
-  return echo_param(c, at(c, kSessionID));  // NULL
+  if (!echo_kw(c, kSessionIdHdl)) return false;
+  const std::string* t = ctx.reg.text(kSessionIdHdl, c.param(kSessionIdHdl).number);
+  std::string word = t ? *t : std::string();
+  echo_derived(ctx, kSessionID, word);
+  sid.given = true;
+  sid.text = word;
+  return true;
 }
 
 // SessionID: the returned text goes into the session slot and the output file.
 void after_session_id(Call& c) {
-  if (c.text) c.ctx.reg.set_text(kSessionIdHdl, c.n(at(c, kSessionIdHdl)), c.text);
-  if (given(c, kSessionIdOutputFileSpec))
-    if (FILE* f = c.v[at(c, kSessionIdOutputFileSpec)].file.get()) {
-      fprintf(f, "%s\n", c.text ? c.text : "???");
-      c.v[at(c, kSessionIdOutputFileSpec)].file.reset();
-    }
+  if (c.text) c.ctx.reg.set_text(kSessionIdHdl, c.param(kSessionIdHdl).number, c.text);
+  Value& file = c.param(kSessionIdOutputFileSpec);
+  if (file.given && file.file) {
+    fprintf(file.file.get(), "%s\n", c.text ? c.text : "???");
+    finish_output_file(c.ctx, file);
+  }
 }
 
 // RemotePassthrough: the program identifier from a file, the agent's last one, or the text.
 bool resolve_program_id(Call& c) {
   RunContext& ctx = c.ctx;
   if (!echo_param(c, 0)) return false;
-  Value& pid = c.v[at(c, kProgramID)];
-  if (given(c, kProgramIdInputFileSpec)) {
-    if (!echo_param(c, at(c, kProgramIdInputFileSpec))) return false;
+  Value& pid = c.param(kProgramID);
+  if (c.given(kProgramIdInputFileSpec)) {
+    if (!echo_kw(c, kProgramIdInputFileSpec)) return false;
     std::string word;
-    read_word(c.v[at(c, kProgramIdInputFileSpec)].file.get(), &word);
+    read_word(c.param(kProgramIdInputFileSpec).file.get(), &word);
     echo_derived(ctx, kProgramID, word);
     pid = Value{};
     pid.given = true;
@@ -161,15 +151,15 @@ bool resolve_persistent(Call& c) {
   RunContext& ctx = c.ctx;
   if (!echo_param(c, 0)) return false;
   std::string oid;
-  if (given(c, kPersistentOidInputFileSpec)) {
-    if (!echo_param(c, at(c, kPersistentOidInputFileSpec))) return false;
-    FILE* f = c.v[at(c, kPersistentOidInputFileSpec)].file.get();
+  if (c.given(kPersistentOidInputFileSpec)) {
+    if (!echo_kw(c, kPersistentOidInputFileSpec)) return false;
+    FILE* f = c.param(kPersistentOidInputFileSpec).file.get();
     std::string tag;
     read_word(f, &tag);
     read_word(f, &oid);
     ctx.reg.set_text(kPersistentOid, 0, oid);
   } else {
-    int32_t n = given(c, kPersistentOid) ? c.n(at(c, kPersistentOid)) : c.n(at(c, kPersistentOidHdl));
+    int32_t n = c.given(kPersistentOid) ? c.param(kPersistentOid).number : c.param(kPersistentOidHdl).number;
     echo(ctx, kPersistentOid, std::to_string(n));
     if (!range_check(ctx, kPersistentOid, n)) return false;
     if (const std::string* t = ctx.reg.text(kPersistentOid, n)) oid = *t;
@@ -182,25 +172,24 @@ bool resolve_persistent(Call& c) {
 bool resolve_persistent_person(Call& c) {
   if (!echo_param(c, 0)) return false;
   echo(c.ctx, kUserID, "NULL");
-  return echo_param(c, at(c, kPersonHdl));
+  return echo_kw(c, kPersonHdl);
 }
 
 // From-stream methods: the bytes of a file or of a stream slot, over the stream length.
 bool resolve_stream(Call& c) {
   RunContext& ctx = c.ctx;
   if (!echo_param(c, 0)) return false;
-  Value& len = c.v[at(c, kStreamLength)];
+  Value& len = c.param(kStreamLength);
   if (len.given && !len.is_default) ctx.stream_length = len.unsigned_number;
   const uint32_t length = ctx.stream_length;
   if (length > kMaxBuffer) tool_error(ctx, TC0023);
   bool short_file = false;
-  if (given(c, kStreamInputFileSpec)) {
-    if (!echo_param(c, at(c, kStreamInputFileSpec))) return false;
-    short_file = read_bytes(c.v[at(c, kStreamInputFileSpec)].file.get(), length, &c.bytes) < length;
+  if (c.given(kStreamInputFileSpec)) {
+    if (!echo_kw(c, kStreamInputFileSpec)) return false;
+    short_file = read_bytes(c.param(kStreamInputFileSpec).file.get(), length, &c.bytes) < length;
   } else {
-    std::size_t k = at(c, kStreamHdl);
-    if (!echo_param(c, k)) return false;
-    const StreamSlot* s = ctx.reg.stream(c.n(k));
+    if (!echo_kw(c, kStreamHdl)) return false;
+    const StreamSlot* s = ctx.reg.stream(c.param(kStreamHdl).number);
     if (s && s->present) c.bytes.assign(s->bytes.begin(), s->bytes.begin() + std::min<std::size_t>(s->length, s->bytes.size()));
   }
   c.bytes.resize(length, 0);
@@ -211,8 +200,7 @@ bool resolve_stream(Call& c) {
 }
 
 void after_receive(Call& c) {
-  std::size_t k = at(c, kCorrelId);
-  const Value& v = c.v[k];
+  const Value& v = c.param(kCorrelId);
   if (!v.given || v.null) return;
   RunContext& ctx = c.ctx;
   ctx.out.line("..........Status Report.....................................................");
@@ -229,188 +217,39 @@ void after_receive(Call& c) {
 
 // ---- Rows --------------------------------------------------------------------
 
-std::vector<Param> list_params(int list_kw) {
-  return {in(kExecutionServiceHdl), text(kListName), enm(kPersistentListType, kListTypes), text(kOwner),
-          text(kDescription), text(kFilter), text(kSortCriteria), {kThreshold, Form::kULongOrNull}, out(list_kw)};
-}
-std::vector<Param> query_params(int vector_kw) {
-  return {in(kExecutionServiceHdl), text(kFilter), text(kSortCriteria), {kThreshold, Form::kULongOrNull},
-          append(vector_kw), show_names()};
-}
-std::vector<Param> list_query_params(int vector_kw) { return {in(kExecutionServiceHdl), append(vector_kw), show_names()}; }
-std::vector<Param> persistent_params(int result_kw) {
-  return {in(kExecutionServiceHdl), file_in(kPersistentOidInputFileSpec), {kPersistentOid, Form::kOidSlot},
-          {kPersistentOidHdl, Form::kOidSlot}, out(result_kw)};
-}
-std::vector<Param> stream_params(int result_kw) {
-  return {in(kExecutionServiceHdl), file_in(kStreamInputFileSpec), {kStreamHdl, Form::kStreamSlot},
-          {kStreamLength, Form::kULongOrDefault}, out(result_kw)};
-}
+constexpr Hook kHooks[] = {
+    {kPvxjExecutionServiceLogonWithCredentials, resolve_credentials},
+    {kPvxjExecutionServiceRemotePassthrough, resolve_program_id},
+    {kPvxjExecutionServiceSetSessionContext, resolve_session_context},
+    {kPvxjExecutionServiceReceive, nullptr, after_receive},
+    {kPvxjExecutionServiceSessionID, nullptr, after_session_id},
+    {kPvxjExecutionServicePersistentActivityInstance, resolve_persistent},
+    {kPvxjExecutionServicePersistentActivityInstanceNotification, resolve_persistent},
+    {kPvxjExecutionServicePersistentInstanceMonitor, resolve_persistent},
+    {kPvxjExecutionServicePersistentProcessInstance, resolve_persistent},
+    {kPvxjExecutionServicePersistentProcessInstanceNotification, resolve_persistent},
+    {kPvxjExecutionServicePersistentProcessTemplate, resolve_persistent},
+    {kPvxjExecutionServicePersistentProcessInstanceList, resolve_persistent},
+    {kPvxjExecutionServicePersistentProcessTemplateList, resolve_persistent},
+    {kPvxjExecutionServicePersistentWorkitem, resolve_persistent},
+    {kPvxjExecutionServicePersistentWorklist, resolve_persistent},
+    {kPvxjExecutionServicePersistentPerson, resolve_persistent_person},
+    {kPvxjExecutionServiceProgramDataFromStream, resolve_stream},
+    {kPvxjExecutionServiceProgramTemplateFromStream, resolve_stream},
+    {kPvxjExecutionServiceReadOnlyContainerFromStream, resolve_stream},
+    {kPvxjExecutionServiceReadWriteContainerFromStream, resolve_stream},
+};
 
-#define CALL(expr) [](Call& c) { expr; }
-#define ES kExecutionServiceHdl
+constexpr Row kRows[] = {
+#include "api/execution_service.def"
+};
+static_assert(ids_follow(kRows));
 
-std::vector<Row> rows() {
-  const Param es = in(ES);
-  return {
-      {"PvxjExecutionServiceAllocate", Result::kRc, {out(ES)}, CALL(c.rc = PvxjExecutionServiceAllocate(c.slot(0)))},
-      {"PvxjExecutionServiceAllocateForGroup", Result::kRc, {text_cl(kSystemGroup), out(ES)},
-       CALL(c.rc = PvxjExecutionServiceAllocateForGroup(c.s(0), c.slot(1)))},
-      {"PvxjExecutionServiceAllocateForSystem", Result::kRc, {text_cl(kSystem), text_cl(kSystemGroup), out(ES)},
-       CALL(c.rc = PvxjExecutionServiceAllocateForSystem(c.s(0), c.s(1), c.slot(2)))},
-      {"PvxjExecutionServiceCopy", Result::kRc, {es, out(kExecutionServiceHdl2)},
-       CALL(c.rc = PvxjExecutionServiceCopy(c.h(0), c.slot(1)))},
-      {"PvxjExecutionServiceDeallocate", Result::kRc, {es}, CALL(c.rc = PvxjExecutionServiceDeallocate(c.slot(0))),
-       kDealloc},
-      {"PvxjExecutionServiceLogon", Result::kRc,
-       {es, text_cl(kUserID), text_cl(kPassword), enm(kSessionMode, kSessionModes), enm(kAbsentIndicator, kAbsentIndicators)},
-       CALL(c.rc = PvxjExecutionServiceLogon(c.h(0), c.s(1), c.s(2), c.n(3), c.n(4))), kTimed},
-      {"PvxjExecutionServiceLogonWithCredentials", Result::kRc,
-       {es, text(kUserCredentialsAsString), {kUserCredentialsAsByteInHex, Form::kHex}, file_in(kUserCredentialsByteInputFileSpec),
-        ulong_(kCredentialLength), enm(kSessionMode, kSessionModes), enm(kAbsentIndicator, kAbsentIndicators), text(kUserName)},
-       call_credentials, kTimed, resolve_credentials},
-      {"PvxjExecutionServiceLogoff", Result::kRc, {es}, CALL(c.rc = PvxjExecutionServiceLogoff(c.h(0)))},
-      {"PvxjExecutionServiceForceLogoff", Result::kRc, {es, text_cl(kUserID)},
-       CALL(c.rc = PvxjExecutionServiceForceLogoff(c.h(0), c.s(1))), kTimed},
-      {"PvxjExecutionServiceForcePEAShutDown", Result::kRc, {es, text_cl(kUserID)},
-       CALL(c.rc = PvxjExecutionServiceForcePEAShutDown(c.h(0), c.s(1))), kTimed},
-      {"PvxjExecutionServicePassthrough", Result::kRc, {es}, CALL(c.rc = PvxjExecutionServicePassthrough(c.h(0)))},
-      {"PvxjExecutionServiceRemotePassthrough", Result::kRc,
-       {es, file_in(kProgramIdInputFileSpec), {kProgramID, Form::kTextDefault}},
-       CALL(c.rc = PvxjExecutionServiceRemotePassthrough(c.h(0), c.s(2))), 0, resolve_program_id},
-      {"PvxjExecutionServicePEAStartUp", Result::kRc, {es}, CALL(c.rc = PvxjExecutionServicePEAStartUp(c.h(0)))},
-      {"PvxjExecutionServicePEAShutDown", Result::kRc, {es}, CALL(c.rc = PvxjExecutionServicePEAShutDown(c.h(0)))},
-      {"PvxjExecutionServiceRefresh", Result::kRc, {es}, CALL(c.rc = PvxjServiceRefresh(c.h(0)))},
-      {"PvxjExecutionServiceSetPassword", Result::kRc, {es, text_cl(kPassword)},
-       CALL(c.rc = PvxjServiceSetPassword(c.h(0), c.s(1)))},
-      {"PvxjExecutionServiceSetPersonAbsent", Result::kRc, {es, {kAbsence, Form::kBool}, text_cl(kUserID)},
-       CALL(c.rc = PvxjExecutionServiceSetPersonAbsent(c.h(0), c.s(2), static_cast<unsigned char>(c.n(1))))},
-      {"PvxjExecutionServiceSetSessionContext", Result::kRc,
-       {es, text_cl(kUserID), text_cl(kSessionID), file_in(kSessionIdInputFileSpec), {kSessionIdHdl, Form::kSessionSlot, nullptr, true}},
-       CALL(c.rc = PvxjExecutionServiceSetSessionContext(c.h(0), c.s(1), c.s(2))), kTimed, resolve_session_context},
-      {"PvxjExecutionServiceUserSettings", Result::kRc, {es, out(kPersonHdl)},
-       CALL(c.rc = PvxjServiceUserSettings(c.h(0), c.slot(1))), kStatus},
-      {"PvxjExecutionServiceReceive", Result::kRc,
-       {es, out(kExecutionDataHdl), {kCorrelId, Form::kCorrelOrNull}, long_(kTimeout)},
-       CALL(c.rc = PvxjExecutionServiceReceive(c.h(0), c.correl(2), c.slot(1), c.n(3))), 0, nullptr, after_receive},
-      {"PvxjExecutionServiceTerminateReceive", Result::kRc, {es, {kCorrelId, Form::kCorrelOrNull}},
-       CALL(c.rc = PvxjExecutionServiceTerminateReceive(c.h(0), c.correl(1)))},
-      {"PvxjExecutionServiceCreateActivityInstanceList", Result::kRc, list_params(kActivityInstanceListHdl),
-       CALL(c.rc = PvxjExecutionServiceCreateActivityInstanceList(c.h(0), c.s(1), c.n(2), c.s(3), c.s(4), c.s(5), c.s(6), c.pu(7), c.slot(8))),
-       kStatus},
-      {"PvxjExecutionServiceCreateProcessInstanceList", Result::kRc, list_params(kProcessInstanceListHdl),
-       CALL(c.rc = PvxjExecutionServiceCreateProcessInstanceList(c.h(0), c.s(1), c.n(2), c.s(3), c.s(4), c.s(5), c.s(6), c.pu(7), c.slot(8))),
-       kStatus},
-      {"PvxjExecutionServiceCreateProcessTemplateList", Result::kRc, list_params(kProcessTemplateListHdl),
-       CALL(c.rc = PvxjExecutionServiceCreateProcessTemplateList(c.h(0), c.s(1), c.n(2), c.s(3), c.s(4), c.s(5), c.s(6), c.pu(7), c.slot(8))),
-       kStatus},
-      {"PvxjExecutionServiceCreateWorklist", Result::kRc, list_params(kWorklistHdl),
-       CALL(c.rc = PvxjExecutionServiceCreateWorklist(c.h(0), c.s(1), c.n(2), c.s(3), c.s(4), c.s(5), c.s(6), c.pu(7), c.slot(8))),
-       kStatus},
-      {"PvxjExecutionServiceQueryActivityInstances", Result::kRc, query_params(kActivityInstanceVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryActivityInstances(c.h(0), c.s(1), c.s(2), c.pu(3), c.slot(4))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryProcessInstances", Result::kRc, query_params(kProcessInstanceVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryProcessInstances(c.h(0), c.s(1), c.s(2), c.pu(3), c.slot(4))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryProcessTemplates", Result::kRc, query_params(kProcessTemplateVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryProcessTemplates(c.h(0), c.s(1), c.s(2), c.pu(3), c.slot(4))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryItems", Result::kRc, query_params(kItemVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryItems(c.h(0), c.s(1), c.s(2), c.pu(3), c.slot(4))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryWorkitems", Result::kRc, query_params(kWorkitemVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryWorkitems(c.h(0), c.s(1), c.s(2), c.pu(3), c.slot(4))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryActivityInstanceNotifications", Result::kRc,
-       query_params(kActivityInstanceNotificationVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryActivityInstanceNotifications(c.h(0), c.s(1), c.s(2), c.pu(3), c.slot(4))),
-       kTimed | kNames},
-      {"PvxjExecutionServiceQueryProcessInstanceNotifications", Result::kRc,
-       query_params(kProcessInstanceNotificationVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryProcessInstanceNotifications(c.h(0), c.s(1), c.s(2), c.pu(3), c.slot(4))),
-       kTimed | kNames},
-      {"PvxjExecutionServiceQueryActivityInstanceLists", Result::kRc, list_query_params(kActivityInstanceListVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryActivityInstanceLists(c.h(0), c.slot(1))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryProcessInstanceLists", Result::kRc, list_query_params(kProcessInstanceListVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryProcessInstanceLists(c.h(0), c.slot(1))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryProcessTemplateLists", Result::kRc, list_query_params(kProcessTemplateListVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryProcessTemplateLists(c.h(0), c.slot(1))), kTimed | kNames},
-      {"PvxjExecutionServiceQueryWorklists", Result::kRc, list_query_params(kWorklistVectorHdl),
-       CALL(c.rc = PvxjExecutionServiceQueryWorklists(c.h(0), c.slot(1))), kTimed | kNames},
-
-      // Methods with a value or a handle.
-      {"PvxjExecutionServiceEqual", Result::kBool, {es, in(kExecutionServiceHdl2)},
-       CALL(c.flag = PvxjExecutionServiceEqual(c.h(0), c.h(1)))},
-      {"PvxjExecutionServiceIsLoggedOn", Result::kBool, {es}, CALL(c.flag = PvxjServiceIsLoggedOn(c.h(0)))},
-      {"PvxjExecutionServiceReconnectCount", Result::kLong, {es}, CALL(c.long_value = PvxjServiceReconnectCount(c.h(0)))},
-      {"PvxjExecutionServiceTimeout", Result::kLong, {es}, CALL(c.long_value = PvxjServiceTimeout(c.h(0)))},
-      {"PvxjExecutionServiceSetReconnectCount", Result::kNone, {es, long_(kCount)},
-       CALL(PvxjServiceSetReconnectCount(c.h(0), c.n(1)))},
-      {"PvxjExecutionServiceSetTimeout", Result::kNone, {es, long_(kTimeout)}, CALL(PvxjServiceSetTimeout(c.h(0), c.n(1)))},
-      {"PvxjExecutionServiceSystemName", Result::kText, {es, ulong_(kBufferLength)},
-       CALL(c.text = PvxjServiceSystemName(c.h(0), c.buffer(), c.buffer_length()))},
-      {"PvxjExecutionServiceSystemGroupName", Result::kText, {es, ulong_(kBufferLength)},
-       CALL(c.text = PvxjServiceSystemGroupName(c.h(0), c.buffer(), c.buffer_length()))},
-      {"PvxjExecutionServiceUserID", Result::kText, {es, ulong_(kBufferLength)},
-       CALL(c.text = PvxjServiceUserID(c.h(0), c.buffer(), c.buffer_length()))},
-      {"PvxjExecutionServiceSessionID", Result::kText,
-       {es, ulong_(kBufferLength), out(kSessionIdHdl), {kSessionIdOutputFileSpec, Form::kFileOut, nullptr, true}},
-       CALL(c.text = PvxjExecutionServiceSessionID(c.h(0), c.buffer(), c.buffer_length())), kTimed, nullptr,
-       after_session_id},
-      {"PvxjExecutionServicePersistentActivityInstance", Result::kObject, persistent_params(kActivityInstanceHdl),
-       CALL(c.object = PvxjExecutionServicePersistentActivityInstance(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentActivityInstanceNotification", Result::kObject,
-       persistent_params(kActivityInstanceNotificationHdl),
-       CALL(c.object = PvxjExecutionServicePersistentActivityInstanceNotification(c.h(0), c.derived.c_str())),
-       kTimed | kStatus, resolve_persistent},
-      {"PvxjExecutionServicePersistentInstanceMonitor", Result::kObject, persistent_params(kInstanceMonitorHdl),
-       CALL(c.object = PvxjExecutionServicePersistentInstanceMonitor(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentProcessInstance", Result::kObject, persistent_params(kProcessInstanceHdl),
-       CALL(c.object = PvxjExecutionServicePersistentProcessInstance(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentProcessInstanceNotification", Result::kObject,
-       persistent_params(kProcessInstanceNotificationHdl),
-       CALL(c.object = PvxjExecutionServicePersistentProcessInstanceNotification(c.h(0), c.derived.c_str())),
-       kTimed | kStatus, resolve_persistent},
-      {"PvxjExecutionServicePersistentProcessTemplate", Result::kObject, persistent_params(kProcessTemplateHdl),
-       CALL(c.object = PvxjExecutionServicePersistentProcessTemplate(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentProcessInstanceList", Result::kObject, persistent_params(kProcessInstanceListHdl),
-       CALL(c.object = PvxjExecutionServicePersistentProcessInstanceList(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentProcessTemplateList", Result::kObject, persistent_params(kProcessTemplateListHdl),
-       CALL(c.object = PvxjExecutionServicePersistentProcessTemplateList(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentWorkitem", Result::kObject, persistent_params(kWorkitemHdl),
-       CALL(c.object = PvxjExecutionServicePersistentWorkitem(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentWorklist", Result::kObject, persistent_params(kWorklistHdl),
-       CALL(c.object = PvxjExecutionServicePersistentWorklist(c.h(0), c.derived.c_str())), kTimed | kStatus,
-       resolve_persistent},
-      {"PvxjExecutionServicePersistentPerson", Result::kObject, {es, out(kPersonHdl)},
-       CALL(c.object = PvxjExecutionServicePersistentPerson(c.h(0), nullptr)), kTimed | kStatus,
-       resolve_persistent_person},
-      {"PvxjExecutionServiceProgramDataFromStream", Result::kObject, stream_params(kProgramDataHdl),
-       CALL(c.object = PvxjExecutionServiceProgramDataFromStream(c.h(0), c.bytes.data(), static_cast<uint32_t>(c.bytes.size()))),
-       kTimed, resolve_stream},
-      {"PvxjExecutionServiceProgramTemplateFromStream", Result::kObject, stream_params(kProgramTemplateHdl),
-       CALL(c.object = PvxjExecutionServiceProgramTemplateFromStream(c.h(0), c.bytes.data(), static_cast<uint32_t>(c.bytes.size()))),
-       kTimed, resolve_stream},
-      {"PvxjExecutionServiceReadOnlyContainerFromStream", Result::kObject, stream_params(kReadOnlyContainerHdl),
-       CALL(c.object = PvxjExecutionServiceReadOnlyContainerFromStream(c.h(0), c.bytes.data(), static_cast<uint32_t>(c.bytes.size()))),
-       kTimed, resolve_stream},
-      {"PvxjExecutionServiceReadWriteContainerFromStream", Result::kObject, stream_params(kReadWriteContainerHdl),
-       CALL(c.object = PvxjExecutionServiceReadWriteContainerFromStream(c.h(0), c.bytes.data(), static_cast<uint32_t>(c.bytes.size()))),
-       kTimed, resolve_stream},
-  };
-}
-
-#undef CALL
-#undef ES
+constexpr int kClasses[] = {kPVXJEXECUTIONSERVICE};
+constexpr Family kFamily{"PvxjExecutionService", kClasses, kRows};
 
 }  // namespace
 
-Family& execution_service_family() {
-  static Family f{"PvxjExecutionService", {kPVXJEXECUTIONSERVICE}, rows(), {}};
-  return f;
-}
+const Family& execution_service_family() { return kFamily; }
 
 }  // namespace kr::api

@@ -21,12 +21,6 @@ namespace {
 // Larger result buffers than this are treated as not obtainable.
 constexpr uint32_t kMaxResultBuffer = 64u << 20;
 
-const Param* accepted_param(const Family& f, int keyword) {
-  for (const Param& p : f.accepted)
-    if (p.keyword == keyword) return &p;
-  return nullptr;
-}
-
 bool starts_null(RunContext& ctx) {
   int c = ctx.in.peek_nonspace();
   return c == 'N' || c == 'n';
@@ -58,7 +52,7 @@ Read read_text(Call& call, const Param& p, Value& val) {
       val.text = o->value;
     }
   }
-  if (r == Read::kOk && (p.form == Form::kFileIn || p.form == Form::kFileOut)) {
+  if (r == Read::kOk && (p.form == Form::kFileIn || p.form == Form::kFileOut) && !p.deferred) {
     // Files are opened when the parameter is read, as the tester expects the
     // failure to stop the run before anything is called.
     FILE* f = fopen(val.text.c_str(), p.form == Form::kFileIn ? "rb" : "w");
@@ -186,7 +180,7 @@ bool read_section(Call& call) {
       call.vector_form = true;
       r = read_i32(ctx, &call.vector_number);
       (void)ops;
-    } else if (const Param* p = accepted_param(*row.family, id)) {
+    } else if (const Param* p = family_of(row)->accepted(id)) {
       int k = param_index(row, id);
       Value scratch;
       r = read_value(call, k >= 0 ? row.params[static_cast<std::size_t>(k)] : *p,
@@ -368,6 +362,8 @@ void evaluate(Call& call) {
 }
 
 }  // namespace
+
+void finish_output_file(RunContext& ctx, Value& file) { file.file.reset(); }
 
 void echo_derived(RunContext& ctx, int keyword, std::string_view value) {
   ctx.out.write("            ");

@@ -20,6 +20,9 @@ void api_handler(RunContext& ctx);
 // do not treat themselves.
 bool echo_param(Call& call, std::size_t k);
 
+// Closes an output file a section wrote (the parameter's file).
+void finish_output_file(RunContext& ctx, Value& file);
+
 // "            " keyword " = " value: a value taken from a file or a slot.
 void echo_derived(RunContext& ctx, int keyword, std::string_view value);
 

@@ -90,7 +90,8 @@ TEST(Executor, RandomSectionsAlwaysEndInAVerdict) {
   std::vector<std::string> sections, params;
   for (const Family* f : families()) {
     for (const Row& row : f->rows) sections.emplace_back(row.keyword);
-    for (const Param& p : f->accepted) params.emplace_back(keyword_text(p.keyword));
+    for (const Row& row : f->rows)
+      for (const Param& p : row.params) params.emplace_back(keyword_text(p.keyword));
   }
   params.insert(params.end(), {"XpRc", "XpValue", "XpValueLike", "Bogus", "ProcessTemplateVectorHdl"});
   const std::vector<std::string> values = {"1", "2", "0", "49", "50", "-1", "NULL", "DEFAULT", "TRUE",

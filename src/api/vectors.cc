@@ -5,38 +5,18 @@
 namespace kr::api {
 namespace {
 
+// The walked vectors of the class table.
+#define WALK_0(Name, Element, NameFn)
+#define WALK_1(Name, Element, NameFn)                                                            \
+  {k##Name##Hdl, k##Element##Hdl, Pvxj##Name##Size, Pvxj##Name##FirstElement, Pvxj##Name##NextElement, \
+   Pvxj##NameFn, Pvxj##Element##Deallocate},
 const VectorOps kVectors[] = {
-    {kProcessTemplateVectorHdl, kProcessTemplateHdl, PvxjProcessTemplateVectorSize,
-     PvxjProcessTemplateVectorFirstElement, PvxjProcessTemplateVectorNextElement, PvxjProcessTemplateName,
-     PvxjProcessTemplateDeallocate},
-    {kProcessInstanceVectorHdl, kProcessInstanceHdl, PvxjProcessInstanceVectorSize,
-     PvxjProcessInstanceVectorFirstElement, PvxjProcessInstanceVectorNextElement, PvxjProcessInstanceName,
-     PvxjProcessInstanceDeallocate},
-    {kActivityInstanceVectorHdl, kActivityInstanceHdl, PvxjActivityInstanceVectorSize,
-     PvxjActivityInstanceVectorFirstElement, PvxjActivityInstanceVectorNextElement, PvxjActivityInstanceName,
-     PvxjActivityInstanceDeallocate},
-    {kItemVectorHdl, kItemHdl, PvxjItemVectorSize, PvxjItemVectorFirstElement, PvxjItemVectorNextElement,
-     PvxjItemName, PvxjItemDeallocate},
-    {kWorkitemVectorHdl, kWorkitemHdl, PvxjWorkitemVectorSize, PvxjWorkitemVectorFirstElement,
-     PvxjWorkitemVectorNextElement, PvxjItemName, PvxjWorkitemDeallocate},
-    {kActivityInstanceNotificationVectorHdl, kActivityInstanceNotificationHdl,
-     PvxjActivityInstanceNotificationVectorSize, PvxjActivityInstanceNotificationVectorFirstElement,
-     PvxjActivityInstanceNotificationVectorNextElement, PvxjItemName, PvxjActivityInstanceNotificationDeallocate},
-    {kProcessInstanceNotificationVectorHdl, kProcessInstanceNotificationHdl,
-     PvxjProcessInstanceNotificationVectorSize, PvxjProcessInstanceNotificationVectorFirstElement,
-     PvxjProcessInstanceNotificationVectorNextElement, PvxjItemName, PvxjProcessInstanceNotificationDeallocate},
-    {kActivityInstanceListVectorHdl, kActivityInstanceListHdl, PvxjActivityInstanceListVectorSize,
-     PvxjActivityInstanceListVectorFirstElement, PvxjActivityInstanceListVectorNextElement,
-     PvxjPersistentListName, PvxjActivityInstanceListDeallocate},
-    {kProcessInstanceListVectorHdl, kProcessInstanceListHdl, PvxjProcessInstanceListVectorSize,
-     PvxjProcessInstanceListVectorFirstElement, PvxjProcessInstanceListVectorNextElement,
-     PvxjPersistentListName, PvxjProcessInstanceListDeallocate},
-    {kProcessTemplateListVectorHdl, kProcessTemplateListHdl, PvxjProcessTemplateListVectorSize,
-     PvxjProcessTemplateListVectorFirstElement, PvxjProcessTemplateListVectorNextElement,
-     PvxjPersistentListName, PvxjProcessTemplateListDeallocate},
-    {kWorklistVectorHdl, kWorklistHdl, PvxjWorklistVectorSize, PvxjWorklistVectorFirstElement,
-     PvxjWorklistVectorNextElement, PvxjPersistentListName, PvxjWorklistDeallocate},
+#define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, ...) WALK_##Walk(Name, Element, NameFn)
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
 };
+#undef WALK_0
+#undef WALK_1
 
 }  // namespace
 

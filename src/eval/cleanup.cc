@@ -1,5 +1,6 @@
 #include "eval/cleanup.h"
 
+#include <array>
 #include <string>
 
 #include "driver/keywords.h"
@@ -16,63 +17,42 @@ struct Step {
   int32_t (*deallocate)(PvxjHandle*);
 };
 
-// Vectors of templates first, the execution services last: an object is
-// freed before the objects it came from.
-const Step kOrder[] = {
-    {kProcessTemplateVectorHdl, "PvxjProcessTemplateVectorDeallocate", PvxjProcessTemplateVectorDeallocate},
-    {kProcessTemplateHdl, "PvxjProcessTemplateDeallocate", PvxjProcessTemplateDeallocate},
-    {kProcessInstanceVectorHdl, "PvxjProcessInstanceVectorDeallocate", PvxjProcessInstanceVectorDeallocate},
-    {kProcessInstanceHdl, "PvxjProcessInstanceDeallocate", PvxjProcessInstanceDeallocate},
-    {kActivityInstanceVectorHdl, "PvxjActivityInstanceVectorDeallocate", PvxjActivityInstanceVectorDeallocate},
-    {kActivityInstanceNotificationVectorHdl, "PvxjActivityInstanceNotificationVectorDeallocate",
-     PvxjActivityInstanceNotificationVectorDeallocate},
-    {kItemVectorHdl, "PvxjItemVectorDeallocate", PvxjItemVectorDeallocate},
-    {kWorkitemVectorHdl, "PvxjWorkitemVectorDeallocate", PvxjWorkitemVectorDeallocate},
-    {kProcessInstanceNotificationVectorHdl, "PvxjProcessInstanceNotificationVectorDeallocate",
-     PvxjProcessInstanceNotificationVectorDeallocate},
-    {kWorklistVectorHdl, "PvxjWorklistVectorDeallocate", PvxjWorklistVectorDeallocate},
-    {kProcessTemplateListVectorHdl, "PvxjProcessTemplateListVectorDeallocate", PvxjProcessTemplateListVectorDeallocate},
-    {kProcessInstanceListVectorHdl, "PvxjProcessInstanceListVectorDeallocate", PvxjProcessInstanceListVectorDeallocate},
-    {kActivityInstanceListVectorHdl, "PvxjActivityInstanceListVectorDeallocate",
-     PvxjActivityInstanceListVectorDeallocate},
-    {kReadWriteContainerHdl, "PvxjReadWriteContainerDeallocate", PvxjReadWriteContainerDeallocate},
-    {kActivityInstanceHdl, "PvxjActivityInstanceDeallocate", PvxjActivityInstanceDeallocate},
-    {kActivityInstanceListHdl, "PvxjActivityInstanceListDeallocate", PvxjActivityInstanceListDeallocate},
-    {kActivityInstanceNotificationHdl, "PvxjActivityInstanceNotificationDeallocate",
-     PvxjActivityInstanceNotificationDeallocate},
-    {kContainerElementHdl, "PvxjContainerElementDeallocate", PvxjContainerElementDeallocate},
-    {kContainerElementVectorHdl, "PvxjContainerElementVectorDeallocate", PvxjContainerElementVectorDeallocate},
-    {kIntVectorHdl, "PvxjIntVectorDeallocate", PvxjIntVectorDeallocate},
-    {kItemHdl, "PvxjItemDeallocate", PvxjItemDeallocate},
-    {kPersonHdl, "PvxjPersonDeallocate", PvxjPersonDeallocate},
-    {kProcessInstanceListHdl, "PvxjProcessInstanceListDeallocate", PvxjProcessInstanceListDeallocate},
-    {kProcessInstanceNotificationHdl, "PvxjProcessInstanceNotificationDeallocate",
-     PvxjProcessInstanceNotificationDeallocate},
-    {kProcessTemplateListHdl, "PvxjProcessTemplateListDeallocate", PvxjProcessTemplateListDeallocate},
-    {kReadOnlyContainerHdl, "PvxjReadOnlyContainerDeallocate", PvxjReadOnlyContainerDeallocate},
-    {kStringVectorHdl, "PvxjStringVectorDeallocate", PvxjStringVectorDeallocate},
-    {kWorkitemHdl, "PvxjWorkitemDeallocate", PvxjWorkitemDeallocate},
-    {kWorklistHdl, "PvxjWorklistDeallocate", PvxjWorklistDeallocate},
-    {kImplementationDataHdl, "PvxjImplementationDataDeallocate", PvxjImplementationDataDeallocate},
-    {kDllOptionsHdl, "PvxjDllOptionsDeallocate", PvxjDllOptionsDeallocate},
-    {kExeOptionsHdl, "PvxjExeOptionsDeallocate", PvxjExeOptionsDeallocate},
-    {kExternalOptionsHdl, "PvxjExternalOptionsDeallocate", PvxjExternalOptionsDeallocate},
-    {kErrorHdl, "PvxjErrorDeallocate", PvxjErrorDeallocate},
-    {kControlConnectorInstanceHdl, "PvxjControlConnectorInstanceDeallocate", PvxjControlConnectorInstanceDeallocate},
-    {kControlConnectorInstanceVectorHdl, "PvxjControlConnectorInstanceVectorDeallocate",
-     PvxjControlConnectorInstanceVectorDeallocate},
-    {kPointHdl, "PvxjPointDeallocate", PvxjPointDeallocate},
-    {kPointVectorHdl, "PvxjPointVectorDeallocate", PvxjPointVectorDeallocate},
-    {kInstanceMonitorHdl, "PvxjInstanceMonitorDeallocate", PvxjInstanceMonitorDeallocate},
-    {kProcessInstanceMonitorHdl, "PvxjProcessInstanceMonitorDeallocate", PvxjProcessInstanceMonitorDeallocate},
-    {kSymbolLayoutHdl, "PvxjSymbolLayoutDeallocate", PvxjSymbolLayoutDeallocate},
-    {kExecutionDataHdl, "PvxjExecutionDataDeallocate", PvxjExecutionDataDeallocate},
-    {kProgramTemplateHdl, "PvxjProgramTemplateDeallocate", PvxjProgramTemplateDeallocate},
-    {kImplementationDataVectorHdl, "PvxjImplementationDataVectorDeallocate", PvxjImplementationDataVectorDeallocate},
-    {kProgramDataHdl, "PvxjProgramDataDeallocate", PvxjProgramDataDeallocate},
-    {kExecutionServiceHdl, "PvxjExecutionServiceDeallocate", PvxjExecutionServiceDeallocate},
+struct Entry {
+  int step;
+  Step s;
 };
-static_assert(std::size(kOrder) == 46);
+
+// The classes with a clean-up step, in class-table order.
+#define STEP_0(Name) nullptr
+#define STEP_1(Name) Pvxj##Name##Deallocate
+constexpr Entry kClasses[] = {
+#define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, Dealloc, Copy, Equal, Oid, Cleanup) \
+  {Cleanup, {k##Name##Hdl, "Pvxj" #Name "Deallocate", STEP_##Dealloc(Name)}},
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
+};
+#undef STEP_0
+#undef STEP_1
+
+constexpr std::size_t kSteps = 46;
+
+// Vectors of templates first, the execution services last: an object is
+// freed before the objects it came from. Steps 1 to 46, each exactly once,
+// each with a deallocate function.
+constexpr std::array<Step, kSteps> make_order() {
+  std::array<Step, kSteps> order{};
+  for (const Entry& e : kClasses) {
+    if (e.step == 0) continue;
+    if (e.step < 0 || e.step > static_cast<int>(kSteps) || order[static_cast<std::size_t>(e.step - 1)].deallocate ||
+        !e.s.deallocate)
+      throw "clean-up steps must be 1 to 46, once each, on classes that can be freed";
+    order[static_cast<std::size_t>(e.step - 1)] = e.s;
+  }
+  for (const Step& s : order)
+    if (!s.deallocate) throw "a clean-up step is missing";
+  return order;
+}
+constexpr std::array<Step, kSteps> kOrder = make_order();
 
 }  // namespace
 

@@ -17,56 +17,19 @@ struct TableRow {
   int seconds[2];  // second keywords that address the same table; 0 = none
 };
 
-constexpr TableRow kTables[kObjectTableCount] = {
-    {{kActivityInstanceHdl, false}, {kActivityInstanceHdl2, 0}},
-    {{kActivityInstanceListHdl, false}, {kActivityInstanceListHdl2, 0}},
-    {{kActivityInstanceListVectorHdl, true}, {0, 0}},
-    {{kActivityInstanceNotificationHdl, false}, {kActivityInstanceNotificationHdl2, 0}},
-    {{kActivityInstanceNotificationVectorHdl, true}, {0, 0}},
-    {{kActivityInstanceVectorHdl, true}, {0, 0}},
-    {{kBlockInstanceMonitorHdl, false}, {kBlockInstanceMonitorHdl2, 0}},
-    {{kContainerElementHdl, false}, {kContainerElementHdl2, 0}},
-    {{kContainerElementVectorHdl, true}, {0, 0}},
-    {{kControlConnectorInstanceHdl, false}, {kControlConnectorInstanceHdl2, 0}},
-    {{kControlConnectorInstanceVectorHdl, true}, {kControlConnectorInstanceVectorHdl2, 0}},
-    {{kDllOptionsHdl, false}, {kDllOptionsHdl2, 0}},
-    {{kErrorHdl, false}, {kErrorHdl2, 0}},
-    {{kExecutionDataHdl, false}, {kExecutionDataHdl2, 0}},
-    {{kExeOptionsHdl, false}, {kExeOptionsHdl2, 0}},
-    {{kExecutionServiceHdl, false}, {kExecutionServiceHdl2, 0}},
-    {{kExternalOptionsHdl, false}, {kExternalOptionsHdl2, 0}},
-    {{kImplementationDataHdl, false}, {kImplementationDataHdl2, 0}},
-    {{kImplementationDataVectorHdl, true}, {kImplementationDataVectorHdl2, 0}},
-    {{kInstanceMonitorHdl, false}, {kInstanceMonitorHdl2, 0}},
-    {{kIntVectorHdl, true}, {0, 0}},
-    {{kItemHdl, false}, {kItemHdl2, 0}},
-    {{kItemVectorHdl, true}, {0, 0}},
-    {{kPersonHdl, false}, {kPersonHdl2, 0}},
-    {{kPointHdl, false}, {kPointHdl2, 0}},
-    {{kPointVectorHdl, true}, {kPointVectorHdl2, 0}},
-    {{kProcessInstanceHdl, false}, {kProcessInstanceHdl2, 0}},
-    {{kProcessInstanceListHdl, false}, {kProcessInstanceListHdl2, 0}},
-    {{kProcessInstanceListVectorHdl, true}, {0, 0}},
-    {{kProcessInstanceMonitorHdl, false}, {kProcessInstanceMonitorHdl2, 0}},
-    {{kProcessInstanceNotificationHdl, false}, {kProcessInstanceNotificationHdl2, 0}},
-    {{kProcessInstanceNotificationVectorHdl, true}, {0, 0}},
-    {{kProcessInstanceVectorHdl, true}, {0, 0}},
-    {{kProcessTemplateHdl, false}, {kProcessTemplateHdl2, 0}},
-    {{kProcessTemplateListHdl, false}, {kProcessTemplateListHdl2, 0}},
-    {{kProcessTemplateListVectorHdl, true}, {0, 0}},
-    {{kProcessTemplateVectorHdl, true}, {0, 0}},
-    {{kProgramDataHdl, false}, {kProgramDataHdl2, 0}},
-    {{kProgramTemplateHdl, false}, {kProgramTemplateHdl2, 0}},
-    {{kReadOnlyContainerHdl, false}, {kReadOnlyContainerHdl2, 0}},
-    {{kReadWriteContainerHdl, false}, {kReadWriteContainerHdl2, kReadWriteContainerHdl3}},
-    {{kResultHdl, false}, {kResultHdl2, 0}},
-    {{kStringVectorHdl, true}, {0, 0}},
-    {{kSymbolLayoutHdl, false}, {kSymbolLayoutHdl2, 0}},
-    {{kWorkitemHdl, false}, {kWorkitemHdl2, 0}},
-    {{kWorkitemVectorHdl, true}, {0, 0}},
-    {{kWorklistHdl, false}, {kWorklistHdl2, 0}},
-    {{kWorklistVectorHdl, true}, {0, 0}},
+// One table per class of the class table, in its order.
+#define SECONDS_0(Name) {0, 0}
+#define SECONDS_1(Name) {k##Name##Hdl2, 0}
+#define SECONDS_2(Name) {k##Name##Hdl2, k##Name##Hdl3}
+constexpr TableRow kTables[] = {
+#define PVXJ_CLASS(Name, Tag, Seconds, Vector, ...) {{k##Name##Hdl, Vector != 0}, SECONDS_##Seconds(Name)},
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
 };
+#undef SECONDS_0
+#undef SECONDS_1
+#undef SECONDS_2
+static_assert(std::size(kTables) == kObjectTableCount);
 
 // Every handle keyword that reaches an object table has an id below this.
 constexpr int kHandleIdLimit = 105;

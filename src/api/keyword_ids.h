@@ -1,0 +1,28 @@
+#pragma once
+// The ids of the API keywords, compile-time constants k<keyword> taken from
+// the row files in family order: the first row of the first family is 278.
+namespace kr {
+
+enum ApiKw : int {
+  kApiIdsBefore = 277,
+#define API_ROW(kw, ...) k##kw,
+#define API_ROW_FN(kw, ...) k##kw,
+#define API_CALL(kw, ...) k##kw,
+#include "api/standard_rows.h"
+#include "api/execution_service.def"
+#include "api/process_template.def"
+#undef API_ROW
+#undef API_ROW_FN
+#undef API_CALL
+  kApiIdsEnd
+};
+
+namespace api {
+// The first and last id the API keywords may use.
+inline constexpr int kFirstApiId = 278;
+inline constexpr int kLastApiId = 1485;
+static_assert(kApiIdsBefore + 1 == kFirstApiId);
+static_assert(kApiIdsEnd - 1 <= kLastApiId, "more API keywords than the keyword table's id range holds");
+}  // namespace api
+
+}  // namespace kr

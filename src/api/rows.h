@@ -1,0 +1,312 @@
+#pragma once
+// The pieces a family's row file is written with (see catalogue.h): the
+// parameter constructors, the compile-time wiring of parameters to the C
+// function's arguments, and the row macros.
+#include <cstddef>
+#include <cstdint>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "api/catalogue.h"
+
+namespace kr::api {
+
+// ---- Parameters ------------------------------------------------------------
+
+constexpr Param in(int kw) { return {kw, Form::kIn}; }
+constexpr Param out(int kw) { return {kw, Form::kOut}; }
+constexpr Param append(int kw) { return {kw, Form::kAppend}; }
+constexpr Param text(int kw) { return {kw, Form::kText}; }
+constexpr Param text_cl(int kw) { return {kw, Form::kTextCl}; }
+constexpr Param text_default(int kw) { return {kw, Form::kTextDefault}; }
+constexpr Param hex(int kw) { return {kw, Form::kHex}; }
+constexpr Param word(int kw) { return {kw, Form::kWord}; }
+constexpr Param enm(int kw, const EnumTable& t) { return {kw, Form::kEnum, &t}; }
+constexpr Param flag(int kw) { return {kw, Form::kBool}; }
+constexpr Param long_(int kw) { return {kw, Form::kLong}; }
+constexpr Param ulong_(int kw) { return {kw, Form::kULong}; }
+constexpr Param ulong_or_null(int kw) { return {kw, Form::kULongOrNull}; }
+constexpr Param ulong_or_default(int kw) { return {kw, Form::kULongOrDefault}; }
+constexpr Param correl(int kw) { return {kw, Form::kCorrelOrNull}; }
+constexpr Param session_slot(int kw) { return {kw, Form::kSessionSlot}; }
+constexpr Param oid_slot(int kw) { return {kw, Form::kOidSlot}; }
+constexpr Param stream_slot(int kw) { return {kw, Form::kStreamSlot}; }
+// Files are opened when the parameter is read; never an argument.
+constexpr Param file_in(int kw) { return {kw, Form::kFileIn, nullptr, true}; }
+constexpr Param file_out(int kw) { return {kw, Form::kFileOut, nullptr, true}; }
+// A text shown as "fi_value", "sc_value", "dt_value" in the syntax reference.
+constexpr Param filter(int kw) { return {kw, Form::kText, nullptr, false, Display::kFilter}; }
+constexpr Param sort_criteria(int kw) { return {kw, Form::kText, nullptr, false, Display::kSortCriteria}; }
+constexpr Param date_time(int kw) { return {kw, Form::kText, nullptr, false, Display::kDateTime}; }
+// The tool's own switch of the object names report.
+constexpr Param show_names() { return {kShowAllObjectNames, Form::kBool, nullptr, true, Display::kForm, false}; }
+// Modifiers.
+constexpr Param optional(Param p) { p.optional = true; return p; }
+constexpr Param not_passed(Param p) { p.passed = false; return p; }
+constexpr Param deferred(Param p) { p.deferred = true; return p; }
+
+// ---- Argument sources --------------------------------------------------------
+
+// Sources of C arguments that are not a parameter of the row: values a
+// family hook resolved. Used in the argument list of API_CALL.
+enum ArgSource : int {
+  kArgDerived = -1,       // const char*: Call::derived (an identifier from a file or slot)
+  kArgBytes = -2,         // const unsigned char*: Call::bytes, or null when Call::no_bytes
+  kArgBytesSize = -3,     // uint32_t: the size of Call::bytes
+  kArgNull = -4,          // a null pointer
+  kArgReceiverSlot = -5,  // PvxjHandle*: the address of the receiver's slot (deallocate)
+};
+
+struct ParamList {
+  Param p[kMaxParams]{};
+  std::size_t n = 0;
+};
+
+template <class... P>
+consteval ParamList params(P... ps) {
+  static_assert(sizeof...(P) <= kMaxParams, "too many parameters in one row");
+  ParamList l;
+  ((l.p[l.n++] = ps), ...);
+  return l;
+}
+
+struct ArgKeywords {
+  int kw[kMaxParams + 2]{};
+  std::size_t n = 0;
+};
+
+template <class... K>
+consteval ArgKeywords args(K... ks) {
+  ArgKeywords a;
+  ((a.kw[a.n++] = ks), ...);
+  return a;
+}
+
+// How one C argument is produced.
+enum class Src : uint8_t {
+  kHandle, kSlot, kCorrel, kText, kNumber, kFlag, kUnsigned, kUnsignedPtr,
+  kBuffer, kBufferLength, kDerived, kBytes, kBytesSize, kNull, kReceiverSlot,
+};
+
+struct Arg {
+  Src src;
+  uint8_t k;  // parameter position
+};
+
+struct Wiring {
+  Arg a[kMaxParams + 2]{};
+  std::size_t n = 0;
+};
+
+namespace detail {
+
+// Never defined: a row that reaches one of these does not compile, and the
+// compiler names the function, which names the mistake.
+void slot_or_file_parameter_needs_a_kArg_source();
+void argument_names_a_keyword_that_is_not_a_parameter_of_the_row();
+
+// The arguments one parameter passes, in C order.
+consteval void wire_param(Wiring& w, const Param& p, std::size_t k) {
+  auto add = [&](Src s) { w.a[w.n++] = Arg{s, static_cast<uint8_t>(k)}; };
+  switch (p.form) {
+    case Form::kIn: add(Src::kHandle); return;
+    case Form::kOut:
+    case Form::kAppend: add(Src::kSlot); return;
+    case Form::kCorrelOrNull: add(Src::kCorrel); return;
+    case Form::kText:
+    case Form::kTextCl:
+    case Form::kTextDefault:
+    case Form::kHex:
+    case Form::kWord: add(Src::kText); return;
+    case Form::kEnum:
+    case Form::kLong: add(Src::kNumber); return;
+    case Form::kBool: add(Src::kFlag); return;
+    case Form::kULong:
+    case Form::kULongOrDefault:
+      if (p.keyword == kBufferLength) {
+        add(Src::kBuffer);
+        add(Src::kBufferLength);
+      } else {
+        add(Src::kUnsigned);
+      }
+      return;
+    case Form::kULongOrNull: add(Src::kUnsignedPtr); return;
+    case Form::kSessionSlot:
+    case Form::kOidSlot:
+    case Form::kStreamSlot:
+    case Form::kFileIn:
+    case Form::kFileOut:
+      slot_or_file_parameter_needs_a_kArg_source();
+  }
+}
+
+}  // namespace detail
+
+// The C arguments of a row written with API_ROW: every passed parameter in
+// echo order, except the result slot of a row whose function returns the
+// new object, and the slot and file parameters.
+consteval Wiring wire_default(const ParamList& l, Result r) {
+  Wiring w;
+  for (std::size_t k = 0; k < l.n; ++k) {
+    const Param& p = l.p[k];
+    if (!p.passed) continue;
+    if (r == Result::kObject && p.form == Form::kOut) continue;
+    switch (p.form) {
+      case Form::kSessionSlot: case Form::kOidSlot: case Form::kStreamSlot:
+      case Form::kFileIn: case Form::kFileOut:
+        continue;
+      default:
+        detail::wire_param(w, p, k);
+    }
+  }
+  return w;
+}
+
+// The C arguments of a row written with API_CALL: one entry per keyword or
+// kArg... source, in C order. A keyword the row does not have does not compile.
+consteval Wiring wire(const ParamList& l, const ArgKeywords& a) {
+  Wiring w;
+  for (std::size_t i = 0; i < a.n; ++i) {
+    const int kw = a.kw[i];
+    switch (kw) {
+      case kArgDerived: w.a[w.n++] = {Src::kDerived, 0}; continue;
+      case kArgBytes: w.a[w.n++] = {Src::kBytes, 0}; continue;
+      case kArgBytesSize: w.a[w.n++] = {Src::kBytesSize, 0}; continue;
+      case kArgNull: w.a[w.n++] = {Src::kNull, 0}; continue;
+      case kArgReceiverSlot: w.a[w.n++] = {Src::kReceiverSlot, 0}; continue;
+      default: break;
+    }
+    std::size_t k = 0;
+    while (k < l.n && l.p[k].keyword != kw) ++k;
+    if (k == l.n) detail::argument_names_a_keyword_that_is_not_a_parameter_of_the_row();
+    detail::wire_param(w, l.p[k], k);
+  }
+  return w;
+}
+
+// ---- The call ------------------------------------------------------------------
+
+namespace detail {
+
+template <class F>
+struct Signature;
+template <class R, class... A>
+struct Signature<R (*)(A...)> {
+  using Return = R;
+  using Args = std::tuple<A...>;
+  static constexpr std::size_t kCount = sizeof...(A);
+};
+
+template <Src S>
+auto produce(Call& c, std::size_t k) {
+  if constexpr (S == Src::kHandle) return c.h(k);
+  else if constexpr (S == Src::kSlot) return c.slot(k);
+  else if constexpr (S == Src::kCorrel) return c.correl(k);
+  else if constexpr (S == Src::kText) return c.s(k);
+  else if constexpr (S == Src::kNumber) return c.n(k);
+  else if constexpr (S == Src::kFlag) return static_cast<unsigned char>(c.n(k));
+  else if constexpr (S == Src::kUnsigned) return c.u(k);
+  else if constexpr (S == Src::kUnsignedPtr) return c.pu(k);
+  else if constexpr (S == Src::kBuffer) return c.buffer();
+  else if constexpr (S == Src::kBufferLength) return c.buffer_length();
+  else if constexpr (S == Src::kDerived) return static_cast<const char*>(c.derived.c_str());
+  else if constexpr (S == Src::kBytes)
+    return static_cast<const unsigned char*>(c.no_bytes ? nullptr : c.bytes.data());
+  else if constexpr (S == Src::kBytesSize) return static_cast<uint32_t>(c.bytes.size());
+  else if constexpr (S == Src::kNull) return nullptr;
+  else return c.slot(0);  // kReceiverSlot
+}
+
+// Whether a produced value may be passed where the C function wants `Want`:
+// numbers only as the very same type, pointers only to the same (or a more
+// const) type, a null pointer to any pointer.
+template <class Want, class Got>
+constexpr bool fits() {
+  if constexpr (std::is_same_v<Got, std::nullptr_t>) return std::is_pointer_v<Want>;
+  else if constexpr (std::is_pointer_v<Got> || std::is_pointer_v<Want>)
+    return std::is_pointer_v<Got> && std::is_pointer_v<Want> && std::is_convertible_v<Got, Want>;
+  else return std::is_same_v<std::remove_cv_t<Want>, Got>;
+}
+
+template <Arg A, class Want>
+Want argument(Call& c) {
+  using Got = decltype(produce<A.src>(c, A.k));
+  static_assert(fits<Want, Got>(), "a parameter's form does not match the type of the C function's argument");
+  return produce<A.src>(c, A.k);
+}
+
+template <Result R, class Ret>
+constexpr bool returns() {
+  switch (R) {
+    case Result::kRc: return std::is_same_v<Ret, int32_t>;
+    case Result::kNone: return std::is_void_v<Ret>;
+    case Result::kObject: return std::is_same_v<Ret, PvxjHandle>;
+    case Result::kText: return std::is_same_v<Ret, char*>;
+    case Result::kBool: return std::is_same_v<Ret, unsigned char>;
+    case Result::kLong: return std::is_same_v<Ret, int32_t>;
+    case Result::kULong: return std::is_same_v<Ret, uint32_t>;
+    case Result::kDouble: return std::is_same_v<Ret, double>;
+  }
+  return false;
+}
+
+template <auto Fn, Result R, Wiring W>
+void invoke(Call& c) {
+  using S = Signature<decltype(Fn)>;
+  static_assert(S::kCount == W.n, "the row wires another number of arguments than the C function takes");
+  static_assert(returns<R, typename S::Return>(), "the row's result kind does not match the C function's return type");
+  constexpr std::size_t n = S::kCount < W.n ? S::kCount : W.n;
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    auto call = [&] { return Fn(argument<W.a[I], std::tuple_element_t<I, typename S::Args>>(c)...); };
+    if constexpr (R == Result::kRc) c.rc = call();
+    else if constexpr (R == Result::kNone) call();
+    else if constexpr (R == Result::kObject) c.object = call();
+    else if constexpr (R == Result::kText) c.text = call();
+    else if constexpr (R == Result::kBool) c.flag = call();
+    else if constexpr (R == Result::kLong) c.long_value = call();
+    else if constexpr (R == Result::kULong) c.ulong_value = call();
+    else c.double_value = call();
+  }(std::make_index_sequence<n>{});
+}
+
+}  // namespace detail
+
+// A family hook, found by its row's keyword id.
+struct Hook {
+  int id;
+  Resolve resolve = nullptr;
+  After after = nullptr;
+};
+
+template <auto Fn, Result R, ParamList P, Wiring W>
+consteval Row make_row(std::string_view keyword, int id, unsigned flags, std::span<const Hook> hooks) {
+  Row r{keyword, id, R, std::span<const Param>(P.p, P.n), &detail::invoke<Fn, R, W>, flags};
+  for (const Hook& h : hooks)
+    if (h.id == id) {
+      r.resolve = h.resolve;
+      r.after = h.after;
+    }
+  return r;
+}
+
+// Ids without gaps, in row order: the keyword table and row_for rely on it.
+template <std::size_t N>
+consteval bool ids_follow(const Row (&rows)[N]) {
+  for (std::size_t i = 1; i < N; ++i)
+    if (rows[i].id != rows[0].id + static_cast<int>(i)) return false;
+  return true;
+}
+
+}  // namespace kr::api
+
+// The row macros as a family's .cc expands them (inside namespace kr::api,
+// with the family's kHooks in scope).
+#define API_ROW_FN(kw, fn, result, flags, ...)                                                              \
+  make_row<&fn, Result::result, params(__VA_ARGS__), wire_default(params(__VA_ARGS__), Result::result)>( \
+      #kw, ::kr::k##kw, flags, kHooks),
+#define API_ROW(kw, result, flags, ...) API_ROW_FN(kw, kw, result, flags, __VA_ARGS__)
+#define API_CALL(kw, fn, result, flags, wiring, ...)                                                       \
+  make_row<&fn, Result::result, params(__VA_ARGS__), wire(params(__VA_ARGS__), args wiring)>(#kw, ::kr::k##kw, \
+                                                                                                flags, kHooks),
+#include "api/standard_rows.h"
