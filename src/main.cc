@@ -1,6 +1,7 @@
 // kestrun1: runs a test case file against the workflow C API, or writes one
 // of the reference files.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -41,11 +42,17 @@ int main(int argc, char** argv) {
   err.line("");
   Sink out(stdout);
   switch (inv.mode) {
-    case Mode::kSyntax: write_syntax_reference(out); out.flush(); return 0;
+    case Mode::kSyntax: write_syntax_reference(out); break;
     case Mode::kApiRcs: write_api_rcs(out); break;
     case Mode::kToolRcs: write_tool_rcs(out, false); break;
     default: write_tool_rcs(out, true); break;
   }
   out.flush();
-  return 1;
+  if (out.error()) {
+    // A reference file that is not complete is never reported as written.
+    err.line("");
+    err.line("Can not write file:  " + inv.reference_file + "  (" + std::strerror(out.error()) + ")");
+    return 1;
+  }
+  return inv.mode == Mode::kSyntax ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "api/executor.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -56,7 +57,8 @@ Read read_text(Call& call, const Param& p, Value& val) {
     // Files are opened when the parameter is read, as the tester expects the
     // failure to stop the run before anything is called.
     FILE* f = fopen(val.text.c_str(), p.form == Form::kFileIn ? "rb" : "w");
-    if (!f) tool_error(ctx, p.form == Form::kFileIn ? TC0003 : TC0004, val.text);
+    // TC0004's message has no text part: the file name is not shown.
+    if (!f) tool_error(ctx, p.form == Form::kFileIn ? TC0003 : TC0004, p.form == Form::kFileIn ? val.text : "");
     val.file.reset(f);
   }
   return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
@@ -64,6 +66,9 @@ Read read_text(Call& call, const Param& p, Value& val) {
 
 Read read_value(Call& call, const Param& p, Value& val) {
   RunContext& ctx = call.ctx;
+  // An unreadable flag leaves the value an earlier line of the section gave.
+  const bool flag_was_given = val.given;
+  const int32_t flag_was = val.number;
   val = Value{};
   val.given = true;
   switch (p.form) {
@@ -95,8 +100,12 @@ Read read_value(Call& call, const Param& p, Value& val) {
     case Form::kBool: {
       bool b = false;
       Read r = read_bool(ctx, &b);
-      if (r == Read::kOk) val.number = b;
-      else val.given = false;  // an unreadable flag leaves the default
+      if (r == Read::kOk) {
+        val.number = b;
+      } else {
+        val.given = flag_was_given;
+        val.number = flag_was;
+      }
       return r;
     }
     case Form::kULong:
@@ -363,7 +372,15 @@ void evaluate(Call& call) {
 
 }  // namespace
 
-void finish_output_file(RunContext& ctx, Value& file) { file.file.reset(); }
+void finish_output_file(RunContext& ctx, Value& file) {
+  FILE* f = file.file.release();
+  if (!f) return;
+  errno = 0;
+  int error = fflush(f) != 0 || ferror(f) ? (errno ? errno : EIO) : 0;
+  errno = 0;
+  if (fclose(f) != 0 && !error) error = errno ? errno : EIO;
+  if (error) write_failure(ctx, file.text, error);
+}
 
 void echo_derived(RunContext& ctx, int keyword, std::string_view value) {
   ctx.out.write("            ");

@@ -1,5 +1,6 @@
 #include "diag/tool_errors.h"
 
+#include <cstring>
 #include <string>
 
 #include "driver/keywords.h"
@@ -83,6 +84,21 @@ void abandon_section(RunContext& ctx) {
   }
   ctx.out.line(kBreakLine);
   ctx.err.line(kBreakLine);
+}
+
+void write_failure(RunContext& ctx, std::string_view file, int error) {
+  std::string msg = "Can not write file:  ";
+  msg.append(file).append("  (").append(std::strerror(error)).append(")");
+  ctx.error_flag = true;
+  if (!ctx.out.error()) {
+    ctx.out.line(kReportLine);
+    ctx.out.line(msg);
+    ctx.out.flush();
+  }
+  ctx.err.line("");
+  ctx.err.line(msg);
+  ctx.err.flush();
+  throw FatalExit{1};
 }
 
 void tool_error(RunContext& ctx, int code, std::string_view text) {

@@ -48,6 +48,12 @@ struct FatalExit {
 // only, stop the run, or end the process by throwing FatalExit).
 void tool_error(RunContext& ctx, int code, std::string_view text = {});
 
+// A file the run writes (the result file, a file a section writes) could not
+// be written completely: the console, and the result file while it can still
+// be written, say which file and why; then the process ends with exit code 1
+// (FatalExit), without clean-up or verdict.
+[[noreturn]] void write_failure(RunContext& ctx, std::string_view file, int error);
+
 // The abandon step on its own: skip the rest of the section through "End"
 // and write the break line.
 void abandon_section(RunContext& ctx);

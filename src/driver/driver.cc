@@ -150,6 +150,7 @@ int run(RunContext& ctx) {
   std::string_view verdict = ctx.break_flag ? kVerdictBreak : ctx.error_flag ? kVerdictErrors : kVerdictNormal;
   int code = ctx.break_flag ? 12 : ctx.error_flag ? 8 : 0;
   ctx.out.line(verdict);
+  ctx.flush();  // a result file that could not be written gets no verdict
   ctx.err.line(verdict);
   if (ctx.user_rc_set) code = ctx.user_rc;
   ctx.flush();
@@ -167,11 +168,16 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
     FILE* f = fopen(settings.result_file.c_str(), "w");
     if (!f) tool_error(ctx, TC0002);
     ctx.out.open(f, true);
+    ctx.result_name = settings.result_file;
     int code = run(ctx);
     ctx.out.close();
+    if (ctx.out.error() && !ctx.result_failure_reported) write_failure(ctx, ctx.result_name, ctx.out.error());
     return code;
   } catch (const FatalExit& e) {
-    ctx.flush();
+    try {
+      ctx.flush();
+    } catch (const FatalExit&) {
+    }
     return e.code;
   }
 }
@@ -183,7 +189,10 @@ int run_test_text(const CommandLineSettings& settings, std::string input, std::s
   try {
     return run(ctx);
   } catch (const FatalExit& e) {
-    ctx.flush();
+    try {
+      ctx.flush();
+    } catch (const FatalExit&) {
+    }
     return e.code;
   }
 }

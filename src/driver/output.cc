@@ -1,5 +1,6 @@
 #include "driver/output.h"
 
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 
@@ -8,16 +9,21 @@ namespace kr {
 Sink::~Sink() { close(); }
 
 void Sink::flush() {
-  if (file_ && !buf_.empty()) {
-    fwrite(buf_.data(), 1, buf_.size(), file_);
+  if (!file_) return;
+  errno = 0;
+  if (!buf_.empty()) {
+    if (!error_ && fwrite(buf_.data(), 1, buf_.size(), file_) != buf_.size()) error_ = errno ? errno : EIO;
     buf_.clear();
   }
-  if (file_) fflush(file_);
+  if (fflush(file_) != 0 && !error_) error_ = errno ? errno : EIO;
 }
 
 void Sink::close() {
   flush();
-  if (file_ && owned_) fclose(file_);
+  if (file_ && owned_) {
+    errno = 0;
+    if (fclose(file_) != 0 && !error_) error_ = errno ? errno : EIO;
+  }
   file_ = nullptr;
   capture_ = nullptr;
 }

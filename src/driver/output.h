@@ -31,9 +31,12 @@ class Sink {
   }
 
   bool is_open() const { return file_ != nullptr || capture_ != nullptr; }
+  // The errno of the first write, flush or close that failed; 0 while all
+  // went through. A failed sink drops what it is given from then on.
+  int error() const { return error_; }
   void write(std::string_view s) {
     if (capture_) { capture_->append(s); return; }
-    if (!file_) return;
+    if (!file_ || error_) return;
     buf_.append(s);
     if (buf_.size() >= kFlushAt) flush();
   }
@@ -59,6 +62,7 @@ class Sink {
   bool eager_ = false;
   std::string* capture_ = nullptr;
   std::string buf_;
+  int error_ = 0;
 };
 
 // Shared texts of the frame.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "diag/tool_errors.h"
 #include "driver/output.h"
 #include "driver/reader.h"
 #include "eval/registry.h"
@@ -79,10 +80,18 @@ struct RunContext {
 
   // Everything written so far reaches its file before the process waits,
   // sleeps, calls the API or ends.
+  // A result file that cannot be written ends the run as a fatal tool error
+  // (FatalExit), so a lost result is never followed by a verdict of success.
   void flush() {
     out.flush();
     err.flush();
+    if (out.error() && !result_failure_reported) {
+      result_failure_reported = true;
+      write_failure(*this, result_name, out.error());
+    }
   }
+  std::string result_name;  // the result file, for messages
+  bool result_failure_reported = false;
 };
 
 }  // namespace kr

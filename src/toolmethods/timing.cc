@@ -154,7 +154,12 @@ void show_elapse_time(RunContext& ctx) {
     t.print_api_name |= has("PRINTAPINAME");
     return r;
   });
-  if (go_on) echo(ctx, kElapseTimeOptions, shown);
+  // Both methods write this one line, without the "parameter:  " of an echo.
+  if (go_on) {
+    ctx.out.write(keyword_text(kElapseTimeOptions));
+    ctx.out.write(" = ");
+    ctx.out.line(shown);
+  }
 }
 
 void wait_for_user_input(RunContext& ctx) {
