@@ -106,11 +106,13 @@ void JunitRecorder::end(RunContext& ctx, bool not_a_section) {
   Case c;
   c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   const std::vector<std::string_view> lines = lines_of(captured_);
-  for (std::string_view l : lines)
-    if (is_tool_error_line(l)) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (is_tool_error_line(lines[i])) {
       c.outcome = Case::kError;
-      c.type.assign(l.substr(0, 6));
-      c.message.assign(l);
+      c.type.assign(lines[i].substr(0, 6));
+      c.message.assign(lines[i]);
+      // Continuation lines (the handle detail, a second message line) are indented.
+      while (++i < lines.size() && !lines[i].empty() && lines[i][0] == ' ') c.message.append("\n").append(lines[i]);
       break;
     }
   if (c.outcome == Case::kPass) {
