@@ -5,23 +5,49 @@
 #include <string>
 #include <vector>
 
+#include "check/checker.h"
 #include "diag/rc_names.h"
 #include "diag/tool_errors.h"
 #include "driver/cmdline.h"
 #include "driver/driver.h"
+#include "driver/long_options.h"
 #include "driver/output.h"
+#include "driver/terminal.h"
 #include "reference/syntax.h"
 
 int main(int argc, char** argv) {
   using namespace kr;
   Sink err(stderr, false, true);
-  write_banner(err);
   std::vector<std::string> args(argv, argv + argc);
+  // The long options come off first; what is left is read as it always was.
+  const LongOptions lo = take_long_options(&args);
+  if (lo.error.empty() && lo.version) {
+    Sink out(stdout);
+    out.line(version_line());
+    return 0;
+  }
+  if (lo.error.empty() && lo.check && !lo.help) {
+    Sink out(stdout);
+    return check::check_files(lo.files, out);
+  }
+  write_banner(err, console_is_utf8_terminal());
+  if (!lo.error.empty()) {
+    err.line(lo.error);
+    return 4;
+  }
+  if (lo.help) {
+    Sink out(stdout);
+    write_help(out);
+    write_long_option_help(out);
+    return 0;
+  }
   Invocation inv;
   {
     Sink out(stdout);
     inv = parse_command_line(args, out, err);
   }
+  inv.settings.junit_file = lo.junit_file;
+  inv.settings.lines = lo.lines;
   switch (inv.mode) {
     case Mode::kExit:
       return inv.exit_code;

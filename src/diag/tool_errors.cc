@@ -3,7 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "driver/cmdline.h"
 #include "driver/keywords.h"
+#include "driver/location.h"
 #include "driver/run_context.h"
 
 namespace kr {
@@ -121,7 +123,7 @@ void tool_error(RunContext& ctx, int code, std::string_view text) {
   ctx.out.line(kReportLine);
   ctx.error_flag = true;
   ctx.err.line("");
-  ctx.err.line(msg);
+  ctx.err.line(ctx.cl.lines ? error_location(ctx) + ": " + msg : msg);
   if (!second.empty()) ctx.err.line(second);
   if (!e || !e->console_only) {
     ctx.out.line(msg);

@@ -19,7 +19,9 @@ void usage(Sink& err) {
   err.line("");
 }
 
-void help(Sink& out) {
+}  // namespace
+
+void write_help(Sink& out) {
   static constexpr std::string_view kHelp[] = {
       "Usage:",
       "kestrun1.exe [-option [argument] ...]",
@@ -49,6 +51,8 @@ void help(Sink& out) {
   };
   for (std::string_view l : kHelp) out.line(l);
 }
+
+namespace {
 
 struct DumpRow {
   std::string_view option;
@@ -204,7 +208,7 @@ Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, S
   }
 
   if (s.help) {
-    help(out);
+    write_help(out);
     return exit_with(0);
   }
   if (s.dump) {

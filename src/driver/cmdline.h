@@ -26,6 +26,10 @@ struct CommandLineSettings {
   std::string result_file;     // with its default extension, or the null device
   bool no_output = false;
 
+  // Set from the long options, never by the fixed command line.
+  std::string junit_file;  // JUnit results of the run, when not empty
+  bool lines = false;      // locations on the console copies of tool errors
+
   // The option behind a "<CL-VALUE>" parameter keyword; null for others.
   const OptionValue* cl_value(std::string_view parameter_keyword) const;
 };
@@ -43,6 +47,9 @@ struct Invocation {
 // Reads the arguments; writes its messages, the help text and the argument
 // dump to the given sinks. Opens nothing.
 Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, Sink& err);
+
+// The fixed -h help text.
+void write_help(Sink& out);
 
 // The -d dump lines of the options a test run uses, as the result file shows them.
 void write_argument_dump(const CommandLineSettings& s, Sink& to, bool with_reference_options);

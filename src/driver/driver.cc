@@ -5,6 +5,7 @@
 #include "diag/tool_errors.h"
 #include "driver/class_lookup.h"
 #include "driver/cmdline.h"
+#include "driver/junit.h"
 #include "driver/keywords.h"
 #include "driver/run_context.h"
 #include "driver/section.h"
@@ -129,7 +130,9 @@ int run(RunContext& ctx) {
         ctx.section_start_tick = tick_ms();
       }
     }
+    if (ctx.junit) ctx.junit->begin(ctx);
     no_separator = dispatch(ctx, tok);
+    if (ctx.junit) ctx.junit->end(ctx, no_separator);
     if (ctx.timing.section && !no_separator) {
       write_elapsed(ctx.out, "===> ", tick_ms() - ctx.section_start_tick, " ms  ");
       ctx.out.line(ctx.section_name);
@@ -157,10 +160,23 @@ int run(RunContext& ctx) {
   return code;
 }
 
+// The JUnit results, written whatever way the run ended.
+int with_junit(RunContext& ctx, int code, bool fatal) {
+  if (!ctx.junit) return code;
+  ctx.junit->finish(ctx, code, fatal);
+  if (!ctx.junit->write(ctx.cl.junit_file)) {
+    ctx.err.line("USER ERROR:  Invalid file specification: " + ctx.cl.junit_file);
+    ctx.err.flush();
+  }
+  return code;
+}
+
 }  // namespace
 
 int run_test_case(const CommandLineSettings& settings, Sink& console) {
   RunContext ctx(settings, console);
+  JunitRecorder junit(settings.input_file);
+  if (!settings.junit_file.empty()) ctx.junit = &junit;
   try {
     std::string data;
     if (!read_file(settings.input_file, &data)) tool_error(ctx, TC0001, settings.input_file);
@@ -172,28 +188,30 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
     int code = run(ctx);
     ctx.out.close();
     if (ctx.out.error() && !ctx.result_failure_reported) write_failure(ctx, ctx.result_name, ctx.out.error());
-    return code;
+    return with_junit(ctx, code, false);
   } catch (const FatalExit& e) {
     try {
       ctx.flush();
     } catch (const FatalExit&) {
     }
-    return e.code;
+    return with_junit(ctx, e.code, true);
   }
 }
 
 int run_test_text(const CommandLineSettings& settings, std::string input, std::string* result, Sink& console) {
   RunContext ctx(settings, console);
+  JunitRecorder junit(settings.input_file);
+  if (!settings.junit_file.empty()) ctx.junit = &junit;
   ctx.in = Input(std::move(input));
   ctx.out.capture(result);
   try {
-    return run(ctx);
+    return with_junit(ctx, run(ctx), false);
   } catch (const FatalExit& e) {
     try {
       ctx.flush();
     } catch (const FatalExit&) {
     }
-    return e.code;
+    return with_junit(ctx, e.code, true);
   }
 }
 

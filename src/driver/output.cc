@@ -48,16 +48,20 @@ std::string format_double(double v) {
   return std::string(b, n);
 }
 
-void write_banner(Sink& err) {
-  std::string top(1, '\xDA'), bottom(1, '\xC0');
-  top.append(76, '\xC4');
-  top.push_back('\xBF');
-  bottom.append(76, '\xC4');
-  bottom.push_back('\xD9');
+void write_banner(Sink& err, bool unicode) {
+  // Code page 437 box drawing and the same characters in UTF-8.
+  const std::string_view h = unicode ? "\xE2\x94\x80" : "\xC4", v = unicode ? "\xE2\x94\x82" : "\xB3";
+  std::string top(unicode ? "\xE2\x94\x8C" : "\xDA"), bottom(unicode ? "\xE2\x94\x94" : "\xC0");
+  for (int i = 0; i < 76; ++i) {
+    top.append(h);
+    bottom.append(h);
+  }
+  top.append(unicode ? "\xE2\x94\x90" : "\xBF");
+  bottom.append(unicode ? "\xE2\x94\x98" : "\xD9");
   err.line("");
   err.line(top);
-  err.line("\xB3  Generic C Api Test Tool for Altaris v340 : kestrun1.exe");
-  err.line("\xB3  Windows 9x/NT/2000/XP");
+  err.line(std::string(v) + "  Generic C Api Test Tool for Altaris v340 : kestrun1.exe");
+  err.line(std::string(v) + "  Windows 9x/NT/2000/XP");
   err.line(bottom);
   err.line("");
 }

@@ -30,11 +30,15 @@ class Sink {
     capture_ = s;
   }
 
+  // Also copies everything written into `*copy` until tee(nullptr).
+  void tee(std::string* copy) { tee_ = copy; }
+
   bool is_open() const { return file_ != nullptr || capture_ != nullptr; }
   // The errno of the first write, flush or close that failed; 0 while all
   // went through. A failed sink drops what it is given from then on.
   int error() const { return error_; }
   void write(std::string_view s) {
+    if (tee_) tee_->append(s);
     if (capture_) { capture_->append(s); return; }
     if (!file_ || error_) return;
     buf_.append(s);
@@ -61,6 +65,7 @@ class Sink {
   bool owned_ = false;
   bool eager_ = false;
   std::string* capture_ = nullptr;
+  std::string* tee_ = nullptr;
   std::string buf_;
   int error_ = 0;
 };
@@ -78,8 +83,10 @@ inline constexpr std::string_view kReportLine =
     "..........Report............................................................";
 inline constexpr std::string_view kBreakLine = "Function BREAK, due to error(s):  +++ERROR+++";
 
-// The console banner, written to standard error before anything else.
-void write_banner(Sink& err);
+// The console banner, written to standard error before anything else. Its
+// box drawing is code page 437 bytes; `unicode` writes the matching UTF-8
+// characters instead, for a terminal that would show those bytes as garbage.
+void write_banner(Sink& err, bool unicode = false);
 
 // "%d-%02d-%02d, %02d:%02d:%02d.%03d" of the local time now, without line end.
 std::string time_stamp();

@@ -1,6 +1,7 @@
 #include "driver/reader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace kr {
@@ -19,11 +20,32 @@ Input::Input(std::string bytes) {
 std::string_view Input::token() {
   const std::size_t n = buf_.size();
   while (pos_ < n && is_token_space(static_cast<unsigned char>(buf_[pos_]))) ++pos_;
-  std::size_t start = pos_;
+  const std::size_t start = token_start_ = pos_;
   while (pos_ < n && !is_token_space(static_cast<unsigned char>(buf_[pos_]))) ++pos_;
   std::string_view tok(buf_.data() + start, pos_ - start);
   if (!tok.empty() && tok[0] == kEofMark) pos_ = n;
   return tok;
+}
+
+Input::LineColumn Input::line_column(std::size_t offset) const {
+  if (line_starts_.empty()) {
+    line_starts_.push_back(0);
+    for (const char* p = buf_.data(), *end = p + buf_.size();
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr;)
+      line_starts_.push_back(static_cast<std::size_t>(++p - buf_.data()));
+  }
+  if (offset > buf_.size()) offset = buf_.size();
+  auto it = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
+  const std::size_t line = static_cast<std::size_t>(it - line_starts_.begin());
+  return {line, offset - line_starts_[line - 1] + 1};
+}
+
+std::string_view Input::line_text(std::size_t offset) const {
+  const LineColumn lc = line_column(offset);
+  const std::size_t begin = line_starts_[lc.line - 1];
+  std::size_t end = buf_.find('\n', begin);
+  if (end == std::string::npos) end = buf_.size();
+  return std::string_view(buf_).substr(begin, end - begin);
 }
 
 int Input::peek_nonspace() {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kr {
 
@@ -28,6 +29,24 @@ class Input {
   int peek() const { return pos_ < buf_.size() ? static_cast<unsigned char>(buf_[pos_]) : -1; }
   int get() { return pos_ < buf_.size() ? static_cast<unsigned char>(buf_[pos_++]) : -1; }
 
+  // Where the last token returned by `token` began.
+  std::size_t token_start() const { return token_start_; }
+
+  // Line and column (both from 1, the column in bytes) of an offset. The
+  // line index is built on the first call, so runs that never ask pay
+  // nothing per token beyond remembering where it began.
+  struct LineColumn {
+    std::size_t line, column;
+  };
+  LineColumn line_column(std::size_t offset) const;
+  // The first offset from `offset` on that is not white space.
+  std::size_t next_nonspace(std::size_t offset) const {
+    while (offset < buf_.size() && is_token_space(static_cast<unsigned char>(buf_[offset]))) ++offset;
+    return offset;
+  }
+  // The bytes of the line holding `offset`, without its line feed.
+  std::string_view line_text(std::size_t offset) const;
+
   std::size_t pos() const { return pos_; }
   void seek(std::size_t p) { pos_ = p < buf_.size() ? p : buf_.size(); }
   void seek_end() { pos_ = buf_.size(); }
@@ -37,6 +56,8 @@ class Input {
  private:
   std::string buf_;
   std::size_t pos_ = 0;
+  std::size_t token_start_ = 0;
+  mutable std::vector<std::size_t> line_starts_;  // empty until first asked
 };
 
 // Brings a ";"-separated list into ascending byte order; empty items vanish.

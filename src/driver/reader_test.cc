@@ -56,3 +56,43 @@ TEST(Reader, SortedListDropsEmptyItemsAndSortsByByte) {
 
 }  // namespace
 }  // namespace kr
+
+namespace kr {
+namespace {
+
+TEST(ReaderLines, EveryTokenKnowsItsLineAndColumn) {
+  Input in("a bb\r\n\tccc\n\n  d\re");
+  std::vector<std::pair<std::size_t, std::size_t>> at;
+  for (std::string_view t = in.token(); !t.empty(); t = in.token()) {
+    const Input::LineColumn lc = in.line_column(in.token_start());
+    at.emplace_back(lc.line, lc.column);
+  }
+  // CR LF counts as one line end; a lone CR is white space within a line.
+  EXPECT_EQ(at, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 1}, {1, 3}, {2, 2}, {4, 3}, {4, 5}}));
+}
+
+TEST(ReaderLines, OffsetsPastTheEndAndEmptyInput) {
+  Input empty("");
+  EXPECT_EQ(empty.line_column(0).line, 1u);
+  EXPECT_EQ(empty.line_column(99).column, 1u);
+  Input in("x\ny\n");
+  EXPECT_EQ(in.line_column(4).line, 3u);  // after the last line feed
+  EXPECT_EQ(in.line_text(2), "y");
+  EXPECT_EQ(in.next_nonspace(1), 2u);
+  EXPECT_EQ(in.next_nonspace(3), 4u);
+}
+
+TEST(ReaderLines, SeekingBackKeepsPositionsRight) {
+  Input in("one\ntwo three\n");
+  in.token();
+  const std::size_t mark = in.pos();
+  in.token();
+  in.token();
+  in.seek(mark);
+  EXPECT_EQ(in.token(), "two");
+  EXPECT_EQ(in.line_column(in.token_start()).line, 2u);
+  EXPECT_EQ(in.line_column(in.token_start()).column, 1u);
+}
+
+}  // namespace
+}  // namespace kr

@@ -11,6 +11,7 @@
 namespace kr {
 
 struct CommandLineSettings;
+class JunitRecorder;
 
 // Switches of the elapse-time tool method, read by the driver and the API template.
 struct TimingSwitches {
@@ -73,6 +74,8 @@ struct RunContext {
   uint32_t random_state = 1;  // the tool's own fixed-seed generator
 
   HandleRegistry reg;
+
+  JunitRecorder* junit = nullptr;  // set when JUnit results are asked for
 
   // Values that API sections leave for later sections.
   std::string program_id;      // the last program identifier the agent returned
