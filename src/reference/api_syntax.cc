@@ -56,7 +56,7 @@ std::vector<const api::Row*> rows_of(std::string_view section) {
   std::vector<const api::Row*> rows;
   for (const api::Family* f : api::families())
     for (const api::Row& r : f->rows)
-      if (!left_out_of_reference(r) && api_section_of(r) == section) rows.push_back(&r);
+      if (!left_out_of_reference(r.keyword) && api_section_of(r) == section) rows.push_back(&r);
   return rows;
 }
 
@@ -64,7 +64,7 @@ void write_rows(Sink& out, const std::vector<const api::Row*>& rows) {
   for (const api::Row* r : rows) {
     for (const std::string& l : api_template(*r)) out.line(l);
     out.line("");
-    if (r->keyword.ends_with("FirstNamedElement")) {
+    if (std::string_view(r->keyword).ends_with("FirstNamedElement")) {
       out.line("  This is a MACRO and not an API: the tool searches the vector itself.");
       out.line("");
     }
@@ -77,10 +77,11 @@ std::string_view api_section_of(const api::Row& row) {
   // The longest class name the keyword begins with; a name whose class the
   // class lookup does not give the keyword (PvxjProcessInstanceNotificationTime
   // is a process instance method) gives way to a shorter one.
-  const int cls = class_of(row.keyword);
+  const std::string_view keyword = row.keyword;
+  const int cls = class_of(keyword);
   std::string_view best, best_same_class;
   for (const Section& s : kSections) {
-    if (s.level == Level::kMonitor || !row.keyword.starts_with(s.name)) continue;
+    if (s.level == Level::kMonitor || !keyword.starts_with(s.name)) continue;
     if (s.name.size() > best.size()) best = s.name;
     if (class_of(s.name) == cls && s.name.size() > best_same_class.size()) best_same_class = s.name;
   }

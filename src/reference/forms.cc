@@ -64,8 +64,8 @@ std::vector<Expectation> expectations(const api::Row& row) {
   return x;
 }
 
-bool left_out_of_reference(const api::Row& row) {
-  return class_of(row.keyword) == kPVXJINTVECTOR || row.keyword == "PvxjWorklistOwner";
+bool left_out_of_reference(std::string_view keyword) {
+  return class_of(keyword) == kPVXJINTVECTOR || keyword == "PvxjWorklistOwner";
 }
 
 }  // namespace kr

@@ -23,8 +23,8 @@ struct Expectation {
 };
 std::vector<Expectation> expectations(const api::Row& row);
 
-// Rows served but kept out of the reference: the integer vector family and
-// PvxjWorklistOwner.
-bool left_out_of_reference(const api::Row& row);
+// Keywords served but kept out of the reference: the integer vector family
+// and PvxjWorklistOwner.
+bool left_out_of_reference(std::string_view keyword);
 
 }  // namespace kr
