@@ -51,12 +51,18 @@ std::string title(const Section& s) {
   return t.append(s.name).append(" ").append(s.noun);
 }
 
+const Section* find_section(std::string_view name) {
+  for (const Section& s : kSections)
+    if (s.name == name) return &s;
+  return nullptr;
+}
+
 // The rows of the document under one header, in catalogue order.
 std::vector<const api::Row*> rows_of(std::string_view section) {
   std::vector<const api::Row*> rows;
   for (const api::Family* f : api::families())
     for (const api::Row& r : f->rows)
-      if (!left_out_of_reference(r.keyword) && api_section_of(r) == section) rows.push_back(&r);
+      if (!left_out_of_reference(r.keyword) && api_section_of(r.keyword) == section) rows.push_back(&r);
   return rows;
 }
 
@@ -73,11 +79,10 @@ void write_rows(Sink& out, const std::vector<const api::Row*>& rows) {
 
 }  // namespace
 
-std::string_view api_section_of(const api::Row& row) {
+std::string_view api_section_of(std::string_view keyword) {
   // The longest class name the keyword begins with; a name whose class the
   // class lookup does not give the keyword (PvxjProcessInstanceNotificationTime
   // is a process instance method) gives way to a shorter one.
-  const std::string_view keyword = row.keyword;
   const int cls = class_of(keyword);
   std::string_view best, best_same_class;
   for (const Section& s : kSections) {
@@ -86,6 +91,11 @@ std::string_view api_section_of(const api::Row& row) {
     if (class_of(s.name) == cls && s.name.size() > best_same_class.size()) best_same_class = s.name;
   }
   return best_same_class.empty() ? best : best_same_class;
+}
+
+std::string api_section_title(std::string_view section) {
+  const Section* s = find_section(section);
+  return s ? title(*s) : std::string();
 }
 
 std::vector<std::string> api_template(const api::Row& row) {

@@ -34,8 +34,10 @@ std::vector<std::string> tool_template(const ToolMethod& method);
 // The API family sections, one template per served keyword.
 void write_api_sections(Sink& out);
 std::vector<std::string> api_template(const api::Row& row);
-// The class name (e.g. "PvxjProcessTemplateVector") of the header a row
-// stands under; empty when no header takes it.
-std::string_view api_section_of(const api::Row& row);
+// The class name (e.g. "PvxjProcessTemplateVector") of the header an API
+// keyword stands under; empty when no header takes it.
+std::string_view api_section_of(std::string_view keyword);
+// The title of that header, e.g. "Syntax for PvxjMessage API".
+std::string api_section_title(std::string_view section);
 
 }  // namespace kr

@@ -241,6 +241,23 @@ TEST(SyntaxReference, EveryServedKeywordHasItsTemplate) {
   }
 }
 
+// Keywords of families still to come find their headers too.
+TEST(SyntaxReference, HeaderOfAKeyword) {
+  EXPECT_EQ(api_section_of("PvxjProcessTemplateListVectorFirstNamedElement"), "PvxjProcessTemplateListVector");
+  EXPECT_EQ(api_section_of("PvxjProcessInstanceNotificationTime"), "PvxjProcessInstance");
+  EXPECT_EQ(api_section_of("PvxjProcessInstanceNotificationVectorSize"), "PvxjProcessInstanceNotificationVector");
+  EXPECT_EQ(api_section_of("PvxjProcessInstanceMonitorDeallocate"), "PvxjProcessInstanceMonitor");
+  EXPECT_EQ(api_section_of("PvxjContainerElementVectorSize"), "PvxjContainerElementVector");
+  EXPECT_EQ(api_section_of("PvxjContainer_DUMP_ALL"), "PvxjContainer");
+  EXPECT_EQ(api_section_of("PvxjPEAProgramID"), "PvxjPEA");
+  EXPECT_EQ(api_section_of("PvxjExeOptionsPathAndFileName"), "PvxjExeOptions");
+  EXPECT_EQ(api_section_of("PvxjItemListDeallocate"), "PvxjItem");
+  EXPECT_EQ(api_section_of("TestTool_Sleep"), "");
+  EXPECT_EQ(api_section_title("PvxjMessage"), "Syntax for PvxjMessage API");
+  EXPECT_EQ(api_section_title("PvxjPoint"), "Syntax for PvxjPoint APIs");
+  EXPECT_EQ(api_section_title("ProcessMonitor"), "Syntax for ProcessMonitor APIs");
+}
+
 TEST(SyntaxReference, TheReceiverMayBeItsVectorWhereTheRowAllowsIt) {
   const api::Row* name = api::row_for(keyword_id("PvxjProcessTemplateName"));
   ASSERT_NE(name, nullptr);
