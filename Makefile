@@ -5,7 +5,7 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build demo test test-fast test-asan bench clean
+.PHONY: all deps build demo syntax test test-fast test-asan bench clean
 
 all: build
 
@@ -19,6 +19,10 @@ build: deps
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)
+
+# Regenerates docs/syntax.txt, the committed copy of the syntax reference.
+syntax: build
+	@cmake --build $(BUILD) --target syntax_doc
 
 # Unit tests and golden cases, then the same under AddressSanitizer and UBSan.
 test: test-fast test-asan

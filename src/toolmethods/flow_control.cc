@@ -8,6 +8,7 @@
 #include "driver/keywords.h"
 #include "driver/run_context.h"
 #include "driver/section.h"
+#include "toolmethods/method_params.h"
 
 namespace kr {
 namespace {
@@ -62,7 +63,7 @@ Count leading_count(std::string_view text, int64_t min, int64_t max, int64_t* va
 
 void tool_if(RunContext& ctx) {
   keyword_line(ctx);
-  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+  const bool go_on = read_method_parameters(ctx, [&](int id) -> std::optional<Read> {
     if (id != kExpressionOperator) return std::nullopt;
     std::string_view op;
     if (!next_token(ctx, &op)) return Read::kAbort;
@@ -233,6 +234,10 @@ void loop_start(RunContext& ctx) {
     if (!line.next(&tok)) return;
     const int id = keyword_id(tok);
     if (id == kEnd) break;
+    if (!tool_method_accepts(ctx.keyword_id, id)) {
+      line.error(TC0010, tok);
+      return;
+    }
     if (id == kNoOfLoops) {
       std::string_view v;
       if (!line.next(&v)) return;
@@ -322,7 +327,7 @@ void set_return_code(RunContext& ctx) {
   keyword_line(ctx);
   std::string_view value;
   bool have = false, refused = false;
-  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+  const bool go_on = read_method_parameters(ctx, [&](int id) -> std::optional<Read> {
     if (id != kUserDefinedReturnCode) return std::nullopt;
     std::string_view v;
     if (!next_token(ctx, &v)) return Read::kAbort;

@@ -7,6 +7,7 @@
 #include "driver/keywords.h"
 #include "driver/run_context.h"
 #include "driver/section.h"
+#include "toolmethods/method_params.h"
 #include "eval/registry.h"
 #include "toolmethods/testtool.h"
 
@@ -93,7 +94,7 @@ void treat_handle_as_other_type(RunContext& ctx) {
   bool have_origin = false, have_new = false;
   int32_t origin_number = 0, new_number = 0;
   bool malformed = false;
-  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+  const bool go_on = read_method_parameters(ctx, [&](int id) -> std::optional<Read> {
     switch (id) {
       case kHdlTypeOrigin:
       case kHdlTypeNew: {

@@ -10,6 +10,7 @@
 #include "driver/keywords.h"
 #include "driver/run_context.h"
 #include "driver/section.h"
+#include "toolmethods/method_params.h"
 #include "toolmethods/flow_control.h"
 
 namespace kr {
@@ -17,7 +18,6 @@ namespace {
 
 constexpr std::size_t kMaxComment = 1023;
 constexpr std::size_t kMaxOptions = 199;
-constexpr uint32_t kRandomRangeMax = 32767000;
 constexpr std::string_view kDashes = "----------------------------------------------------------------------------";
 
 void keyword_line(RunContext& ctx) { ctx.out.line(keyword_text(ctx.keyword_id)); }
@@ -74,7 +74,7 @@ void sleep_method(RunContext& ctx) {
   uint32_t time = 0, limit = 0;
   bool random = false, have_limit = false, beep = false;
   std::string text;
-  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+  const bool go_on = read_method_parameters(ctx, [&](int id) -> std::optional<Read> {
     std::string_view v;
     switch (id) {
       case kSleepTime_ms:
@@ -137,7 +137,7 @@ void show_elapse_time(RunContext& ctx) {
   keyword_line(ctx);
   ctx.timing.clear();
   std::string text, shown;
-  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+  const bool go_on = read_method_parameters(ctx, [&](int id) -> std::optional<Read> {
     if (id != kElapseTimeOptions && id != kDiffTimeOptions) return std::nullopt;
     const Read r = read_text(ctx, &text, kMaxOptions);
     if (r == Read::kAbort) return r;
@@ -166,7 +166,7 @@ void wait_for_user_input(RunContext& ctx) {
   keyword_line(ctx);
   std::string text;
   bool beep = false;
-  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+  const bool go_on = read_method_parameters(ctx, [&](int id) -> std::optional<Read> {
     if (id == kUserText) return read_text(ctx, &text, kMaxTokenLength);
     if (id == kBeep) return read_bool(ctx, &beep);
     return std::nullopt;
@@ -191,7 +191,7 @@ void comment_to_output(RunContext& ctx) {
   keyword_line(ctx);
   std::string comment;
   bool to_console = false;
-  const bool go_on = read_parameters(ctx, [&](int id) -> std::optional<Read> {
+  const bool go_on = read_method_parameters(ctx, [&](int id) -> std::optional<Read> {
     if (id == kComment) return read_text(ctx, &comment, kMaxComment);
     if (id == kToStandardError) return read_bool(ctx, &to_console);
     return std::nullopt;

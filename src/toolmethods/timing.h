@@ -21,6 +21,9 @@ struct TimingPlatform {
 };
 TimingPlatform& timing_platform();
 
+// The widest range of a random sleep, in milliseconds.
+inline constexpr uint32_t kRandomRangeMax = 32767000;
+
 // The tool's own generator: 0 to 32767, the same sequence in every run.
 uint32_t next_random(RunContext& ctx);
 

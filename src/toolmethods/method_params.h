@@ -1,0 +1,53 @@
+#pragma once
+// The parameters of every TestTool_ and TestResource_ method, in the order the
+// syntax reference lists them. The handlers accept a parameter keyword only
+// when its method's row names it, and the syntax reference is written from
+// the same rows, so the two cannot disagree.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/run_context.h"
+#include "driver/section.h"
+
+namespace kr {
+
+struct ToolParam {
+  int keyword;
+  std::string_view form;  // the value form as the syntax reference writes it
+  bool optional = false;
+  bool listed = true;     // false: a synonym that is accepted but not shown
+};
+
+struct ToolMethod {
+  int keyword;
+  std::vector<ToolParam> params;
+  bool has_end = true;       // the method is closed by End
+  bool carried_out = true;   // false: documented, but refused with TC0006 here
+  // Shown after the template: paragraphs, wrapped by the writer; a line that
+  // begins with a blank (an example, a table) stands as it is.
+  std::vector<std::string> remarks;
+};
+
+// Every tool and resource method, in the order of the syntax reference.
+const std::vector<ToolMethod>& tool_methods();
+
+// The row of a method keyword, or null.
+const ToolMethod* tool_method(int keyword);
+
+// Whether `method` takes the parameter keyword `param`.
+bool tool_method_accepts(int method, int param);
+
+// read_parameters for the method of the current section: a keyword that the
+// method's row does not name is TC0010 before `value` sees it.
+template <class ReadValue>
+bool read_method_parameters(RunContext& ctx, ReadValue&& value) {
+  const int method = ctx.keyword_id;
+  return read_parameters(ctx, [&](int id) -> std::optional<Read> {
+    if (!tool_method_accepts(method, id)) return std::nullopt;
+    return value(id);
+  });
+}
+
+}  // namespace kr
