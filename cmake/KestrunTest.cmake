@@ -11,7 +11,9 @@
 # kestrun1::kestrun1 (find_package(kestrun1)), else the target kestrun1 of
 # the same build, else the first kestrun1 on the PATH.
 include_guard(GLOBAL)
-cmake_minimum_required(VERSION 3.21)  # ctest --output-junit
+if(CMAKE_VERSION VERSION_LESS 3.18)
+  message(FATAL_ERROR "kestrun_add_test needs CMake 3.18 or later (ctest --output-junit: 3.21)")
+endif()
 
 set(_KESTRUN_RUNNER "${CMAKE_CURRENT_LIST_DIR}/KestrunRunTest.cmake")
 

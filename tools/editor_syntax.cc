@@ -337,6 +337,11 @@ Vocabulary collect() {
   v.parameters = unique_sorted(v.parameters);
   v.handles = unique_sorted(v.handles);
   v.values = unique_sorted(v.values);
+  // An upper-case word that some row takes as a parameter is a parameter.
+  std::erase_if(v.values, [&](const std::string& w) {
+    return std::any_of(v.parameters.begin(), v.parameters.end(),
+                       [&](const std::string& p) { return iequals(p, w); });
+  });
   v.enums = unique_sorted(v.enums);
   v.skip_tags = unique_sorted(v.skip_tags);
   // Return codes keep their value order.
