@@ -3,9 +3,10 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build demo syntax test test-fast test-asan bench clean
+.PHONY: all deps build demo syntax test test-fast test-asan bench clean install deb editors
 
 all: build
 
@@ -39,6 +40,21 @@ bench: deps
 	@cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DKESTRUN_TESTS=OFF -DKESTRUN_BENCH=ON >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@bash bench/run.sh $(BENCH_BUILD)
+
+# kestrun1, pvxjsim, libpvxjsim with pvxj.h, the CMake package files, man
+# pages, editor files and examples under $(PREFIX) (DESTDIR=... stages them).
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package, in $(BUILD)/package/: sudo apt install ./kestrun1_*.deb
+deb: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@ls $(BUILD)/package/kestrun1_*.deb
+
+# Rewrites editors/ from the keyword table and the catalogue; commit the result.
+editors: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target editors
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
