@@ -48,6 +48,15 @@ void warning(RunContext& ctx, std::string_view text, uint32_t n) {
   ctx.out.end_line();
 }
 
+// The next word of the input file of parameter `keyword`; an overlong word
+// abandons the section.
+bool file_word(Call& c, int keyword, std::string* word) {
+  const Value& v = c.v[at(c, keyword)];
+  if (read_word(v.file.get(), word)) return true;
+  tool_error(c.ctx, TC0007, v.text + " (a word longer than " + std::to_string(kMaxFileWord) + " bytes)");
+  return false;
+}
+
 // Credentials come from the first of string, hex text or file that the section gives.
 bool resolve_credentials(Call& c) {
   RunContext& ctx = c.ctx;
@@ -97,7 +106,7 @@ bool resolve_session_context(Call& c) {
   if (given(c, kSessionIdInputFileSpec)) {
     if (!echo_param(c, at(c, kSessionIdInputFileSpec))) return false;
     std::string word;
-    read_word(c.v[at(c, kSessionIdInputFileSpec)].file.get(), &word);
+    if (!file_word(c, kSessionIdInputFileSpec, &word)) return false;
     ctx.reg.set_text(kSessionIdHdl, 0, word);
     c.derived = word;
     echo_derived(ctx, kSessionID, word);
@@ -136,7 +145,7 @@ bool resolve_program_id(Call& c) {
   if (given(c, kProgramIdInputFileSpec)) {
     if (!echo_param(c, at(c, kProgramIdInputFileSpec))) return false;
     std::string word;
-    read_word(c.v[at(c, kProgramIdInputFileSpec)].file.get(), &word);
+    if (!file_word(c, kProgramIdInputFileSpec, &word)) return false;
     echo_derived(ctx, kProgramID, word);
     pid = Value{};
     pid.given = true;
@@ -163,10 +172,9 @@ bool resolve_persistent(Call& c) {
   std::string oid;
   if (given(c, kPersistentOidInputFileSpec)) {
     if (!echo_param(c, at(c, kPersistentOidInputFileSpec))) return false;
-    FILE* f = c.v[at(c, kPersistentOidInputFileSpec)].file.get();
     std::string tag;
-    read_word(f, &tag);
-    read_word(f, &oid);
+    if (!file_word(c, kPersistentOidInputFileSpec, &tag) || !file_word(c, kPersistentOidInputFileSpec, &oid))
+      return false;
     ctx.reg.set_text(kPersistentOid, 0, oid);
   } else {
     int32_t n = given(c, kPersistentOid) ? c.n(at(c, kPersistentOid)) : c.n(at(c, kPersistentOidHdl));
