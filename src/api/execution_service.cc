@@ -41,6 +41,15 @@ bool echo_kw(Call& c, int keyword) {
   return k >= 0 && echo_param(c, static_cast<std::size_t>(k));
 }
 
+// The next word of the input file of parameter `keyword`; an overlong word
+// abandons the section.
+bool file_word(Call& c, int keyword, std::string* word) {
+  const Value& v = c.param(keyword);
+  if (read_word(v.file.get(), word)) return true;
+  tool_error(c.ctx, TC0007, v.text + " (a word longer than " + std::to_string(kMaxFileWord) + " bytes)");
+  return false;
+}
+
 // Credentials come from the first of string, hex text or file that the
 // section gives; the file is opened only when it is the one used.
 bool resolve_credentials(Call& c) {
@@ -64,7 +73,7 @@ bool resolve_credentials(Call& c) {
       if (c.bytes.size() != length) ctx.out.line("WARNING: Length of HEX string differs from data length");
     } else {
       if (!file.null) {
-        file.file.reset(fopen(file.text.c_str(), "rb"));
+        file.file.reset(open_input_file(file.text));
         if (!file.file) tool_error(ctx, TC0003, file.text);
       }
       std::size_t got = read_bytes(file.file.get(), length, &c.bytes);
@@ -91,7 +100,7 @@ bool resolve_session_context(Call& c) {
   if (c.given(kSessionIdInputFileSpec)) {
     if (!echo_kw(c, kSessionIdInputFileSpec)) return false;
     std::string word;
-    read_word(c.param(kSessionIdInputFileSpec).file.get(), &word);
+    if (!file_word(c, kSessionIdInputFileSpec, &word)) return false;
     ctx.reg.set_text(kSessionIdHdl, 0, word);
     c.derived = word;
     echo_derived(ctx, kSessionID, word);
@@ -126,7 +135,7 @@ bool resolve_program_id(Call& c) {
   if (c.given(kProgramIdInputFileSpec)) {
     if (!echo_kw(c, kProgramIdInputFileSpec)) return false;
     std::string word;
-    read_word(c.param(kProgramIdInputFileSpec).file.get(), &word);
+    if (!file_word(c, kProgramIdInputFileSpec, &word)) return false;
     echo_derived(ctx, kProgramID, word);
     pid = Value{};
     pid.given = true;
@@ -153,10 +162,9 @@ bool resolve_persistent(Call& c) {
   std::string oid;
   if (c.given(kPersistentOidInputFileSpec)) {
     if (!echo_kw(c, kPersistentOidInputFileSpec)) return false;
-    FILE* f = c.param(kPersistentOidInputFileSpec).file.get();
     std::string tag;
-    read_word(f, &tag);
-    read_word(f, &oid);
+    if (!file_word(c, kPersistentOidInputFileSpec, &tag) || !file_word(c, kPersistentOidInputFileSpec, &oid))
+      return false;
     ctx.reg.set_text(kPersistentOid, 0, oid);
   } else {
     int32_t n = c.given(kPersistentOid) ? c.param(kPersistentOid).number : c.param(kPersistentOidHdl).number;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "api/files.h"
 #include "api/vectors.h"
 #include "diag/rc_names.h"
 #include "diag/tool_errors.h"
@@ -56,7 +57,7 @@ Read read_text(Call& call, const Param& p, Value& val) {
   if (r == Read::kOk && (p.form == Form::kFileIn || p.form == Form::kFileOut) && !p.deferred) {
     // Files are opened when the parameter is read, as the tester expects the
     // failure to stop the run before anything is called.
-    FILE* f = fopen(val.text.c_str(), p.form == Form::kFileIn ? "rb" : "w");
+    FILE* f = p.form == Form::kFileIn ? open_input_file(val.text) : fopen(val.text.c_str(), "w");
     // TC0004's message has no text part: the file name is not shown.
     if (!f) tool_error(ctx, p.form == Form::kFileIn ? TC0003 : TC0004, p.form == Form::kFileIn ? val.text : "");
     val.file.reset(f);

@@ -1,18 +1,36 @@
 #include "api/files.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 
 namespace kr::api {
 
-void read_word(FILE* f, std::string* word) {
+FILE* open_input_file(const std::string& name) {
+  FILE* f = fopen(name.c_str(), "rb");
+  if (!f) return nullptr;
+  struct stat st;
+  if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+    fclose(f);
+    return nullptr;
+  }
+  return f;
+}
+
+bool read_word(FILE* f, std::string* word) {
   word->clear();
-  if (!f) return;
+  if (!f) return true;
   int c;
   while ((c = fgetc(f)) != EOF && std::isspace(c)) {}
   while (c != EOF && !std::isspace(c)) {
+    if (word->size() == kMaxFileWord) {
+      word->clear();
+      return false;
+    }
     word->push_back(static_cast<char>(c));
     c = fgetc(f);
   }
+  return true;
 }
 
 std::size_t read_bytes(FILE* f, std::size_t length, std::vector<unsigned char>* out) {

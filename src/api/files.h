@@ -6,8 +6,18 @@
 
 namespace kr::api {
 
-// The next white-space delimited word of a file, of any length; empty at the end.
-void read_word(FILE* f, std::string* word);
+// The longest word an identifier, session or program file can give: every
+// identifier the API hands out is far shorter, and /dev/zero must not grow
+// without end.
+inline constexpr std::size_t kMaxFileWord = 4096;
+
+// Opens an input file for reading; null when it cannot be opened or is a
+// directory (which would read as empty text, so an empty identifier).
+FILE* open_input_file(const std::string& name);
+
+// The next white-space delimited word of a file into `word`; empty at the end.
+// False when the word runs past kMaxFileWord bytes (`word` is then empty).
+bool read_word(FILE* f, std::string* word);
 
 // Up to `length` bytes into `out` (resized to `length`, zero-filled); returns
 // how many bytes the file had.

@@ -1,5 +1,7 @@
 #include "driver/cmdline.h"
 
+#include <sys/stat.h>
+
 #include "driver/keywords.h"
 #include "driver/output.h"
 
@@ -92,6 +94,14 @@ bool is_reference_word(std::string_view w, Mode* mode) {
   return true;
 }
 
+// Two names of one existing file: another spelling of the path, a symbolic
+// or a hard link. The run would replace the test case with its result.
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 Invocation exit_with(int code) {
   Invocation inv;
   inv.mode = Mode::kExit;
@@ -109,7 +119,7 @@ Invocation prepare_run(Invocation inv, Sink& err) {
     s.result_file = std::string(kNullDevice);
   } else {
     s.result_file = with_default_extension(s.result.value, ".log");
-    if (s.input_file == s.result_file) {
+    if (s.input_file == s.result_file || same_file(s.input_file, s.result_file)) {
       err.line("USAGE ERROR: Input / output file specification is identical");
       return exit_with(4);
     }

@@ -1,6 +1,10 @@
 #include "driver/cmdline.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
 
 #include "driver/output.h"
 
@@ -33,6 +37,33 @@ TEST(CommandLine, DefaultExtensionsFollowTheLastDot) {
   auto same = parse({"a.x", "a.x"});
   EXPECT_EQ(same.inv.mode, Mode::kExit);
   EXPECT_EQ(same.inv.exit_code, 4);
+}
+
+// A result file that is the test case under another name is refused like the
+// same name; different files, or a result file not there yet, are not.
+TEST(CommandLine, SameFileUnderAnotherNameIsIdentical) {
+  namespace fs = std::filesystem;
+  char tmpl[] = "/tmp/kr-cmdline-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  const std::string tc = dir + "/t.dat";
+  FILE* f = fopen(tc.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  fputs("/* */", f);
+  fclose(f);
+  fs::create_hard_link(tc, dir + "/hard.log");
+  fs::create_symlink(tc, dir + "/soft.log");
+  for (const std::string& result : {dir + "/hard.log", dir + "/soft.log", dir + "/./t.dat", dir + "//t.dat"}) {
+    auto p = parse({"-i", tc, "-o", result});
+    EXPECT_EQ(p.inv.mode, Mode::kExit) << result;
+    EXPECT_EQ(p.inv.exit_code, 4) << result;
+    EXPECT_NE(p.err.find("USAGE ERROR: Input / output file specification is identical"), std::string::npos);
+  }
+  EXPECT_EQ(parse({"-i", tc, "-o", dir + "/new.log"}).inv.mode, Mode::kRun);
+  f = fopen((dir + "/other.log").c_str(), "w");
+  fclose(f);
+  EXPECT_EQ(parse({"-i", tc, "-o", dir + "/other.log"}).inv.mode, Mode::kRun);
+  fs::remove_all(dir);
 }
 
 TEST(CommandLine, NoOutputSkipsTheIdenticalCheck) {

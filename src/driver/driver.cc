@@ -1,5 +1,8 @@
 #include "driver/driver.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstdio>
 
 #include "diag/tool_errors.h"
@@ -14,16 +17,32 @@
 namespace kr {
 namespace {
 
-bool read_file(const std::string& name, std::string* data) {
+enum class ReadResult { kOk, kCannotOpen, kTooLong };
+
+// Reads the whole test case. A device or a pipe has no size to trust, so no
+// file is read past kMaxTestCaseBytes; the 50 MB cases are far below it.
+ReadResult read_file(const std::string& name, std::string* data) {
   FILE* f = fopen(name.c_str(), "rb");
-  if (!f) return false;
+  if (!f) return ReadResult::kCannotOpen;
   data->clear();
+  struct stat st;
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+      static_cast<uint64_t>(st.st_size) <= kMaxTestCaseBytes)
+    data->reserve(static_cast<std::size_t>(st.st_size));
+  ReadResult result = ReadResult::kOk;
   char buf[1 << 16];
   std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) data->append(buf, n);
-  bool ok = !ferror(f);
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+    if (n > kMaxTestCaseBytes - data->size()) {
+      result = ReadResult::kTooLong;
+      break;
+    }
+    data->append(buf, n);
+  }
+  if (result == ReadResult::kOk && ferror(f)) result = ReadResult::kCannotOpen;
   fclose(f);
-  return ok;
+  if (result != ReadResult::kOk) std::string().swap(*data);
+  return result;
 }
 
 void write_header(RunContext& ctx) {
@@ -179,7 +198,12 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
   if (!settings.junit_file.empty()) ctx.junit = &junit;
   try {
     std::string data;
-    if (!read_file(settings.input_file, &data)) tool_error(ctx, TC0001, settings.input_file);
+    switch (read_file(settings.input_file, &data)) {
+      case ReadResult::kOk: break;
+      case ReadResult::kCannotOpen: tool_error(ctx, TC0001, settings.input_file); break;
+      case ReadResult::kTooLong:
+        tool_error(ctx, TC0001, settings.input_file + " (longer than " + std::to_string(kMaxTestCaseBytes) + " bytes)");
+    }
     ctx.in = Input(std::move(data));
     FILE* f = fopen(settings.result_file.c_str(), "w");
     if (!f) tool_error(ctx, TC0002);

@@ -1,5 +1,6 @@
 #pragma once
 // The run driver: one test case from top to bottom.
+#include <cstddef>
 #include <string>
 
 namespace kr {
@@ -7,6 +8,10 @@ namespace kr {
 struct CommandLineSettings;
 struct RunContext;
 class Sink;
+
+// The most a test case file may hold (1 GiB); a longer one, such as a device
+// that never ends, is TC0001.
+inline constexpr std::size_t kMaxTestCaseBytes = std::size_t{1} << 30;
 
 // Opens the files the settings name, runs the test case and returns the exit code.
 int run_test_case(const CommandLineSettings& settings, Sink& console);
