@@ -20,7 +20,7 @@
 #include "eval/hex.h"
 #include "eval/registry.h"
 #include "toolmethods/flow_control.h"
-#include "toolmethods/signatures.h"
+#include "toolmethods/method_params.h"
 
 namespace kr::check {
 namespace {
@@ -432,7 +432,7 @@ class Checker {
           return;
         continue;
       }
-      const api::Param* p = accepted(*row->family, id);
+      const api::Param* p = api::family_of(*row)->accepted(id);
       if (!p) {
         if (starts_with(t, "/*"))
           error(t_at, "a comment cannot stand inside a section [TC0010]");
@@ -476,12 +476,6 @@ class Checker {
       const api::Param& p = row->params[k];
       if ((p.form == Form::kOut || p.form == Form::kAppend) && given[k].given) create_handle(p.keyword, given[k].number);
     }
-  }
-
-  static const api::Param* accepted(const api::Family& f, int id) {
-    for (const api::Param& p : f.accepted)
-      if (p.keyword == id) return &p;
-    return nullptr;
   }
 
   // The receiver's vector keyword when `keyword` names it in place of the
@@ -684,7 +678,7 @@ class Checker {
   void tool_section(std::string_view tok, std::size_t at) {
     const int id = keyword_id(tok);
     const ToolMethod* m = tool_method(id);
-    if (!m) {
+    if (!m || !m->carried_out) {
       unknown_method(tok, at);
       return;
     }
@@ -820,6 +814,8 @@ class Checker {
       case ToolValue::kHandleNumber:
         handle.given = true;
         return handle_number(p.keyword, what, &handle.number, &handle.at);
+      case ToolValue::kWord:
+        return take(&t, &at);
     }
     return St::kOk;
   }

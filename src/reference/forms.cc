@@ -5,45 +5,9 @@
 
 namespace kr {
 
-std::string display_form(const api::Param& p) {
-  using api::Form;
-  std::string f;
-  switch (p.form) {
-    case Form::kIn:
-    case Form::kSessionSlot:
-    case Form::kOidSlot:
-    case Form::kStreamSlot: f = "i"; break;
-    case Form::kOut: f = "n"; break;
-    case Form::kAppend: f = "n | i+"; break;
-    case Form::kCorrelOrNull: f = "i | NULL"; break;
-    case Form::kText:
-      // Filters and sort criteria have their own notation.
-      if (p.keyword == kFilter) f = "\"fi_value\" | NULL";
-      else if (p.keyword == kSortCriteria) f = "\"sc_value\" | NULL";
-      else f = "\"value\" | NULL";
-      break;
-    case Form::kTextCl: f = "\"value\" | NULL | \"<CL-VALUE>\""; break;
-    case Form::kTextDefault: f = "\"value\" | NULL | DEFAULT"; break;
-    case Form::kHex: f = "\"hex_value\" | NULL"; break;
-    case Form::kFileIn:
-    case Form::kFileOut: f = "\"FileSpec\""; break;
-    case Form::kWord: f = "value"; break;
-    case Form::kEnum:
-      if (p.enums) {
-        for (const api::EnumEntry& e : p.enums->entries) {
-          if (!f.empty()) f += " | ";
-          f += e.name;
-        }
-      } else {
-        f = "int";
-      }
-      break;
-    case Form::kBool: f = "TRUE | FALSE"; break;
-    case Form::kLong: f = "long"; break;
-    case Form::kULong: f = "unsigned long"; break;
-    case Form::kULongOrNull: f = "unsigned long | NULL"; break;
-    case Form::kULongOrDefault: f = "unsigned long | DEFAULT"; break;
-  }
+std::string reference_form(const api::Param& p) {
+  // The catalogue's own display form; the reference adds the brackets.
+  std::string f = api::display_form(p);
   return p.optional ? "[" + f + "]" : f;
 }
 

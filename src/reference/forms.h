@@ -12,7 +12,7 @@ namespace kr {
 // The value form of a parameter, e.g. "i", "n | i+", "\"value\" | NULL",
 // "TRUE | FALSE" or the names of an enumeration joined by " | "; an optional
 // parameter's form stands in brackets.
-std::string display_form(const api::Param& param);
+std::string reference_form(const api::Param& param);
 
 // The expectation keywords and their forms for a method's result: XpRc PVX_OK
 // for a return code, XpValue (and XpValueLike) for a value; none when the

@@ -132,7 +132,7 @@ TEST(ReferenceForms, EveryApiValueFormIsReadWithoutRefusal) {
       std::vector<Param> params;
       for (const api::Param& p : row.params) {
         Param q{std::string(keyword_text(p.keyword)), {}};
-        for (const std::string& alt : alternatives(display_form(p))) {
+        for (const std::string& alt : alternatives(reference_form(p))) {
           std::string v = sample(alt, files, p.form == api::Form::kFileOut);
           EXPECT_FALSE(v.empty()) << row.keyword << ": no sample for the form " << alt;
           q.values.push_back(v);
@@ -209,7 +209,7 @@ TEST(ReferenceForms, ToolMethodsRefuseParametersOfOtherMethods) {
   EXPECT_NE(r.result.find("TC0010"), std::string::npos) << r.result;
   r = run("TestTool_ShowDiffTime ElapseTimeOptions \"Method\" End\n");
   EXPECT_FALSE(refused(r.result)) << r.result;
-  EXPECT_NE(r.result.find("parameter:  ElapseTimeOptions = METHOD"), std::string::npos) << r.result;
+  EXPECT_NE(r.result.find("\nElapseTimeOptions = METHOD"), std::string::npos) << r.result;
 }
 
 api::Param param(int keyword, api::Form form, bool optional = false, const api::EnumTable* enums = nullptr) {
@@ -223,18 +223,22 @@ api::Param param(int keyword, api::Form form, bool optional = false, const api::
 
 TEST(ReferenceForms, DisplayForms) {
   using api::Form;
-  api::EnumTable modes;
-  modes.entries = {{"Pvx_SM_Default", 0}, {"Pvx_SM_Present", 1}};
-  EXPECT_EQ(display_form(param(kExecutionServiceHdl, Form::kIn)), "i");
-  EXPECT_EQ(display_form(param(kExecutionServiceHdl, Form::kOut)), "n");
-  EXPECT_EQ(display_form(param(kProcessTemplateVectorHdl, Form::kAppend)), "n | i+");
-  EXPECT_EQ(display_form(param(kUserID, Form::kTextCl)), "\"value\" | NULL | \"<CL-VALUE>\"");
-  EXPECT_EQ(display_form(param(kFilter, Form::kText)), "\"fi_value\" | NULL");
-  EXPECT_EQ(display_form(param(kSortCriteria, Form::kText)), "\"sc_value\" | NULL");
-  EXPECT_EQ(display_form(param(kSessionMode, Form::kEnum, false, &modes)), "Pvx_SM_Default | Pvx_SM_Present");
-  EXPECT_EQ(display_form(param(kShowAllObjectNames, Form::kBool, true)), "[TRUE | FALSE]");
-  EXPECT_EQ(display_form(param(kThreshold, Form::kULongOrNull)), "unsigned long | NULL");
-  EXPECT_EQ(display_form(param(kBufferLength, Form::kULong)), "unsigned long");
+  static const api::EnumEntry kModes[] = {{"Pvx_SM_Default", 0}, {"Pvx_SM_Present", 1}};
+  const api::EnumTable modes{kModes};
+  EXPECT_EQ(reference_form(param(kExecutionServiceHdl, Form::kIn)), "i");
+  EXPECT_EQ(reference_form(param(kExecutionServiceHdl, Form::kOut)), "n");
+  EXPECT_EQ(reference_form(param(kProcessTemplateVectorHdl, Form::kAppend)), "n | i+");
+  EXPECT_EQ(reference_form(param(kUserID, Form::kTextCl)), "\"value\" | NULL | \"<CL-VALUE>\"");
+  api::Param filter = param(kFilter, Form::kText);
+  filter.display = api::Display::kFilter;
+  EXPECT_EQ(reference_form(filter), "\"fi_value\" | NULL");
+  api::Param sort = param(kSortCriteria, Form::kText);
+  sort.display = api::Display::kSortCriteria;
+  EXPECT_EQ(reference_form(sort), "\"sc_value\" | NULL");
+  EXPECT_EQ(reference_form(param(kSessionMode, Form::kEnum, false, &modes)), "Pvx_SM_Default | Pvx_SM_Present");
+  EXPECT_EQ(reference_form(param(kShowAllObjectNames, Form::kBool, true)), "[TRUE | FALSE]");
+  EXPECT_EQ(reference_form(param(kThreshold, Form::kULongOrNull)), "unsigned long | NULL");
+  EXPECT_EQ(reference_form(param(kBufferLength, Form::kULong)), "unsigned long");
 }
 
 TEST(ReferenceForms, LeftOutKeywords) {

@@ -217,7 +217,7 @@ TEST(SyntaxReference, EveryServedKeywordHasItsTemplate) {
         std::string kw(keyword_text(p.keyword));
         // Left-justified in 34 characters; a longer keyword keeps one blank.
         kw.resize(std::max<std::size_t>(kw.size() + 1, 34), ' ');
-        EXPECT_EQ(doc[line].rfind("  " + kw + display_form(p), 0), 0u) << keyword << ": " << doc[line];
+        EXPECT_EQ(doc[line].rfind("  " + kw + reference_form(p), 0), 0u) << keyword << ": " << doc[line];
         ++line;
       }
       for (const Expectation& x : expectations(row)) {

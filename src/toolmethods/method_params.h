@@ -3,6 +3,7 @@
 // syntax reference lists them. The handlers accept a parameter keyword only
 // when its method's row names it, and the syntax reference is written from
 // the same rows, so the two cannot disagree.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,11 +14,30 @@
 
 namespace kr {
 
+// The kind of value a parameter reads, for tools that look at a test case
+// without running it (the syntax check).
+enum class ToolValue {
+  kBool,         // TRUE | FALSE
+  kAnd,          // the word AND
+  kText,         // "value" | NULL | DEFAULT, up to `max_length` characters
+  kLoopCount,    // unsigned number | LastRetrievedVectorSize | LastRetrievedVectorSizeMinus1
+  kReturnCode,   // signed number | CurrentLoopCount
+  kSleepTime,    // unsigned milliseconds | RANDOM (other words count as 0)
+  kMilliseconds, // unsigned milliseconds
+  kHandleType,   // a handle keyword with an object table
+  kHandleNumber, // a signed number, range-checked against 1 to 49
+  kOptions,      // quoted option words
+  kWord,         // one word (methods not carried out here)
+};
+
 struct ToolParam {
   int keyword;
   std::string_view form;  // the value form as the syntax reference writes it
   bool optional = false;
   bool listed = true;     // false: a synonym that is accepted but not shown
+  ToolValue value = ToolValue::kWord;
+  std::size_t max_length = 263;
+  bool required = false;  // absence at "End" is a tool error
 };
 
 struct ToolMethod {
