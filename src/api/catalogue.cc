@@ -11,6 +11,7 @@ namespace kr::api {
 // files in api/keyword_ids.h, which fixes the keyword ids.
 const Family& execution_service_family();
 const Family& process_template_family();
+const Family& service_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -26,7 +27,7 @@ const Param* Family::accepted(int keyword) const {
 }
 
 std::span<const Family* const> families() {
-  static const Family* const all[] = {&execution_service_family(), &process_template_family()};
+  static const Family* const all[] = {&execution_service_family(), &process_template_family(), &service_family()};
   return all;
 }
 

@@ -76,3 +76,60 @@ TEST(Catalogue, EnumerationNamesAndUnknownNumbers) {
 
 }  // namespace
 }  // namespace kr::api
+
+namespace kr::api {
+namespace {
+
+const Param& param_of(int row_id, int keyword) {
+  const Row* r = row_for(row_id);
+  return r->params[static_cast<std::size_t>(param_index(*r, keyword))];
+}
+
+// The ids are compile-time constants that agree with the keyword table.
+static_assert(kPvxjExecutionServiceAllocate == kFirstApiId);
+TEST(Catalogue, KeywordIdsAreTheRowConstants) {
+  EXPECT_EQ(keyword_id("PvxjExecutionServiceLogon"), kPvxjExecutionServiceLogon);
+  EXPECT_EQ(keyword_id("PvxjProcessTemplateVectorSize"), kPvxjProcessTemplateVectorSize);
+  EXPECT_EQ(row_for(kPvxjProcessTemplateDeallocate)->keyword, "PvxjProcessTemplateDeallocate");
+  EXPECT_EQ(family_of(*row_for(kPvxjProcessTemplateName))->name, "PvxjProcessTemplate");
+  EXPECT_EQ(row_for(kApiIdsEnd), nullptr);
+}
+
+TEST(Catalogue, DisplayFormsOfTheSyntaxReference) {
+  const int query = kPvxjExecutionServiceQueryProcessTemplates;
+  EXPECT_EQ(display_form(param_of(query, kExecutionServiceHdl)), "i");
+  EXPECT_EQ(display_form(param_of(query, kProcessTemplateVectorHdl)), "n | i+");
+  EXPECT_EQ(display_form(param_of(query, kFilter)), "\"fi_value\" | NULL");
+  EXPECT_EQ(display_form(param_of(query, kSortCriteria)), "\"sc_value\" | NULL");
+  EXPECT_EQ(display_form(param_of(query, kThreshold)), "unsigned long | NULL");
+  const ParamDisplay names = display(param_of(query, kShowAllObjectNames));
+  EXPECT_EQ(names.keyword, "[ShowAllObjectNames");
+  EXPECT_EQ(names.form, "TRUE | FALSE]");
+
+  const int logon = kPvxjExecutionServiceLogon;
+  EXPECT_EQ(display_form(param_of(logon, kUserID)), "\"value\" | NULL | \"<CL-VALUE>\"");
+  EXPECT_EQ(display_form(param_of(logon, kSessionMode)), "Pvx_SM_Default | Pvx_SM_Present | Pvx_SM_PresentHere");
+  EXPECT_EQ(display(param_of(logon, kUserID)).keyword, "UserID");
+
+  const int creds = kPvxjExecutionServiceLogonWithCredentials;
+  EXPECT_EQ(display_form(param_of(creds, kUserCredentialsAsByteInHex)), "\"hex_value\" | NULL");
+  EXPECT_EQ(display(param_of(creds, kUserCredentialsByteInputFileSpec)).form, "\"FileSpec\"]");
+  EXPECT_EQ(display_form(param_of(creds, kCredentialLength)), "unsigned long");
+  EXPECT_EQ(display_form(param_of(kPvxjExecutionServiceRemotePassthrough, kProgramID)), "\"value\" | NULL | DEFAULT");
+  EXPECT_EQ(display_form(param_of(kPvxjExecutionServiceReceive, kCorrelId)), "i | NULL");
+  EXPECT_EQ(display_form(param_of(kPvxjExecutionServiceReceive, kTimeout)), "long");
+}
+
+// Every form has a display text; none is left to a default.
+TEST(Catalogue, EveryParameterHasADisplayForm) {
+  for (const Family* f : families())
+    for (const Row& r : f->rows)
+      for (const Param& p : r.params) {
+        const ParamDisplay d = display(p);
+        EXPECT_FALSE(d.keyword.empty()) << r.keyword;
+        EXPECT_FALSE(d.form.empty()) << r.keyword;
+      }
+}
+
+}  // namespace
+}  // namespace kr::api

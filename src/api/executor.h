@@ -20,7 +20,10 @@ void api_handler(RunContext& ctx);
 // do not treat themselves.
 bool echo_param(Call& call, std::size_t k);
 
-// Closes an output file a section wrote (the parameter's file).
+// Closes an output file a section wrote (session identifier, object
+// identifier, stream): a file not written completely ends the run with exit
+// code 1, naming the file and the reason (write_failure). Every family that
+// writes such a file closes it through here.
 void finish_output_file(RunContext& ctx, Value& file);
 
 // "            " keyword " = " value: a value taken from a file or a slot.

@@ -11,6 +11,7 @@ enum ApiKw : int {
 #include "api/standard_rows.h"
 #include "api/execution_service.def"
 #include "api/process_template.def"
+#include "api/service.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL

@@ -12,10 +12,12 @@
   API_CALL(Pvxj##C##VectorDeallocate, Pvxj##C##VectorDeallocate, kRc, kDealloc, (kArgReceiverSlot), in(k##C##VectorHdl))
 // Pvxj<C>VectorSize: the vector i; unsigned long, kept as the last retrieved vector size.
 #define API_VECTOR_SIZE(C) API_ROW(Pvxj##C##VectorSize, kULong, kVectorSize, in(k##C##VectorHdl))
-// Pvxj<C>VectorFirstElement, ...NextElement: the vector i; the element registered under n.
+// Pvxj<C>VectorFirstElement, ...NextElement: the vector i; the element, which
+// the function returns, registered under n (no report). Not used by a family
+// yet: compare with the family table's reports when the first one is added.
 #define API_VECTOR_FIRST_ELEMENT(C) \
-  API_ROW(Pvxj##C##VectorFirstElement, kObject, kStatus, in(k##C##VectorHdl), out(k##C##Hdl))
+  API_ROW(Pvxj##C##VectorFirstElement, kObject, 0, in(k##C##VectorHdl), out(k##C##Hdl))
 #define API_VECTOR_NEXT_ELEMENT(C) \
-  API_ROW(Pvxj##C##VectorNextElement, kObject, kStatus, in(k##C##VectorHdl), out(k##C##Hdl))
+  API_ROW(Pvxj##C##VectorNextElement, kObject, 0, in(k##C##VectorHdl), out(k##C##Hdl))
 
 #endif

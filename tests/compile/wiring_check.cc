@@ -1,0 +1,33 @@
+// Rows that must not compile: each CASE is one mistake the row machinery
+// catches at compile time. CASE 0 is a correct row, so that a failure of the
+// others is known to come from the check and not from this file.
+#include "api/catalogue.h"
+#include "api/rows.h"
+
+namespace kr::api {
+
+constexpr std::span<const Hook> kHooks{};
+
+constexpr Row kRow[] = {
+#if CASE == 0  // correct
+    API_ROW(PvxjExecutionServiceCopy, kRc, 0, in(kExecutionServiceHdl), out(kExecutionServiceHdl2))
+#elif CASE == 1  // a number where the function takes text
+    API_ROW(PvxjExecutionServiceLogon, kRc, 0, in(kExecutionServiceHdl), text(kUserID), long_(kPassword),
+            long_(kSessionMode), long_(kAbsentIndicator))
+#elif CASE == 2  // a registered handle where the function takes the slot to fill
+    API_ROW(PvxjExecutionServiceCopy, kRc, 0, in(kExecutionServiceHdl), in(kExecutionServiceHdl2))
+#elif CASE == 3  // an output slot where the function takes a handle by value
+    API_ROW(PvxjExecutionServiceEqual, kBool, 0, in(kExecutionServiceHdl), out(kExecutionServiceHdl2))
+#elif CASE == 4  // one argument too few
+    API_ROW(PvxjExecutionServiceCopy, kRc, 0, in(kExecutionServiceHdl))
+#elif CASE == 5  // an argument named by a keyword the row does not have
+    API_CALL(PvxjExecutionServiceCopy, PvxjExecutionServiceCopy, kRc, 0, (kExecutionServiceHdl, kPersonHdl),
+             in(kExecutionServiceHdl), out(kExecutionServiceHdl2))
+#elif CASE == 6  // a result kind the function does not return
+    API_ROW_FN(PvxjExecutionServiceIsLoggedOn, PvxjServiceIsLoggedOn, kRc, 0, in(kExecutionServiceHdl))
+#endif
+};
+
+void use(Call& c) { kRow[0].invoke(c); }
+
+}  // namespace kr::api
