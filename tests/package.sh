@@ -96,7 +96,8 @@ else
            ./usr/share/vim/vimfiles/syntax/kestrun.vim ./usr/share/doc/kestrun1/examples/tour.dat; do
     grep -qx "$f" <<<"$contents" || bad "the package lacks $f"
   done
-  grep -q '^/' <<<"$(dpkg-deb --contents "$deb" | awk '{print $6}' | grep -v '^\./')" && bad "the package holds paths outside ./"
+  outside=$(grep -v '^\./usr/' <<<"$contents" | grep -vx '\./')
+  [ -z "$outside" ] || bad "the package installs outside /usr: $outside"
   x=$tmp/unpacked
   dpkg-deb -x "$deb" "$x" || bad "dpkg-deb -x failed"
   "$x/usr/bin/kestrun1" -h >/dev/null 2>&1 || bad "kestrun1 -h from the package failed"
