@@ -20,6 +20,18 @@ void Sink::close() {
   if (file_ && owned_) fclose(file_);
   file_ = nullptr;
   capture_ = nullptr;
+  diverted_ = tee_ != nullptr;
+}
+
+void Sink::divert(std::string_view s) {
+  if (tee_) tee_->append(s);
+  if (capture_) {
+    capture_->append(s);
+    return;
+  }
+  if (!file_) return;
+  buf_.append(s);
+  if (buf_.size() >= kFlushAt) flush();
 }
 
 void Sink::write_u32(uint32_t v) {
