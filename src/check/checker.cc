@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "api/catalogue.h"
-#include "api/vectors.h"
+#include "check/api_view.h"
 #include "diag/rc_names.h"
 #include "driver/class_lookup.h"
 #include "driver/keywords.h"
@@ -113,7 +113,7 @@ class Checker {
       tool_section(tok, at);
       return;
     }
-    if (api::family_for_class(cls)) {
+    if (is_api_class(cls)) {
       api_section(tok, at);
       return;
     }
@@ -345,7 +345,7 @@ class Checker {
   static bool is_statement_word(std::string_view t) {
     if (iequals(t, "End")) return true;
     const int id = keyword_id(t);
-    return api::row_for(id) != nullptr || tool_method(id) != nullptr;
+    return api_method(id).has_value() || tool_method(id) != nullptr;
   }
 
   // A quoted value that runs over lines on which a section keyword or "End"
@@ -384,16 +384,18 @@ class Checker {
   };
 
   void api_section(std::string_view tok, std::size_t at) {
-    const api::Row* row = api::row_for(keyword_id(tok));
-    if (!row) {
+    const std::optional<ApiMethod> method = api_method(keyword_id(tok));
+    if (!method) {
       unknown_method(tok, at);
       return;
     }
+    const ApiMethod* row = &*method;
+    const std::vector<api::Param>& params = *row->params;
     begin_section(at);
-    std::vector<Given> given(row->params.size());
+    std::vector<Given> given(params.size());
     bool vector_form = false, expectation = false;
     Given vector_receiver;
-    const bool rc_set = row->result == api::Result::kRc;
+    const bool rc_set = row->expect == ApiMethod::Expect::kRc;
     for (;;) {
       std::string_view t;
       std::size_t t_at;
@@ -414,25 +416,24 @@ class Checker {
         }
         continue;
       }
-      if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row->flags & api::kLike))) {
+      if ((id == kXpValue && !rc_set) || (id == kXpValueLike && row->like)) {
         if ((s = expectation_value(*row, t_at)) != St::kOk) return;
         expectation = true;
         continue;
       }
-      if (const api::VectorOps* ops = receiver_vector(*row, id)) {
-        if (!(row->flags & api::kVectorForm)) {
-          error(t_at, shown(t) + ": " + kw(row->params[0].keyword) + " cannot be given as a vector in " +
+      if (id != 0 && id == row->receiver_vector) {
+        if (!row->vector_form) {
+          error(t_at, shown(t) + ": " + kw(params[0].keyword) + " cannot be given as a vector in " +
                           std::string(row->keyword) + " [TC0016]");
           abandon(false);
           return;
         }
         vector_form = true;
         vector_receiver.given = true;
-        if ((s = handle_number(ops->vector_type, kw(id), &vector_receiver.number, &vector_receiver.at)) != St::kOk)
-          return;
+        if ((s = handle_number(id, kw(id), &vector_receiver.number, &vector_receiver.at)) != St::kOk) return;
         continue;
       }
-      const api::Param* p = accepted(*row->family, id);
+      const api::Param* p = accepted(*row->accepted, id);
       if (!p) {
         if (starts_with(t, "/*"))
           error(t_at, "a comment cannot stand inside a section [TC0010]");
@@ -447,7 +448,7 @@ class Checker {
         abandon(false);
         return;
       }
-      const int k = api::param_index(*row, id);
+      const int k = index_of(params, id);
       if (k < 0)
         warning(t_at, kw(id) + " belongs to another method of the family: " + std::string(row->keyword) +
                           " ignores it");
@@ -458,63 +459,56 @@ class Checker {
 
     if (if_phase_ == IfPhase::kCondition && expectation) expr_seen_ = true;
     // What the run finds only when it echoes the parameters after "End".
-    for (std::size_t k = 0; k < row->params.size(); ++k) {
-      const api::Param& p = row->params[k];
+    for (std::size_t k = 0; k < params.size(); ++k) {
+      const api::Param& p = params[k];
       const Given& g = given[k];
       if (k == 0 && vector_form) continue;
       const bool handle = p.form == Form::kIn || p.form == Form::kOut || p.form == Form::kAppend;
-      if (handle && !g.given && !p.optional && !row->resolve)
+      if (handle && !g.given && !p.optional && !row->own_steps)
         error(section_at_, std::string(row->keyword) + " without " + kw(p.keyword) +
                                ": handle 0 is out of the handle range 1-49 [TC0015]");
     }
-    if (vector_form) use_handle(receiver_vector_type(*row), vector_receiver);
-    for (std::size_t k = 0; k < row->params.size(); ++k) {
+    if (vector_form) use_handle(row->receiver_vector, vector_receiver);
+    for (std::size_t k = 0; k < params.size(); ++k) {
       if (k == 0 && vector_form) continue;
-      if (row->params[k].form == Form::kIn) use_handle(row->params[k].keyword, given[k]);
+      if (params[k].form == Form::kIn) use_handle(params[k].keyword, given[k]);
     }
-    for (std::size_t k = 0; k < row->params.size(); ++k) {
-      const api::Param& p = row->params[k];
+    for (std::size_t k = 0; k < params.size(); ++k) {
+      const api::Param& p = params[k];
       if ((p.form == Form::kOut || p.form == Form::kAppend) && given[k].given) create_handle(p.keyword, given[k].number);
     }
   }
 
-  static const api::Param* accepted(const api::Family& f, int id) {
-    for (const api::Param& p : f.accepted)
+  static const api::Param* accepted(const std::vector<api::Param>& all, int id) {
+    for (const api::Param& p : all)
       if (p.keyword == id) return &p;
     return nullptr;
   }
-
-  // The receiver's vector keyword when `keyword` names it in place of the
-  // receiver (the run's rule: the row does not take that vector itself).
-  static const api::VectorOps* receiver_vector(const api::Row& row, int keyword) {
-    if (row.params.empty() || row.params[0].form != Form::kIn) return nullptr;
-    const api::VectorOps* ops = api::vector_ops_for_element(row.params[0].keyword);
-    if (!ops || ops->vector_type != keyword || api::param_index(row, keyword) >= 0) return nullptr;
-    return ops;
-  }
-  static int receiver_vector_type(const api::Row& row) {
-    return api::vector_ops_for_element(row.params[0].keyword)->vector_type;
+  static int index_of(const std::vector<api::Param>& params, int id) {
+    for (std::size_t i = 0; i < params.size(); ++i)
+      if (params[i].keyword == id) return static_cast<int>(i);
+    return -1;
   }
 
-  St expectation_value(const api::Row& row, std::size_t keyword_at) {
+  St expectation_value(const ApiMethod& row, std::size_t keyword_at) {
     std::size_t at;
-    switch (row.result) {
-      case api::Result::kText: {
+    switch (row.expect) {
+      case ApiMethod::Expect::kText: {
         std::string v;
         bool nd;
         return text("XpValue", kMaxTokenLength, &v, &nd, &at);
       }
-      case api::Result::kLong: {
+      case ApiMethod::Expect::kLong: {
         int64_t n;
         return number("XpValue", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &at);
       }
-      case api::Result::kULong: {
+      case ApiMethod::Expect::kULong: {
         int64_t n;
         return number("XpValue", 0, std::numeric_limits<uint32_t>::max(), &n, &at);
       }
-      case api::Result::kDouble:
+      case ApiMethod::Expect::kDouble:
         return double_value(&at);
-      case api::Result::kBool: {
+      case ApiMethod::Expect::kBool: {
         std::string_view t;
         if (St s = take(&t, &at); s != St::kOk) return s;
         if (!iequals(t, "TRUE") && !iequals(t, "FALSE"))
