@@ -10,14 +10,28 @@ std::optional<ApiMethod> api_method(int keyword_id) {
   ApiMethod m;
   m.keyword = row->keyword;
   switch (row->result) {
-    case api::Result::kRc: m.expect = ApiMethod::Expect::kRc; break;
-    case api::Result::kText: m.expect = ApiMethod::Expect::kText; break;
-    case api::Result::kBool: m.expect = ApiMethod::Expect::kBool; break;
-    case api::Result::kLong: m.expect = ApiMethod::Expect::kLong; break;
-    case api::Result::kULong: m.expect = ApiMethod::Expect::kULong; break;
-    case api::Result::kDouble: m.expect = ApiMethod::Expect::kDouble; break;
+    case api::Result::kRc:
+      m.expect = ApiMethod::Expect::kRc;
+      break;
+    case api::Result::kText:
+      m.expect = ApiMethod::Expect::kText;
+      break;
+    case api::Result::kBool:
+      m.expect = ApiMethod::Expect::kBool;
+      break;
+    case api::Result::kLong:
+      m.expect = ApiMethod::Expect::kLong;
+      break;
+    case api::Result::kULong:
+      m.expect = ApiMethod::Expect::kULong;
+      break;
+    case api::Result::kDouble:
+      m.expect = ApiMethod::Expect::kDouble;
+      break;
     case api::Result::kNone:
-    case api::Result::kObject: m.expect = ApiMethod::Expect::kNothing; break;
+    case api::Result::kObject:
+      m.expect = ApiMethod::Expect::kNothing;
+      break;
   }
   m.like = (row->flags & api::kLike) != 0;
   m.vector_form = (row->flags & api::kVectorForm) != 0;

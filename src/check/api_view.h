@@ -14,10 +14,10 @@ struct ApiMethod {
   std::string_view keyword;
   // What XpRc or XpValue is compared with.
   enum class Expect { kRc, kText, kLong, kULong, kDouble, kBool, kNothing } expect;
-  bool like = false;         // XpValueLike is taken beside XpValue
-  bool vector_form = false;  // the receiver may be given as its vector
-  bool own_steps = false;    // the family reads some parameters its own way
-  int receiver_vector = 0;   // the vector keyword that may stand for the receiver
+  bool like = false;                                  // XpValueLike is taken beside XpValue
+  bool vector_form = false;                           // the receiver may be given as its vector
+  bool own_steps = false;                             // the family reads some parameters its own way
+  int receiver_vector = 0;                            // the vector keyword that may stand for the receiver
   const std::vector<api::Param>* params = nullptr;    // in echo order
   const std::vector<api::Param>* accepted = nullptr;  // every keyword of its family
 };

@@ -10,16 +10,16 @@
 namespace kr {
 
 enum class ToolValue {
-  kBool,         // TRUE | FALSE
-  kAnd,          // the word AND
-  kText,         // "value" | NULL | DEFAULT, up to `max_length` characters
-  kLoopCount,    // unsigned number | LastRetrievedVectorSize | LastRetrievedVectorSizeMinus1
-  kReturnCode,   // signed number | CurrentLoopCount
-  kSleepTime,    // unsigned milliseconds | RANDOM (other words count as 0)
-  kMilliseconds, // unsigned milliseconds
-  kHandleType,   // a handle keyword with an object table
-  kHandleNumber, // a signed number, range-checked against 1 to 49
-  kOptions,      // quoted option words
+  kBool,          // TRUE | FALSE
+  kAnd,           // the word AND
+  kText,          // "value" | NULL | DEFAULT, up to `max_length` characters
+  kLoopCount,     // unsigned number | LastRetrievedVectorSize | LastRetrievedVectorSizeMinus1
+  kReturnCode,    // signed number | CurrentLoopCount
+  kSleepTime,     // unsigned milliseconds | RANDOM (other words count as 0)
+  kMilliseconds,  // unsigned milliseconds
+  kHandleType,    // a handle keyword with an object table
+  kHandleNumber,  // a signed number, range-checked against 1 to 49
+  kOptions,       // quoted option words
 };
 
 struct ToolParam {

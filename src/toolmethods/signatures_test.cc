@@ -34,16 +34,26 @@ std::string run(const std::string& input) {
 
 std::string sample(const ToolParam& p) {
   switch (p.value) {
-    case ToolValue::kBool: return "TRUE";
-    case ToolValue::kAnd: return "AND";
-    case ToolValue::kText: return "\"x\"";
-    case ToolValue::kOptions: return "\"SECTION\"";
-    case ToolValue::kLoopCount: return "1";
-    case ToolValue::kReturnCode: return "1";
-    case ToolValue::kSleepTime: return "0";
-    case ToolValue::kMilliseconds: return "1000";
-    case ToolValue::kHandleType: return "ProcessInstanceHdl";
-    case ToolValue::kHandleNumber: return "1";
+    case ToolValue::kBool:
+      return "TRUE";
+    case ToolValue::kAnd:
+      return "AND";
+    case ToolValue::kText:
+      return "\"x\"";
+    case ToolValue::kOptions:
+      return "\"SECTION\"";
+    case ToolValue::kLoopCount:
+      return "1";
+    case ToolValue::kReturnCode:
+      return "1";
+    case ToolValue::kSleepTime:
+      return "0";
+    case ToolValue::kMilliseconds:
+      return "1000";
+    case ToolValue::kHandleType:
+      return "ProcessInstanceHdl";
+    case ToolValue::kHandleNumber:
+      return "1";
   }
   return "";
 }
