@@ -1,9 +1,7 @@
 #include "check/checker.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <set>
 #include <string_view>
@@ -11,6 +9,7 @@
 
 #include "api/catalogue.h"
 #include "check/api_view.h"
+#include "check/structure.h"
 #include "check/values.h"
 #include "diag/rc_names.h"
 #include "driver/class_lookup.h"
@@ -56,8 +55,6 @@ class Checker {
   }
 
  private:
-  enum class IfPhase { kNone, kCondition, kThen, kElse };
-
   void error(std::size_t at, std::string m) { findings_.error(at, std::move(m)); }
   void warning(std::size_t at, std::string m) { findings_.warning(at, std::move(m)); }
 
@@ -158,13 +155,7 @@ class Checker {
     }
   }
 
-  void end_of_file() {
-    if (if_phase_ == IfPhase::kCondition)
-      error(if_at_, "TestTool_If without TestTool_Then and TestTool_EndIf");
-    else if (if_phase_ != IfPhase::kNone)
-      error(if_at_, "TestTool_If without TestTool_EndIf");
-    if (loop_open_) error(loop_at_, "TestTool_LoopStart without TestTool_JumpToLoopStart");
-  }
+  void end_of_file() { structure_.end_of_file(findings_); }
 
   // ---- Reading inside a section ---------------------------------------------
 
@@ -251,7 +242,7 @@ class Checker {
       if ((s = api_value(*p, g)) != St::kOk) return;
     }
 
-    if (if_phase_ == IfPhase::kCondition && expectation) expr_seen_ = true;
+    if (expectation) structure_.expectation();
     // What the run finds only when it echoes the parameters after "End".
     for (std::size_t k = 0; k < params.size(); ++k) {
       const api::Param& p = params[k];
@@ -454,8 +445,8 @@ class Checker {
       return;
     }
     count_ = {};
-    flow(id, at);
-    if (id == kTestTool_Terminate && if_phase_ == IfPhase::kNone && !loop_open_) {
+    structure_.statement(id, at, findings_);
+    if (id == kTestTool_Terminate && !structure_.in_if() && !structure_.in_loop()) {
       // Nothing after an unconditional TestTool_Terminate is ever read.
       const std::size_t here = in_.pos();
       if (!is_eof_token(in_.token()))
@@ -503,14 +494,14 @@ class Checker {
     }
     for (std::size_t i = 0; i < m->params.size(); ++i)
       if (m->params[i].required && !seen[i]) error(at, kw(id) + " without " + kw(m->params[i].keyword) + " [TC0008]");
-    if (id == kTestTool_LoopStart && loop_at_ == at && plans_no_pass()) {
+    if (id == kTestTool_LoopStart && structure_.in_loop() && structure_.loop_at() == at && plans_no_pass()) {
       // A loop planned for no pass: the run skips its body token by token.
       for (;;) {
         std::string_view t = in_.token();
         if (is_eof_token(t)) return;  // the open loop is reported at the end
         if (keyword_id(t) == kTestTool_JumpToLoopStart) break;
       }
-      loop_open_ = false;
+      structure_.loop_skipped();
       return;
     }
     if (id == kTestResource_TreatHandleAsHandleOfOtherType) {
@@ -603,77 +594,11 @@ class Checker {
     if (!v.empty()) warning(at, "no known option word in " + shown(v) + ": every timing switch is off");
   }
 
-  // The IF and loop structure, which the run follows only as it goes.
-  void flow(int id, std::size_t at) {
-    switch (id) {
-      case kTestTool_If:
-        if (if_phase_ != IfPhase::kNone)
-          error(at, "TestTool_If inside an open IF (IFs do not nest): the run skips to TestTool_EndIf [TC0024]");
-        if_phase_ = IfPhase::kCondition;
-        if_at_ = at;
-        expr_seen_ = false;
-        break;
-      case kTestTool_Then:
-        if (if_phase_ == IfPhase::kNone) {
-          error(at, "TestTool_Then without TestTool_If [TC0024]");
-        } else if (if_phase_ != IfPhase::kCondition) {
-          error(at, "a second TestTool_Then in one IF [TC0024]");
-        } else {
-          if (!expr_seen_)
-            error(at,
-                  "no API section with XpRc or XpValue between TestTool_If and TestTool_Then: "
-                  "the IF expression is FALSE [TC0024]");
-          if_phase_ = IfPhase::kThen;
-        }
-        break;
-      case kTestTool_Else:
-        if (if_phase_ == IfPhase::kNone)
-          error(at, "TestTool_Else without TestTool_If [TC0024]");
-        else if (if_phase_ == IfPhase::kCondition)
-          error(at, "TestTool_Else before TestTool_Then [TC0024]");
-        else if (if_phase_ == IfPhase::kElse)
-          warning(at, "a second TestTool_Else in one IF");
-        else
-          if_phase_ = IfPhase::kElse;
-        break;
-      case kTestTool_EndIf:
-        if (if_phase_ == IfPhase::kNone)
-          error(at, "TestTool_EndIf without TestTool_If [TC0024]");
-        else if (if_phase_ == IfPhase::kCondition)
-          error(at, "TestTool_EndIf before TestTool_Then [TC0024]");
-        if_phase_ = IfPhase::kNone;
-        break;
-      case kTestTool_LoopStart:
-        if (loop_open_) {
-          error(at,
-                "TestTool_LoopStart inside a loop (loops do not nest): its TestTool_JumpToLoopStart "
-                "jumps to the outer loop's start");
-        } else {
-          loop_open_ = true;
-          loop_at_ = at;
-        }
-        break;
-      case kTestTool_JumpToLoopStart:
-        if (!loop_open_) warning(at, "TestTool_JumpToLoopStart without TestTool_LoopStart: it jumps nowhere");
-        loop_open_ = false;
-        break;
-      case kTestTool_LoopBreak:
-        if (!loop_open_) warning(at, "TestTool_LoopBreak outside a loop");
-        break;
-      default:
-        break;
-    }
-  }
-
   Input in_;
   Findings findings_;
   SectionReader r_;
   bool stopped_ = false;
-  IfPhase if_phase_ = IfPhase::kNone;
-  std::size_t if_at_ = 0;
-  bool expr_seen_ = false;
-  bool loop_open_ = false;
-  std::size_t loop_at_ = 0;
+  Structure structure_;
   std::string_view count_;  // the NoOfLoops value of the LoopStart being read
   std::set<std::pair<int, int>> created_;
 };
