@@ -203,7 +203,7 @@ class Checker {
       }
       if ((id == kXpValue && !rc_set) || (id == kXpValueLike && row->like)) {
         if ((s = expectation_value(*row, t_at)) != St::kOk) return;
-        expectation = true;
+        expectation = row->expect != ApiMethod::Expect::kNothing;
         continue;
       }
       if (id != 0 && id == row->receiver_vector) {
