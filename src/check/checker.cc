@@ -1,16 +1,16 @@
 #include "check/checker.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <set>
 #include <string_view>
 #include <utility>
 
 #include "api/catalogue.h"
-#include "api/vectors.h"
+#include "check/api_view.h"
+#include "check/structure.h"
+#include "check/values.h"
 #include "diag/rc_names.h"
 #include "driver/class_lookup.h"
 #include "driver/keywords.h"
@@ -28,39 +28,11 @@ namespace {
 using api::Form;
 
 bool starts_with(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
-bool is_eof_token(std::string_view t) { return t.empty() || t[0] == kEofMark; }
-
-// A token as a message shows it: quoted, control bytes escaped, long ones cut.
-std::string shown(std::string_view t) {
-  constexpr std::size_t kMax = 60;
-  std::string r = "'";
-  for (std::size_t i = 0; i < t.size() && i < kMax; ++i) {
-    const unsigned char c = static_cast<unsigned char>(t[i]);
-    if (c < 0x20 || c == 0x7F) {
-      char b[8];
-      snprintf(b, sizeof b, "\\x%02X", c);
-      r.append(b);
-    } else {
-      r.push_back(static_cast<char>(c));
-    }
-  }
-  if (t.size() > kMax) r.append("...");
-  r.push_back('\'');
-  return r;
-}
-
 std::string kw(int id) { return std::string(keyword_text(id)); }
-
-// What a value reader left behind.
-enum class St {
-  kOk,
-  kAbandon,  // the run reports a tool error and skips to "End": so does the check
-  kEof,      // the input ended inside the section (already reported)
-};
 
 class Checker {
  public:
-  explicit Checker(std::string bytes) : in_(std::move(bytes)) {}
+  explicit Checker(std::string bytes) : in_(std::move(bytes)), r_(in_, findings_) {}
 
   std::vector<Finding> run() {
     std::string_view tok = in_.token();
@@ -70,10 +42,12 @@ class Checker {
       tok = in_.token();
     }
     if (!stopped_) end_of_file();
-    std::stable_sort(raw_.begin(), raw_.end(), [](const Raw& a, const Raw& b) { return a.at < b.at; });
+    std::vector<Findings::Raw>& raw = findings_.raw;
+    std::stable_sort(raw.begin(), raw.end(),
+                     [](const Findings::Raw& a, const Findings::Raw& b) { return a.at < b.at; });
     std::vector<Finding> out;
-    out.reserve(raw_.size());
-    for (Raw& r : raw_) {
+    out.reserve(raw.size());
+    for (Findings::Raw& r : raw) {
       const Input::LineColumn lc = in_.line_column(r.at);
       out.push_back({lc.line, lc.column, r.severity, std::move(r.message)});
     }
@@ -81,23 +55,16 @@ class Checker {
   }
 
  private:
-  struct Raw {
-    std::size_t at;
-    Severity severity;
-    std::string message;
-  };
-  enum class IfPhase { kNone, kCondition, kThen, kElse };
-
-  void error(std::size_t at, std::string m) { raw_.push_back({at, Severity::kError, std::move(m)}); }
-  void warning(std::size_t at, std::string m) { raw_.push_back({at, Severity::kWarning, std::move(m)}); }
+  void error(std::size_t at, std::string m) { findings_.error(at, std::move(m)); }
+  void warning(std::size_t at, std::string m) { findings_.warning(at, std::move(m)); }
 
   // ---- Top level ------------------------------------------------------------
 
   void top_level(std::string_view tok, std::size_t at) {
     if (tok.size() > kMaxKeywordLength && !starts_with(tok, "/*")) {
       error(at, "keyword longer than " + std::to_string(kMaxKeywordLength) + " characters [TC0010]");
-      begin_section(at);
-      skip_to_end();
+      r_.begin(at);
+      r_.skip_to_end();
       return;
     }
     const int cls = class_of(tok);
@@ -113,7 +80,7 @@ class Checker {
       tool_section(tok, at);
       return;
     }
-    if (api::family_for_class(cls)) {
+    if (is_api_class(cls)) {
       api_section(tok, at);
       return;
     }
@@ -126,19 +93,33 @@ class Checker {
 
   void unknown_method(std::string_view tok, std::size_t at) {
     error(at, "unknown API method or tool method " + shown(tok) + " [TC0006]");
-    begin_section(at);
-    skip_to_end();
+    r_.begin(at);
+    r_.skip_to_end();
   }
 
   void skip_tag(std::string_view tok, std::size_t at) {
     std::string_view closing;
     switch (keyword_id(tok)) {
-      case kNOT_C_Open: closing = "</NOT_C>"; break;
-      case kNOT_WORKSTATION_Open: closing = "</NOT_WORKSTATION>"; break;
-      case kNOT_C_Close: case kNOT_CPP_Open: case kNOT_CPP_Close: case kNOT_JAVA_Open:
-      case kNOT_JAVA_Close: case kNOT_X_Open: case kNOT_X_Close: case kNOT_VB_Open:
-      case kNOT_VB_Close: case kNOT_VANTOR_Open: case kNOT_VANTOR_Close:
-      case kNOT_VANTORTPX_Open: case kNOT_VANTORTPX_Close: case kNOT_WORKSTATION_Close:
+      case kNOT_C_Open:
+        closing = "</NOT_C>";
+        break;
+      case kNOT_WORKSTATION_Open:
+        closing = "</NOT_WORKSTATION>";
+        break;
+      case kNOT_C_Close:
+      case kNOT_CPP_Open:
+      case kNOT_CPP_Close:
+      case kNOT_JAVA_Open:
+      case kNOT_JAVA_Close:
+      case kNOT_X_Open:
+      case kNOT_X_Close:
+      case kNOT_VB_Open:
+      case kNOT_VB_Close:
+      case kNOT_VANTOR_Open:
+      case kNOT_VANTOR_Close:
+      case kNOT_VANTORTPX_Open:
+      case kNOT_VANTORTPX_Close:
+      case kNOT_WORKSTATION_Close:
         return;
       default:
         unknown_method(tok, at);
@@ -148,8 +129,7 @@ class Checker {
     for (;;) {
       std::string_view t = in_.token();
       if (t.empty()) {
-        warning(at, shown(tok) + " is not closed by '" + std::string(closing) +
-                        "': the rest of the file is skipped");
+        warning(at, shown(tok) + " is not closed by '" + std::string(closing) + "': the rest of the file is skipped");
         return;
       }
       if (iequals(t, closing)) return;
@@ -175,204 +155,9 @@ class Checker {
     }
   }
 
-  void end_of_file() {
-    if (if_phase_ == IfPhase::kCondition) error(if_at_, "TestTool_If without TestTool_Then and TestTool_EndIf");
-    else if (if_phase_ != IfPhase::kNone) error(if_at_, "TestTool_If without TestTool_EndIf");
-    if (loop_open_) error(loop_at_, "TestTool_LoopStart without TestTool_JumpToLoopStart");
-  }
+  void end_of_file() { structure_.end_of_file(findings_); }
 
   // ---- Reading inside a section ---------------------------------------------
-
-  void begin_section(std::size_t at) {
-    section_at_ = at;
-    slots_ = 0;
-  }
-
-  void missing_end() {
-    error(section_at_, "section not closed by 'End' before the end of the file");
-  }
-
-  // The next token of the section into the next slot, with the limits.
-  St take(std::string_view* tok, std::size_t* at) {
-    std::string_view t = in_.token();
-    *tok = t;
-    *at = in_.token_start();
-    if (is_eof_token(t)) {
-      missing_end();
-      return St::kEof;
-    }
-    if (++slots_ >= kMaxSectionTokens) {
-      error(*at, "more than " + std::to_string(kMaxSectionTokens) + " tokens in one section [TC0010]");
-      return abandon(iequals(t, "End"));
-    }
-    if (t.size() > kMaxTokenLength) {
-      error(*at, "token longer than " + std::to_string(kMaxTokenLength) + " characters [TC0010]");
-      return abandon(false);
-    }
-    return St::kOk;
-  }
-
-  // A value read into a slot without a token (strings and numbers).
-  St take_value_slot(std::size_t at) {
-    if (++slots_ >= kMaxSectionTokens) {
-      error(at, "more than " + std::to_string(kMaxSectionTokens) + " tokens in one section [TC0010]");
-      return abandon(false);
-    }
-    return St::kOk;
-  }
-
-  // As the run's reporter does: skip the rest of the section through "End",
-  // unless the refused token was "End" itself.
-  St abandon(bool at_end) {
-    if (!at_end) skip_to_end();
-    return St::kAbandon;
-  }
-
-  void skip_to_end() {
-    for (;;) {
-      std::string_view t = in_.token();
-      if (is_eof_token(t)) {
-        missing_end();
-        return;
-      }
-      if (iequals(t, "End")) return;
-    }
-  }
-
-  // [sign]digits as formatted extraction reads them; the whole token must be
-  // the number, or the run reads the rest as the next keyword.
-  St number(std::string_view what, int64_t min, int64_t max, int64_t* value, std::size_t* at) {
-    in_.peek_nonspace();
-    *at = in_.pos();
-    if (St s = take_value_slot(*at); s != St::kOk) return s;
-    std::string_view t = in_.token();
-    if (is_eof_token(t)) {
-      missing_end();
-      return St::kEof;
-    }
-    int64_t n = 0;
-    const Count c = leading_count(t, min, max, &n);
-    std::size_t digits = (t[0] == '+' || t[0] == '-') ? 1 : 0;
-    while (digits < t.size() && t[digits] >= '0' && t[digits] <= '9') ++digits;
-    if (c == Count::kNotNumber) {
-      error(*at, std::string(what) + " expects a number, not " + shown(t) + " [TC0007]");
-      return abandon(iequals(t, "End"));
-    }
-    if (digits < t.size()) {
-      error(*at, std::string(what) + " expects a number, not " + shown(t) + ": the run reads " +
-                     shown(t.substr(digits)) + " as the next keyword [TC0010]");
-      return abandon(false);
-    }
-    if (c == Count::kOutOfRange) {
-      error(*at, std::string(what) + " value " + shown(t) + " does not fit its type [TC0007]");
-      return abandon(false);
-    }
-    *value = n;
-    return St::kOk;
-  }
-
-  St handle_number(int keyword, std::string_view what, int32_t* out, std::size_t* at) {
-    int64_t n = 0;
-    St s = number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, at);
-    if (s != St::kOk) return s;
-    *out = static_cast<int32_t>(n);
-    if (n < 1 || n > kMaxHandleNumber)
-      error(*at, std::string(what) + " " + std::to_string(n) + " is out of the handle range 1-" +
-                     std::to_string(kMaxHandleNumber) + " [TC0015]");
-    (void)keyword;
-    return St::kOk;
-  }
-
-  // Quoted text, NULL or DEFAULT, as the string value reader takes them.
-  St text(std::string_view what, std::size_t max_len, std::string* value, bool* null_or_default, std::size_t* at) {
-    value->clear();
-    *null_or_default = false;
-    int c;
-    while ((c = in_.peek()) == ' ' || (c >= 7 && c <= 13)) in_.get();
-    *at = in_.pos();
-    if (St s = take_value_slot(*at); s != St::kOk) return s;
-    if (c == '"') {
-      in_.get();
-      for (;;) {
-        c = in_.get();
-        if (c == -1) {
-          error(*at, "quoted value of " + std::string(what) + " not closed before the end of the file [TC0020]");
-          missing_end();
-          return St::kEof;
-        }
-        if (c == '"') {
-          if (in_.peek() != '"') break;
-          in_.get();
-        }
-        value->push_back(static_cast<char>(c));
-      }
-      if (value->size() > max_len) {
-        error(*at, "value of " + std::string(what) + " longer than " + std::to_string(max_len) +
-                       " characters [TC0010]");
-        return abandon(false);
-      }
-      runaway_quote(what, *value, *at);
-      return St::kOk;
-    }
-    if (c == 'N' || c == 'D') {
-      std::string_view word = in_.token();
-      if (iequals(word, "NULL") || iequals(word, "DEFAULT")) {
-        value->assign(word);
-        *null_or_default = true;
-        return St::kOk;
-      }
-      error(*at, std::string(what) + " expects quoted text, NULL or DEFAULT, not " + shown(word) + " [TC0020]");
-      return abandon(false);
-    }
-    const std::size_t here = in_.pos();
-    std::string_view next = in_.token();
-    in_.seek(here);
-    if (is_eof_token(next)) {
-      missing_end();
-      in_.seek_end();
-      return St::kEof;
-    }
-    if (iequals(next, "End"))
-      error(*at, "value of " + std::string(what) + " missing [TC0020]");
-    else
-      error(*at, std::string(what) + " expects quoted text, NULL or DEFAULT, not " + shown(next) + " [TC0020]");
-    return abandon(false);
-  }
-
-  St word(std::string_view* value, std::size_t* at) { return take(value, at); }
-
-  // Whether a token starts a section or closes one.
-  static bool is_statement_word(std::string_view t) {
-    if (iequals(t, "End")) return true;
-    const int id = keyword_id(t);
-    return api::row_for(id) != nullptr || tool_method(id) != nullptr;
-  }
-
-  // A quoted value that runs over lines on which a section keyword or "End"
-  // begins has most likely lost its closing quote.
-  void runaway_quote(std::string_view what, std::string_view v, std::size_t at) {
-    std::size_t nl = v.find('\n');
-    for (std::size_t lines = 1; nl != std::string_view::npos; ++lines, nl = v.find('\n', nl + 1)) {
-      std::size_t b = nl + 1;
-      while (b < v.size() && (v[b] == ' ' || v[b] == '\t')) ++b;
-      std::size_t e = b;
-      while (e < v.size() && !is_token_space(static_cast<unsigned char>(v[e]))) ++e;
-      if (e > b && is_statement_word(v.substr(b, e - b))) {
-        warning(at, "quoted value of " + std::string(what) + " runs on over " + shown(v.substr(b, e - b)) +
-                        " on the next " + (lines == 1 ? std::string("line") : std::to_string(lines) + " lines") +
-                        ": a closing quote missing?");
-        return;
-      }
-    }
-  }
-
-  St boolean(std::string_view what, std::size_t* at) {
-    std::string_view t;
-    if (St s = take(&t, at); s != St::kOk) return s;
-    if (iequals(t, "TRUE") || iequals(t, "FALSE")) return St::kOk;
-    error(*at, std::string(what) + " expects TRUE or FALSE, not " + shown(t) + " [TC0007]");
-    return abandon(iequals(t, "End"));
-  }
 
   // ---- API sections -----------------------------------------------------------
 
@@ -384,27 +169,29 @@ class Checker {
   };
 
   void api_section(std::string_view tok, std::size_t at) {
-    const api::Row* row = api::row_for(keyword_id(tok));
-    if (!row) {
+    const std::optional<ApiMethod> method = api_method(keyword_id(tok));
+    if (!method) {
       unknown_method(tok, at);
       return;
     }
-    begin_section(at);
-    std::vector<Given> given(row->params.size());
+    const ApiMethod* row = &*method;
+    const std::span<const api::Param> params = row->params;
+    r_.begin(at);
+    std::vector<Given> given(params.size());
     bool vector_form = false, expectation = false;
     Given vector_receiver;
-    const bool rc_set = row->result == api::Result::kRc;
+    const bool rc_set = row->expect == ApiMethod::Expect::kRc;
     for (;;) {
       std::string_view t;
       std::size_t t_at;
-      if (take(&t, &t_at) != St::kOk) return;
+      if (r_.take(&t, &t_at) != St::kOk) return;
       const int id = keyword_id(t);
       if (id == kEnd) break;
       St s = St::kOk;
       if (id == kXpRc && rc_set) {
         std::string_view v;
         std::size_t v_at;
-        if ((s = word(&v, &v_at)) != St::kOk) return;
+        if ((s = r_.word(&v, &v_at)) != St::kOk) return;
         expectation = true;
         uint32_t rc;
         if (!rc_value(v, &rc)) {
@@ -414,25 +201,24 @@ class Checker {
         }
         continue;
       }
-      if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row->flags & api::kLike))) {
+      if ((id == kXpValue && !rc_set) || (id == kXpValueLike && row->like)) {
         if ((s = expectation_value(*row, t_at)) != St::kOk) return;
-        expectation = true;
+        expectation = row->expect != ApiMethod::Expect::kNothing;
         continue;
       }
-      if (const api::VectorOps* ops = receiver_vector(*row, id)) {
-        if (!(row->flags & api::kVectorForm)) {
-          error(t_at, shown(t) + ": " + kw(row->params[0].keyword) + " cannot be given as a vector in " +
+      if (id != 0 && id == row->receiver_vector) {
+        if (!row->vector_form) {
+          error(t_at, shown(t) + ": " + kw(params[0].keyword) + " cannot be given as a vector in " +
                           std::string(row->keyword) + " [TC0016]");
-          abandon(false);
+          r_.abandon(false);
           return;
         }
         vector_form = true;
         vector_receiver.given = true;
-        if ((s = handle_number(ops->vector_type, kw(id), &vector_receiver.number, &vector_receiver.at)) != St::kOk)
-          return;
+        if ((s = r_.handle_number(kw(id), &vector_receiver.number, &vector_receiver.at)) != St::kOk) return;
         continue;
       }
-      const api::Param* p = api::family_of(*row)->accepted(id);
+      const api::Param* p = row->family->accepted(id);
       if (!p) {
         if (starts_with(t, "/*"))
           error(t_at, "a comment cannot stand inside a section [TC0010]");
@@ -444,73 +230,68 @@ class Checker {
                           " [TC0010]");
         else
           error(t_at, "unknown parameter " + shown(t) + " for " + std::string(row->keyword) + " [TC0010]");
-        abandon(false);
+        r_.abandon(false);
         return;
       }
-      const int k = api::param_index(*row, id);
+      const int k = index_of(params, id);
       if (k < 0)
-        warning(t_at, kw(id) + " belongs to another method of the family: " + std::string(row->keyword) +
-                          " ignores it");
+        warning(t_at,
+                kw(id) + " belongs to another method of the family: " + std::string(row->keyword) + " ignores it");
       Given scratch;
       Given& g = k >= 0 ? given[static_cast<std::size_t>(k)] : scratch;
       if ((s = api_value(*p, g)) != St::kOk) return;
     }
 
-    if (if_phase_ == IfPhase::kCondition && expectation) expr_seen_ = true;
+    if (expectation) structure_.expectation();
     // What the run finds only when it echoes the parameters after "End".
-    for (std::size_t k = 0; k < row->params.size(); ++k) {
-      const api::Param& p = row->params[k];
+    for (std::size_t k = 0; k < params.size(); ++k) {
+      const api::Param& p = params[k];
       const Given& g = given[k];
       if (k == 0 && vector_form) continue;
       const bool handle = p.form == Form::kIn || p.form == Form::kOut || p.form == Form::kAppend;
-      if (handle && !g.given && !p.optional && !row->resolve)
-        error(section_at_, std::string(row->keyword) + " without " + kw(p.keyword) +
-                               ": handle 0 is out of the handle range 1-49 [TC0015]");
+      if (handle && !g.given && !p.optional && !row->own_steps)
+        error(r_.section_at(), std::string(row->keyword) + " without " + kw(p.keyword) +
+                                   ": handle 0 is out of the handle range 1-49 [TC0015]");
     }
-    if (vector_form) use_handle(receiver_vector_type(*row), vector_receiver);
-    for (std::size_t k = 0; k < row->params.size(); ++k) {
+    if (vector_form) use_handle(row->receiver_vector, vector_receiver);
+    for (std::size_t k = 0; k < params.size(); ++k) {
       if (k == 0 && vector_form) continue;
-      if (row->params[k].form == Form::kIn) use_handle(row->params[k].keyword, given[k]);
+      if (params[k].form == Form::kIn) use_handle(params[k].keyword, given[k]);
     }
-    for (std::size_t k = 0; k < row->params.size(); ++k) {
-      const api::Param& p = row->params[k];
-      if ((p.form == Form::kOut || p.form == Form::kAppend) && given[k].given) create_handle(p.keyword, given[k].number);
+    for (std::size_t k = 0; k < params.size(); ++k) {
+      const api::Param& p = params[k];
+      if ((p.form == Form::kOut || p.form == Form::kAppend) && given[k].given)
+        create_handle(p.keyword, given[k].number);
     }
   }
 
-  // The receiver's vector keyword when `keyword` names it in place of the
-  // receiver (the run's rule: the row does not take that vector itself).
-  static const api::VectorOps* receiver_vector(const api::Row& row, int keyword) {
-    if (row.params.empty() || row.params[0].form != Form::kIn) return nullptr;
-    const api::VectorOps* ops = api::vector_ops_for_element(row.params[0].keyword);
-    if (!ops || ops->vector_type != keyword || api::param_index(row, keyword) >= 0) return nullptr;
-    return ops;
-  }
-  static int receiver_vector_type(const api::Row& row) {
-    return api::vector_ops_for_element(row.params[0].keyword)->vector_type;
+  static int index_of(std::span<const api::Param> params, int id) {
+    for (std::size_t i = 0; i < params.size(); ++i)
+      if (params[i].keyword == id) return static_cast<int>(i);
+    return -1;
   }
 
-  St expectation_value(const api::Row& row, std::size_t keyword_at) {
+  St expectation_value(const ApiMethod& row, std::size_t keyword_at) {
     std::size_t at;
-    switch (row.result) {
-      case api::Result::kText: {
+    switch (row.expect) {
+      case ApiMethod::Expect::kText: {
         std::string v;
         bool nd;
-        return text("XpValue", kMaxTokenLength, &v, &nd, &at);
+        return r_.text("XpValue", kMaxTokenLength, &v, &nd, &at);
       }
-      case api::Result::kLong: {
+      case ApiMethod::Expect::kLong: {
         int64_t n;
-        return number("XpValue", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &at);
+        return r_.number("XpValue", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &at);
       }
-      case api::Result::kULong: {
+      case ApiMethod::Expect::kULong: {
         int64_t n;
-        return number("XpValue", 0, std::numeric_limits<uint32_t>::max(), &n, &at);
+        return r_.number("XpValue", 0, std::numeric_limits<uint32_t>::max(), &n, &at);
       }
-      case api::Result::kDouble:
-        return double_value(&at);
-      case api::Result::kBool: {
+      case ApiMethod::Expect::kDouble:
+        return r_.double_value(&at);
+      case ApiMethod::Expect::kBool: {
         std::string_view t;
-        if (St s = take(&t, &at); s != St::kOk) return s;
+        if (St s = r_.take(&t, &at); s != St::kOk) return s;
         if (!iequals(t, "TRUE") && !iequals(t, "FALSE"))
           error(at, "XpValue of " + std::string(row.keyword) + " expects TRUE or FALSE, not " + shown(t) +
                         ": the check cannot pass");
@@ -518,35 +299,11 @@ class Checker {
       }
       default: {
         std::string_view t;
-        if (St s = take(&t, &at); s != St::kOk) return s;
+        if (St s = r_.take(&t, &at); s != St::kOk) return s;
         warning(keyword_at, std::string(row.keyword) + " returns nothing to compare: XpValue is not evaluated");
         return St::kOk;
       }
     }
-  }
-
-  St double_value(std::size_t* at) {
-    in_.peek_nonspace();
-    *at = in_.pos();
-    if (St s = take_value_slot(*at); s != St::kOk) return s;
-    std::string_view t = in_.token();
-    if (is_eof_token(t)) {
-      missing_end();
-      return St::kEof;
-    }
-    std::string text(t);
-    const bool plausible = text[0] == '+' || text[0] == '-' || text[0] == '.' || (text[0] >= '0' && text[0] <= '9');
-    char* end = nullptr;
-    errno = 0;
-    if (plausible) std::strtod(text.c_str(), &end);
-    bool ok = plausible && end == text.c_str() + text.size() && errno != ERANGE;
-    for (char c : text)
-      if (c == 'x' || c == 'X' || c == 'n' || c == 'N' || c == 'i' || c == 'I') ok = false;
-    if (!ok) {
-      error(*at, "XpValue expects a decimal number, not " + shown(t) + " [TC0007]");
-      return abandon(iequals(t, "End"));
-    }
-    return St::kOk;
   }
 
   St api_value(const api::Param& p, Given& g) {
@@ -558,42 +315,42 @@ class Checker {
       case Form::kIn:
       case Form::kOut:
       case Form::kAppend:
-        return handle_number(p.keyword, what, &g.number, &g.at);
+        return r_.handle_number(what, &g.number, &g.at);
       case Form::kSessionSlot:
       case Form::kOidSlot:
       case Form::kStreamSlot:
-        return handle_number(p.keyword, what, &g.number, &g.at);
+        return r_.handle_number(what, &g.number, &g.at);
       case Form::kCorrelOrNull:
       case Form::kULongOrNull: {
         const int c = in_.peek_nonspace();
         if (c == 'N' || c == 'n') {
           std::string_view t;
-          if (St s = take(&t, &g.at); s != St::kOk) return s;
+          if (St s = r_.take(&t, &g.at); s != St::kOk) return s;
           if (iequals(t, "NULL")) {
             g.null = true;
             return St::kOk;
           }
           error(g.at, what + " expects a number or NULL, not " + shown(t) + " [TC0007]");
-          return abandon(false);
+          return r_.abandon(false);
         }
-        if (p.form == Form::kCorrelOrNull) return handle_number(p.keyword, what, &g.number, &g.at);
-        return number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
+        if (p.form == Form::kCorrelOrNull) return r_.handle_number(what, &g.number, &g.at);
+        return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
       }
       case Form::kULongOrDefault: {
         const int c = in_.peek_nonspace();
         if (c == 'D' || c == 'd') {
           std::string_view t;
-          if (St s = take(&t, &g.at); s != St::kOk) return s;
+          if (St s = r_.take(&t, &g.at); s != St::kOk) return s;
           if (iequals(t, "DEFAULT")) return St::kOk;
           error(g.at, what + " expects a number or DEFAULT, not " + shown(t) + " [TC0007]");
-          return abandon(false);
+          return r_.abandon(false);
         }
-        return number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
+        return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
       }
       case Form::kLong:
-        return number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &g.at);
+        return r_.number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &g.at);
       case Form::kULong:
-        return number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
+        return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
       case Form::kText:
       case Form::kTextCl:
       case Form::kTextDefault:
@@ -602,19 +359,19 @@ class Checker {
       case Form::kHex: {
         std::string v;
         bool nd = false;
-        St s = text(what, kMaxTokenLength, &v, &nd, &g.at);
+        St s = r_.text(what, kMaxTokenLength, &v, &nd, &g.at);
         if (s == St::kOk && p.form == Form::kHex && !nd) hex(what, v, g.at);
         return s;
       }
       case Form::kWord: {
         std::string_view t;
-        return take(&t, &g.at);
+        return r_.take(&t, &g.at);
       }
       case Form::kBool:
-        return boolean(what, &g.at);
+        return r_.boolean(what, &g.at);
       case Form::kEnum: {
         std::string_view t;
-        if (St s = take(&t, &g.at); s != St::kOk) return s;
+        if (St s = r_.take(&t, &g.at); s != St::kOk) return s;
         enumeration(p, t, g.at);
         return St::kOk;
       }
@@ -683,8 +440,8 @@ class Checker {
       return;
     }
     count_ = {};
-    flow(id, at);
-    if (id == kTestTool_Terminate && if_phase_ == IfPhase::kNone && !loop_open_) {
+    structure_.statement(id, at, findings_);
+    if (id == kTestTool_Terminate && !structure_.in_if() && !structure_.in_loop()) {
       // Nothing after an unconditional TestTool_Terminate is ever read.
       const std::size_t here = in_.pos();
       if (!is_eof_token(in_.token()))
@@ -694,7 +451,7 @@ class Checker {
       return;
     }
     if (!m->has_end) return;
-    begin_section(at);
+    r_.begin(at);
     std::vector<bool> seen(m->params.size(), false);
     struct HandleArg {
       int type = 0;
@@ -703,7 +460,7 @@ class Checker {
     for (;;) {
       std::string_view t;
       std::size_t t_at;
-      if (take(&t, &t_at) != St::kOk) return;
+      if (r_.take(&t, &t_at) != St::kOk) return;
       const int pid = keyword_id(t);
       if (pid == kEnd) break;
       const ToolParam* p = nullptr;
@@ -719,7 +476,7 @@ class Checker {
           error(t_at, "'End' of " + kw(id) + " missing before " + shown(t) + " [TC0010]");
         else
           error(t_at, "unknown parameter " + shown(t) + " for " + kw(id) + " [TC0010]");
-        abandon(false);
+        r_.abandon(false);
         return;
       }
       HandleArg* h = (pid == kHdlTypeOrigin || pid == kHdlNumberOrigin) ? &origin : &fresh;
@@ -731,16 +488,15 @@ class Checker {
       if (tool_value(*p, h->type, h->number) != St::kOk) return;
     }
     for (std::size_t i = 0; i < m->params.size(); ++i)
-      if (m->params[i].required && !seen[i])
-        error(at, kw(id) + " without " + kw(m->params[i].keyword) + " [TC0008]");
-    if (id == kTestTool_LoopStart && loop_at_ == at && plans_no_pass()) {
+      if (m->params[i].required && !seen[i]) error(at, kw(id) + " without " + kw(m->params[i].keyword) + " [TC0008]");
+    if (id == kTestTool_LoopStart && structure_.in_loop() && structure_.loop_at() == at && plans_no_pass()) {
       // A loop planned for no pass: the run skips its body token by token.
       for (;;) {
         std::string_view t = in_.token();
         if (is_eof_token(t)) return;  // the open loop is reported at the end
         if (keyword_id(t) == kTestTool_JumpToLoopStart) break;
       }
-      loop_open_ = false;
+      structure_.loop_skipped();
       return;
     }
     if (id == kTestResource_TreatHandleAsHandleOfOtherType) {
@@ -756,22 +512,22 @@ class Checker {
     int64_t n = 0;
     switch (p.value) {
       case ToolValue::kBool:
-        return boolean(what, &at);
+        return r_.boolean(what, &at);
       case ToolValue::kAnd:
-        if (St s = take(&t, &at); s != St::kOk) return s;
+        if (St s = r_.take(&t, &at); s != St::kOk) return s;
         if (iequals(t, "AND")) return St::kOk;
         error(at, what + " knows only AND, not " + shown(t) + " [TC0007]");
-        return abandon(iequals(t, "End"));
+        return r_.abandon(iequals(t, "End"));
       case ToolValue::kText:
       case ToolValue::kOptions: {
         std::string v;
         bool nd;
-        St s = text(what, p.max_length, &v, &nd, &at);
+        St s = r_.text(what, p.max_length, &v, &nd, &at);
         if (s == St::kOk && p.value == ToolValue::kOptions && !nd) options(v, at);
         return s;
       }
       case ToolValue::kLoopCount: {
-        if (St s = take(&t, &at); s != St::kOk) return s;
+        if (St s = r_.take(&t, &at); s != St::kOk) return s;
         if (iequals(t, "LastRetrievedVectorSize") || iequals(t, "LastRetrievedVectorSizeMinus1")) return St::kOk;
         const Count c = leading_count(t, 0, std::numeric_limits<uint32_t>::max(), &n);
         if (c != Count::kNumber || (n == 0 && t != "0"))
@@ -781,28 +537,27 @@ class Checker {
         return St::kOk;
       }
       case ToolValue::kReturnCode: {
-        if (St s = take(&t, &at); s != St::kOk) return s;
-        if (iequals(t, "CurrentLoopCount") ||
-            leading_count(t, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n) ==
-                Count::kNumber)
+        if (St s = r_.take(&t, &at); s != St::kOk) return s;
+        if (iequals(t, "CurrentLoopCount") || leading_count(t, std::numeric_limits<int32_t>::min(),
+                                                            std::numeric_limits<int32_t>::max(), &n) == Count::kNumber)
           return St::kOk;
         error(at, what + " expects a number or CurrentLoopCount, not " + shown(t) + " [TC0007]");
-        return abandon(iequals(t, "End"));
+        return r_.abandon(iequals(t, "End"));
       }
       case ToolValue::kSleepTime:
       case ToolValue::kMilliseconds: {
-        if (St s = take(&t, &at); s != St::kOk) return s;
+        if (St s = r_.take(&t, &at); s != St::kOk) return s;
         if (p.value == ToolValue::kSleepTime && iequals(t, "RANDOM")) return St::kOk;
         const Count c = leading_count(t, 0, std::numeric_limits<uint32_t>::max(), &n);
         if (c == Count::kOutOfRange || (c == Count::kNotNumber && p.value == ToolValue::kMilliseconds)) {
           error(at, what + " expects milliseconds, not " + shown(t) + " [TC0007]");
-          return abandon(iequals(t, "End"));
+          return r_.abandon(iequals(t, "End"));
         }
         if (c == Count::kNotNumber) warning(at, what + " " + shown(t) + " is not a number: the sleep lasts 0 ms");
         return St::kOk;
       }
       case ToolValue::kHandleType: {
-        if (St s = take(&t, &at); s != St::kOk) return s;
+        if (St s = r_.take(&t, &at); s != St::kOk) return s;
         const int type = keyword_id(t);
         if (type >= 1 && type <= 65 && HandleRegistry::has_object_table(type)) {
           handle_type = type;
@@ -813,9 +568,7 @@ class Checker {
       }
       case ToolValue::kHandleNumber:
         handle.given = true;
-        return handle_number(p.keyword, what, &handle.number, &handle.at);
-      case ToolValue::kWord:
-        return take(&t, &at);
+        return r_.handle_number(what, &handle.number, &handle.at);
     }
     return St::kOk;
   }
@@ -836,70 +589,11 @@ class Checker {
     if (!v.empty()) warning(at, "no known option word in " + shown(v) + ": every timing switch is off");
   }
 
-  // The IF and loop structure, which the run follows only as it goes.
-  void flow(int id, std::size_t at) {
-    switch (id) {
-      case kTestTool_If:
-        if (if_phase_ != IfPhase::kNone)
-          error(at, "TestTool_If inside an open IF (IFs do not nest): the run skips to TestTool_EndIf [TC0024]");
-        if_phase_ = IfPhase::kCondition;
-        if_at_ = at;
-        expr_seen_ = false;
-        break;
-      case kTestTool_Then:
-        if (if_phase_ == IfPhase::kNone) {
-          error(at, "TestTool_Then without TestTool_If [TC0024]");
-        } else if (if_phase_ != IfPhase::kCondition) {
-          error(at, "a second TestTool_Then in one IF [TC0024]");
-        } else {
-          if (!expr_seen_)
-            error(at, "no API section with XpRc or XpValue between TestTool_If and TestTool_Then: "
-                      "the IF expression is FALSE [TC0024]");
-          if_phase_ = IfPhase::kThen;
-        }
-        break;
-      case kTestTool_Else:
-        if (if_phase_ == IfPhase::kNone) error(at, "TestTool_Else without TestTool_If [TC0024]");
-        else if (if_phase_ == IfPhase::kCondition) error(at, "TestTool_Else before TestTool_Then [TC0024]");
-        else if (if_phase_ == IfPhase::kElse) warning(at, "a second TestTool_Else in one IF");
-        else if_phase_ = IfPhase::kElse;
-        break;
-      case kTestTool_EndIf:
-        if (if_phase_ == IfPhase::kNone) error(at, "TestTool_EndIf without TestTool_If [TC0024]");
-        else if (if_phase_ == IfPhase::kCondition) error(at, "TestTool_EndIf before TestTool_Then [TC0024]");
-        if_phase_ = IfPhase::kNone;
-        break;
-      case kTestTool_LoopStart:
-        if (loop_open_) {
-          error(at, "TestTool_LoopStart inside a loop (loops do not nest): its TestTool_JumpToLoopStart "
-                    "jumps to the outer loop's start");
-        } else {
-          loop_open_ = true;
-          loop_at_ = at;
-        }
-        break;
-      case kTestTool_JumpToLoopStart:
-        if (!loop_open_) warning(at, "TestTool_JumpToLoopStart without TestTool_LoopStart: it jumps nowhere");
-        loop_open_ = false;
-        break;
-      case kTestTool_LoopBreak:
-        if (!loop_open_) warning(at, "TestTool_LoopBreak outside a loop");
-        break;
-      default:
-        break;
-    }
-  }
-
   Input in_;
-  std::vector<Raw> raw_;
+  Findings findings_;
+  SectionReader r_;
   bool stopped_ = false;
-  std::size_t section_at_ = 0;
-  int slots_ = 0;
-  IfPhase if_phase_ = IfPhase::kNone;
-  std::size_t if_at_ = 0;
-  bool expr_seen_ = false;
-  bool loop_open_ = false;
-  std::size_t loop_at_ = 0;
+  Structure structure_;
   std::string_view count_;  // the NoOfLoops value of the LoopStart being read
   std::set<std::pair<int, int>> created_;
 };

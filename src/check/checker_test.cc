@@ -52,8 +52,9 @@ TEST(Check, FindingsPointAtTheOffendingToken) {
 }
 
 TEST(Check, AMissingEndIsNamedAtTheNextSection) {
-  auto f = check(kLogon + "PvxjExecutionServiceRefresh ExecutionServiceHdl 1\n"
-                          "PvxjExecutionServiceLogoff ExecutionServiceHdl 1 End\n");
+  auto f = check(kLogon +
+                 "PvxjExecutionServiceRefresh ExecutionServiceHdl 1\n"
+                 "PvxjExecutionServiceLogoff ExecutionServiceHdl 1 End\n");
   ASSERT_EQ(f.size(), 1u);
   EXPECT_TRUE(has(f, "4:1: error: 'End' of PvxjExecutionServiceRefresh missing before 'PvxjExecutionServiceLogoff'"));
   f = check(kLogon + "PvxjExecutionServiceRefresh ExecutionServiceHdl 1");
@@ -61,8 +62,9 @@ TEST(Check, AMissingEndIsNamedAtTheNextSection) {
 }
 
 TEST(Check, HandlesMustBeCreatedBeforeUseAndStayInRange) {
-  auto f = check("PvxjExecutionServiceRefresh ExecutionServiceHdl 3 End\n"
-                 "PvxjExecutionServiceRefresh ExecutionServiceHdl 3 End\n");
+  auto f = check(
+      "PvxjExecutionServiceRefresh ExecutionServiceHdl 3 End\n"
+      "PvxjExecutionServiceRefresh ExecutionServiceHdl 3 End\n");
   ASSERT_EQ(f.size(), 1u);  // one warning per handle
   EXPECT_TRUE(has(f, "1:49: warning: ExecutionServiceHdl 3 is used before"));
   // A second keyword of the same table counts as the same handle.
@@ -80,7 +82,8 @@ TEST(Check, HandlesMustBeCreatedBeforeUseAndStayInRange) {
 }
 
 TEST(Check, ValuesFollowTheirForms) {
-  auto f = check(kLogon + "PvxjExecutionServiceLogon ExecutionServiceHdl 1 SessionMode 7 AbsentIndicator pvx_sa_reset End\n");
+  auto f = check(kLogon +
+                 "PvxjExecutionServiceLogon ExecutionServiceHdl 1 SessionMode 7 AbsentIndicator pvx_sa_reset End\n");
   EXPECT_TRUE(f.empty());  // numbers and names without case are taken
   f = check(kLogon + "PvxjExecutionServiceLogon ExecutionServiceHdl 1 SessionMode -1 End\n");
   EXPECT_TRUE(has(f, "unknown enumeration value '-1'"));
@@ -90,7 +93,8 @@ TEST(Check, ValuesFollowTheirForms) {
   EXPECT_TRUE(has(f, "value of Password missing [TC0020]"));
   f = check(kLogon + "PvxjExecutionServiceIsLoggedOn ExecutionServiceHdl 1 XpValue YES End\n");
   EXPECT_TRUE(has(f, "expects TRUE or FALSE, not 'YES': the check cannot pass"));
-  f = check(kLogon + "PvxjExecutionServiceReceive ExecutionServiceHdl 1 ExecutionDataHdl 1 CorrelId NULL Timeout 5 End\n");
+  f = check(kLogon +
+            "PvxjExecutionServiceReceive ExecutionServiceHdl 1 ExecutionDataHdl 1 CorrelId NULL Timeout 5 End\n");
   EXPECT_TRUE(f.empty());
   f = check(kLogon + "PvxjExecutionServiceReceive ExecutionServiceHdl 1 ExecutionDataHdl 1 CorrelId Nix End\n");
   EXPECT_TRUE(has(f, "CorrelId expects a number or NULL, not 'Nix'"));
@@ -100,7 +104,8 @@ TEST(Check, IfAndLoopStructure) {
   EXPECT_TRUE(has(check("TestTool_If End\nTestTool_Then\nTestTool_EndIf\n"), "1:1: error: no API section") ||
               has(check("TestTool_If End\nTestTool_Then\nTestTool_EndIf\n"), "2:1: error: no API section"));
   // A section without an expectation does not feed the IF.
-  auto f = check(kLogon + "TestTool_If End PvxjExecutionServiceRefresh ExecutionServiceHdl 1 End TestTool_Then TestTool_EndIf");
+  auto f = check(kLogon +
+                 "TestTool_If End PvxjExecutionServiceRefresh ExecutionServiceHdl 1 End TestTool_Then TestTool_EndIf");
   EXPECT_TRUE(has(f, "no API section with XpRc or XpValue"));
   f = check("TestTool_LoopStart NoOfLoops 2 End\nTestTool_LoopStart NoOfLoops 2 End\nTestTool_JumpToLoopStart\n");
   EXPECT_TRUE(has(f, "2:1: error: TestTool_LoopStart inside a loop"));
@@ -139,15 +144,32 @@ TEST(Check, TheLimitsOfASection) {
 
 TEST(Check, AnyBytesGiveFindingsNeverACrash) {
   std::mt19937 rng(7);
-  const std::vector<std::string> words = {"PvxjExecutionServiceLogon", "ExecutionServiceHdl", "End", "\"", "/*", "*/",
-                                          "TestTool_If", "TestTool_LoopStart", "NoOfLoops", "0", "<NOT_C>", "XpRc",
-                                          "UserID", "\x1A", "\n", "\xFF\x00", "TestTool_Then", "99"};
+  const std::vector<std::string> words = {"PvxjExecutionServiceLogon",
+                                          "ExecutionServiceHdl",
+                                          "End",
+                                          "\"",
+                                          "/*",
+                                          "*/",
+                                          "TestTool_If",
+                                          "TestTool_LoopStart",
+                                          "NoOfLoops",
+                                          "0",
+                                          "<NOT_C>",
+                                          "XpRc",
+                                          "UserID",
+                                          "\x1A",
+                                          "\n",
+                                          "\xFF\x00",
+                                          "TestTool_Then",
+                                          "99"};
   for (int round = 0; round < 2000; ++round) {
     std::string text;
     const int n = static_cast<int>(rng() % 40);
     for (int i = 0; i < n; ++i) {
-      if (rng() % 5 == 0) text.push_back(static_cast<char>(rng() % 256));
-      else text += words[rng() % words.size()];
+      if (rng() % 5 == 0)
+        text.push_back(static_cast<char>(rng() % 256));
+      else
+        text += words[rng() % words.size()];
       text.push_back(rng() % 3 ? ' ' : '\n');
     }
     for (const Finding& f : check_text(text)) {

@@ -17,10 +17,14 @@ std::size_t xml_char_length(std::string_view s, std::size_t i) {
   if (c < 0x80) return (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') ? 1 : 0;
   std::size_t n;
   uint32_t cp;
-  if (c >= 0xC2 && c <= 0xDF) n = 2, cp = c & 0x1F;
-  else if (c >= 0xE0 && c <= 0xEF) n = 3, cp = c & 0x0F;
-  else if (c >= 0xF0 && c <= 0xF4) n = 4, cp = c & 0x07;
-  else return 0;
+  if (c >= 0xC2 && c <= 0xDF)
+    n = 2, cp = c & 0x1F;
+  else if (c >= 0xE0 && c <= 0xEF)
+    n = 3, cp = c & 0x0F;
+  else if (c >= 0xF0 && c <= 0xF4)
+    n = 4, cp = c & 0x07;
+  else
+    return 0;
   if (i + n > s.size()) return 0;
   for (std::size_t k = 1; k < n; ++k) {
     if ((b(i + k) & 0xC0) != 0x80) return 0;
@@ -64,15 +68,40 @@ std::string xml_text(std::string_view s, bool attribute) {
   for (std::size_t i = 0; i < s.size();) {
     const char c = s[i];
     switch (c) {
-      case '&': r.append("&amp;"); ++i; continue;
-      case '<': r.append("&lt;"); ++i; continue;
-      case '>': r.append("&gt;"); ++i; continue;
-      case '"': r.append("&quot;"); ++i; continue;
-      case '\'': r.append("&apos;"); ++i; continue;
-      case '\n': r.append(attribute ? "&#10;" : "\n"); ++i; continue;
-      case '\r': r.append("&#13;"); ++i; continue;
-      case '\t': r.append(attribute ? "&#9;" : "\t"); ++i; continue;
-      default: break;
+      case '&':
+        r.append("&amp;");
+        ++i;
+        continue;
+      case '<':
+        r.append("&lt;");
+        ++i;
+        continue;
+      case '>':
+        r.append("&gt;");
+        ++i;
+        continue;
+      case '"':
+        r.append("&quot;");
+        ++i;
+        continue;
+      case '\'':
+        r.append("&apos;");
+        ++i;
+        continue;
+      case '\n':
+        r.append(attribute ? "&#10;" : "\n");
+        ++i;
+        continue;
+      case '\r':
+        r.append("&#13;");
+        ++i;
+        continue;
+      case '\t':
+        r.append(attribute ? "&#9;" : "\t");
+        ++i;
+        continue;
+      default:
+        break;
     }
     const std::size_t n = xml_char_length(s, i);
     if (n == 0) {
@@ -137,7 +166,7 @@ void JunitRecorder::end(RunContext& ctx, bool not_a_section) {
 void JunitRecorder::finish(RunContext& ctx, int exit_code, bool fatal) {
   end(ctx, false);
   exit_code_ = exit_code;
-  verdict_ = fatal             ? "ended by a fatal tool error"
+  verdict_ = fatal            ? "ended by a fatal tool error"
              : ctx.break_flag ? "break due to error(s)"
              : ctx.error_flag ? "ended with error(s)"
                               : "ended normally";

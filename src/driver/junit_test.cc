@@ -3,7 +3,6 @@
 #include "driver/junit.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -33,13 +32,13 @@ TEST(JunitXml, WhatXmlCannotCarryBecomesTheReplacementCharacter) {
   EXPECT_EQ(xml_text(std::string("a\0b", 3), false), "a" + kFFFD + "b");
   EXPECT_EQ(xml_text("\x01\x1F\x7F", false), kFFFD + kFFFD + "\x7F");
   EXPECT_EQ(xml_text("\xC3\xA9 \xE2\x94\x80 \xF0\x9F\x98\x80", false), "\xC3\xA9 \xE2\x94\x80 \xF0\x9F\x98\x80");
-  EXPECT_EQ(xml_text("\xC4\xB3x", false), "\xC4\xB3x");             // a valid pair stays
-  EXPECT_EQ(xml_text("\xB3\xC4", false), kFFFD + kFFFD);            // code page 437 bytes
-  EXPECT_EQ(xml_text("\xC0\xAF", false), kFFFD + kFFFD);            // overlong
-  EXPECT_EQ(xml_text("\xED\xA0\x80", false), kFFFD + kFFFD + kFFFD);  // a surrogate
-  EXPECT_EQ(xml_text("\xEF\xBF\xBE", false), kFFFD + kFFFD + kFFFD);  // U+FFFE
+  EXPECT_EQ(xml_text("\xC4\xB3x", false), "\xC4\xB3x");                           // a valid pair stays
+  EXPECT_EQ(xml_text("\xB3\xC4", false), kFFFD + kFFFD);                          // code page 437 bytes
+  EXPECT_EQ(xml_text("\xC0\xAF", false), kFFFD + kFFFD);                          // overlong
+  EXPECT_EQ(xml_text("\xED\xA0\x80", false), kFFFD + kFFFD + kFFFD);              // a surrogate
+  EXPECT_EQ(xml_text("\xEF\xBF\xBE", false), kFFFD + kFFFD + kFFFD);              // U+FFFE
   EXPECT_EQ(xml_text("\xF4\x90\x80\x80", false), kFFFD + kFFFD + kFFFD + kFFFD);  // beyond U+10FFFF
-  EXPECT_EQ(xml_text("\xE2\x94", false), kFFFD + kFFFD);            // cut short at the end
+  EXPECT_EQ(xml_text("\xE2\x94", false), kFFFD + kFFFD);                          // cut short at the end
 }
 
 struct JunitRun {

@@ -12,13 +12,13 @@ namespace kr {
 class Sink;
 
 struct LongOptions {
-  bool check = false;               // --check FILE...: the syntax check
-  std::vector<std::string> files;   // the files to check
-  bool version = false;             // --version
-  bool help = false;                // --help: the fixed help and these options
-  std::string junit_file;           // --junit FILE: JUnit results beside the run
-  bool lines = false;               // --lines: locations on the console's tool errors
-  std::string error;                // a message for a wrong long-option command line
+  bool check = false;              // --check FILE...: the syntax check
+  std::vector<std::string> files;  // the files to check
+  bool version = false;            // --version
+  bool help = false;               // --help: the fixed help and these options
+  std::string junit_file;          // --junit FILE: JUnit results beside the run
+  bool lines = false;              // --lines: locations on the console's tool errors
+  std::string error;               // a message for a wrong long-option command line
 };
 
 // Removes the long options from `args` (args[0], the program, stays).

@@ -26,6 +26,18 @@ void Sink::close() {
   }
   file_ = nullptr;
   capture_ = nullptr;
+  diverted_ = tee_ != nullptr;
+}
+
+void Sink::divert(std::string_view s) {
+  if (tee_) tee_->append(s);
+  if (capture_) {
+    capture_->append(s);
+    return;
+  }
+  if (!file_ || error_) return;
+  buf_.append(s);
+  if (buf_.size() >= kFlushAt) flush();
 }
 
 void Sink::write_u32(uint32_t v) {

@@ -14,7 +14,7 @@ class Sink {
   Sink() = default;
   explicit Sink(FILE* f, bool owned = false, bool flush_each_line = false)
       : file_(f), owned_(owned), eager_(flush_each_line) {}
-  explicit Sink(std::string* capture) : capture_(capture) {}
+  explicit Sink(std::string* capture) : capture_(capture), diverted_(capture != nullptr) {}
   ~Sink();
   Sink(const Sink&) = delete;
   Sink& operator=(const Sink&) = delete;
@@ -28,18 +28,25 @@ class Sink {
   void capture(std::string* s) {
     close();
     capture_ = s;
+    diverted_ = capture_ || tee_;
   }
 
   // Also copies everything written into `*copy` until tee(nullptr).
-  void tee(std::string* copy) { tee_ = copy; }
+  void tee(std::string* copy) {
+    tee_ = copy;
+    diverted_ = capture_ || tee_;
+  }
 
   bool is_open() const { return file_ != nullptr || capture_ != nullptr; }
   // The errno of the first write, flush or close that failed; 0 while all
   // went through. A failed sink drops what it is given from then on.
   int error() const { return error_; }
   void write(std::string_view s) {
-    if (tee_) tee_->append(s);
-    if (capture_) { capture_->append(s); return; }
+    // One test on the common path: captured and copied output goes aside.
+    if (diverted_) {
+      divert(s);
+      return;
+    }
     if (!file_ || error_) return;
     buf_.append(s);
     if (buf_.size() >= kFlushAt) flush();
@@ -66,8 +73,11 @@ class Sink {
   bool eager_ = false;
   std::string* capture_ = nullptr;
   std::string* tee_ = nullptr;
+  bool diverted_ = false;  // capture_ or tee_ is set
   std::string buf_;
   int error_ = 0;
+
+  void divert(std::string_view s);
 };
 
 // Shared texts of the frame.

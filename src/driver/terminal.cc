@@ -1,10 +1,11 @@
 #include "driver/terminal.h"
 
+#include <langinfo.h>
+#include <unistd.h>
+
 #include <clocale>
 #include <cstring>
-#include <langinfo.h>
 #include <string>
-#include <unistd.h>
 
 namespace kr {
 
