@@ -198,7 +198,8 @@ int RunAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
       return 0;
     }
 
-    auto store = Store::OpenExisting(db_path, &error);
+    auto store = command == "reset" ? Store::OpenForRebuild(db_path, &error)
+                                    : Store::OpenExisting(db_path, &error);
     if (!store) {
       err << "pvxjsim: " << error << "\n";
       return 1;

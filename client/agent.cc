@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "clock.h"
 #include "session_id.h"
 
 namespace pvxjsim {
@@ -17,7 +18,7 @@ std::string RecordProgramExecution(Store& store, int64_t person_id, int64_t sess
   // placeholder that is unique by construction and then name it.
   Stmt ins(store.db(), "INSERT INTO program_executions(program_id, person_id, session_id, "
                        "started) VALUES(hex(randomblob(16)), ?, ?, ?)");
-  ins.Bind(1, person_id).Bind(2, session_id).Bind(3, std::string_view(NowText())).Run();
+  ins.Bind(1, person_id).Bind(2, session_id).Bind(3, std::string_view(ClockNow(store))).Run();
   int64_t row = store.LastInsertId();
   std::string id = FormatOid("PX", row);
   Stmt upd(store.db(), "UPDATE program_executions SET program_id=? WHERE id=?");
@@ -30,7 +31,7 @@ void PostReply(Store& store, int64_t session_id, const CorrelId& correl, int32_t
   Stmt ins(store.db(), "INSERT INTO replies(session_id, correl, kind, user_context, ref, "
                        "created) VALUES(?,?,?,?,?,?)");
   ins.Bind(1, session_id).BindBlob(2, correl.data(), correl.size()).Bind(3, kind);
-  ins.Bind(4, user_context).Bind(5, std::string_view(ref)).Bind(6, std::string_view(NowText()));
+  ins.Bind(4, user_context).Bind(5, std::string_view(ref)).Bind(6, std::string_view(ClockNow(store)));
   ins.Run();
 }
 
@@ -114,7 +115,7 @@ int32_t PvxjExecutionServicePEAStartUp(PvxjExecutionService service) {
     Stmt ins(store->db(), "INSERT INTO peas(person_id, session_id, started) VALUES(?,?,?) "
                           "ON CONFLICT(person_id) DO NOTHING");
     ins.Bind(1, svc->person_id).Bind(2, svc->session_id);
-    ins.Bind(3, std::string_view(NowText())).Run();
+    ins.Bind(3, std::string_view(ClockNow(*store))).Run();
     if (store->Changes() == 0) return PVX_ERROR_ALREADY_STARTED;
     tx.Commit();
     return PVX_OK;

@@ -1,5 +1,7 @@
 #include "client.h"
 
+#include <cstdlib>
+
 namespace pvxjsim {
 
 namespace {
@@ -27,8 +29,17 @@ Store* Client::store() {
   if (!store_) {
     open_error_.clear();
     store_ = Store::Open(DefaultStorePath(), &open_error_);
+    // The client object lives on past exit, so nothing else would close the
+    // store: without this its data stays in the -wal file.
+    static bool registered = [] { return std::atexit([] { Get().CloseStore(); }) == 0; }();
+    (void)registered;
   }
   return store_.get();
+}
+
+void Client::CloseStore() {
+  std::lock_guard<std::recursive_mutex> lock(mu);
+  store_.reset();
 }
 
 void Client::ResetForTesting() {

@@ -90,6 +90,10 @@ class Client {
   Store* store();
   const std::string& StoreOpenError() const { return open_error_; }
 
+  // Checkpoints and closes the store (done at process exit); the next call
+  // opens it again.
+  void CloseStore();
+
   // Forgets every handle and closes the store, so that the next call opens
   // the store named by the environment again. For tests.
   void ResetForTesting();

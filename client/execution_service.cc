@@ -5,6 +5,8 @@
 #include <strings.h>
 
 #include "client.h"
+#include "clock.h"
+#include "password.h"
 #include "session_id.h"
 
 using namespace pvxjsim;
@@ -67,7 +69,7 @@ void OpenSession(Store& store, ServiceState& svc, int64_t person_id, int32_t mod
                  int32_t absent) {
   WriteTx tx(store);
   Stmt ins(store.db(), "INSERT INTO sessions(person_id, mode, started, pid) VALUES(?,?,?,?)");
-  ins.Bind(1, person_id).Bind(2, mode).Bind(3, std::string_view(NowText()));
+  ins.Bind(1, person_id).Bind(2, mode).Bind(3, std::string_view(ClockNow(store)));
   ins.Bind(4, static_cast<int64_t>(::getpid())).Run();
   int64_t session = store.LastInsertId();
   if (absent == Pvx_SA_Reset) {
@@ -86,16 +88,16 @@ void OpenSession(Store& store, ServiceState& svc, int64_t person_id, int32_t mod
 
 struct PersonAuth {
   int64_t id = 0;
-  std::string password;
+  std::string password_hash;
 };
 
 PersonAuth LookupPerson(Store& store, std::string_view user) {
   PersonAuth p;
-  Stmt q(store.db(), "SELECT id, password FROM persons WHERE user_id=?");
+  Stmt q(store.db(), "SELECT id, password_hash FROM persons WHERE user_id=?");
   q.Bind(1, user);
   if (q.Step()) {
     p.id = q.Int(0);
-    p.password = q.Text(1);
+    p.password_hash = q.Text(1);
   }
   return p;
 }
@@ -174,7 +176,7 @@ int32_t PvxjExecutionServiceLogon(PvxjExecutionService service, const char* user
     if (!userId || !*userId) return PVX_ERROR_USERID_UNKNOWN;
     PersonAuth p = LookupPerson(*store, userId);
     if (!p.id) return PVX_ERROR_USERID_UNKNOWN;
-    if (!password || p.password != password) return PVX_ERROR_PASSWORD;
+    if (!password || !CheckPassword(password, p.password_hash)) return PVX_ERROR_PASSWORD;
     OpenSession(*store, *svc, p.id, sessionMode, absentIndicator);
     return PVX_OK;
   });
@@ -205,7 +207,7 @@ int32_t PvxjExecutionServiceLogonWithCredentials(PvxjExecutionService service,
     }
     PersonAuth p = LookupPerson(*store, user);
     if (!p.id) return PVX_ERROR_USERID_UNKNOWN;
-    if (p.password != secret) return PVX_ERROR_AUTHENTICATION;
+    if (!CheckPassword(secret, p.password_hash)) return PVX_ERROR_AUTHENTICATION;
     OpenSession(*store, *svc, p.id, sessionMode, absentIndicator);
     return PVX_OK;
   });
@@ -320,9 +322,10 @@ int32_t PvxjServiceSetPassword(PvxjExecutionService service, const char* passwor
     Store* store;
     if (int32_t rc = RequireSession(*svc, &store)) return rc;
     if (!password || !*password) return PVX_ERROR_PASSWORD;
+    std::string hash = HashPassword(password);  // outside the write lock: it is slow
     WriteTx tx(*store);
-    Stmt upd(store->db(), "UPDATE persons SET password=? WHERE id=?");
-    upd.Bind(1, password).Bind(2, svc->person_id).Run();
+    Stmt upd(store->db(), "UPDATE persons SET password_hash=? WHERE id=?");
+    upd.Bind(1, std::string_view(hash)).Bind(2, svc->person_id).Run();
     tx.Commit();
     return PVX_OK;
   });

@@ -1,6 +1,7 @@
 // Stored lists: creation through the execution service and the queries that
 // return the lists a user can see.
 #include "client.h"
+#include "clock.h"
 #include "query.h"
 
 using namespace pvxjsim;
@@ -94,7 +95,7 @@ int32_t CreateList(const ListClass& lc, PvxjExecutionService service, const char
       ins.Bind(9, *limit);
     else
       ins.BindNull(9);
-    ins.Bind(10, std::string_view(svc->state->user_id)).Bind(11, std::string_view(NowText()));
+    ins.Bind(10, std::string_view(svc->state->user_id)).Bind(11, std::string_view(ClockNow(*store)));
     ins.Run();
     int64_t id = store->LastInsertId();
     tx.Commit();

@@ -1,5 +1,6 @@
-// Schema of the store. Tables for families that are not served yet are
-// created now, so a store made today keeps working when they are.
+// Schema of the store (version 2, see kSchemaVersion). Tables for families
+// that are not served yet are created now, so a store made today keeps
+// working when they are.
 #ifndef PVXJSIM_SCHEMA_SQL_H
 #define PVXJSIM_SCHEMA_SQL_H
 
@@ -13,18 +14,20 @@ CREATE TABLE meta(
 CREATE TABLE roles(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   name TEXT NOT NULL UNIQUE,
-  description TEXT);
+  description TEXT,
+  coordinator TEXT COLLATE NOCASE);
 
 CREATE TABLE organizations(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   name TEXT NOT NULL UNIQUE,
-  manager TEXT,
+  manager TEXT COLLATE NOCASE,
   parent TEXT);
 
+-- Passwords are kept only as crypt(3) hashes (yescrypt, salted).
 CREATE TABLE persons(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   user_id TEXT NOT NULL UNIQUE COLLATE NOCASE,
-  password TEXT NOT NULL,
+  password_hash TEXT NOT NULL,
   first_name TEXT,
   middle_name TEXT,
   last_name TEXT,
@@ -36,12 +39,37 @@ CREATE TABLE persons(
   substitute TEXT COLLATE NOCASE,
   level INTEGER NOT NULL DEFAULT 0,
   is_admin INTEGER NOT NULL DEFAULT 0,
-  absent INTEGER NOT NULL DEFAULT 0);
+  absent INTEGER NOT NULL DEFAULT 0,
+  reset_absence INTEGER NOT NULL DEFAULT 0,
+  lock_holder TEXT,
+  logon_blocked_until TEXT,
+  auth_process_definition INTEGER NOT NULL DEFAULT 0,
+  auth_operation_admin INTEGER NOT NULL DEFAULT 0,
+  auth_staff_definition INTEGER NOT NULL DEFAULT 0,
+  auth_topology_definition INTEGER NOT NULL DEFAULT 0,
+  auth_authorization_definition INTEGER NOT NULL DEFAULT 0,
+  auth_all_categories INTEGER NOT NULL DEFAULT 0,
+  auth_all_categories_admin INTEGER NOT NULL DEFAULT 0,
+  auth_all_persons INTEGER NOT NULL DEFAULT 0);
 
 CREATE TABLE person_roles(
   person_id INTEGER NOT NULL REFERENCES persons(id) ON DELETE CASCADE,
   role_id INTEGER NOT NULL REFERENCES roles(id) ON DELETE CASCADE,
   PRIMARY KEY(person_id, role_id));
+CREATE INDEX person_roles_role ON person_roles(role_id);
+
+-- Categories a person may work with; as_admin: administers them too.
+CREATE TABLE person_categories(
+  person_id INTEGER NOT NULL REFERENCES persons(id) ON DELETE CASCADE,
+  category TEXT NOT NULL,
+  as_admin INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY(person_id, category, as_admin));
+
+-- person_id may act for (see the work of) authorized_for.
+CREATE TABLE person_authorizations(
+  person_id INTEGER NOT NULL REFERENCES persons(id) ON DELETE CASCADE,
+  authorized_for TEXT NOT NULL COLLATE NOCASE,
+  PRIMARY KEY(person_id, authorized_for));
 
 CREATE TABLE sessions(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -70,6 +98,8 @@ CREATE TABLE data_members(
   description TEXT,
   UNIQUE(structure_id, name));
 
+-- executable and platform name the first implementation, for the lists that
+-- show one.
 CREATE TABLE programs(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   name TEXT NOT NULL UNIQUE,
@@ -78,7 +108,42 @@ CREATE TABLE programs(
   platform INTEGER NOT NULL DEFAULT 0,
   in_container TEXT,
   out_container TEXT,
-  unattended INTEGER NOT NULL DEFAULT 0);
+  unattended INTEGER NOT NULL DEFAULT 0,
+  execution_mode INTEGER NOT NULL DEFAULT 1,
+  execution_user INTEGER NOT NULL DEFAULT 1,
+  trusted INTEGER NOT NULL DEFAULT 0,
+  icon TEXT,
+  simulate TEXT);
+
+-- One implementation per platform. kind: 1 EXE, 2 DLL, 4 external. The
+-- columns of the other kinds stay NULL.
+CREATE TABLE program_implementations(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  program_id INTEGER NOT NULL REFERENCES programs(id) ON DELETE CASCADE,
+  platform INTEGER NOT NULL,
+  kind INTEGER NOT NULL,
+  path TEXT,
+  parameters TEXT,
+  working_directory TEXT,
+  environment TEXT,
+  inherit_environment INTEGER,
+  window_style INTEGER,
+  run_in_xterm INTEGER,
+  start_in_foreground INTEGER,
+  automatic_close INTEGER,
+  in_use INTEGER,
+  timeout INTEGER,
+  entry_point TEXT,
+  fenced INTEGER,
+  keep_loaded INTEGER,
+  service_name TEXT,
+  service_type TEXT,
+  invocation_type TEXT,
+  executable_name TEXT,
+  executable_type TEXT,
+  timeout_period INTEGER,
+  timeout_interval INTEGER,
+  UNIQUE(program_id, platform));
 
 CREATE TABLE process_templates(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -92,15 +157,22 @@ CREATE TABLE process_templates(
   audit_mode INTEGER NOT NULL DEFAULT 0,
   in_container TEXT,
   out_container TEXT,
+  global_container TEXT,
   icon TEXT,
+  notify_seconds INTEGER,
+  notify_person TEXT,
+  expiry_seconds INTEGER,
   valid_from TEXT NOT NULL,
   created TEXT NOT NULL,
   modified TEXT NOT NULL,
   UNIQUE(name, valid_from));
 
+-- Activities of a template; those inside a block name it in block_id.
+-- kind: 1 process, 2 program, 16 block. start_rule: 0 all incoming, 1 any.
 CREATE TABLE activities(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   template_id INTEGER NOT NULL REFERENCES process_templates(id) ON DELETE CASCADE,
+  block_id INTEGER REFERENCES activities(id) ON DELETE CASCADE,
   position INTEGER NOT NULL,
   name TEXT NOT NULL,
   kind INTEGER NOT NULL,
@@ -115,19 +187,36 @@ CREATE TABLE activities(
   staff_persons TEXT,
   staff_organization TEXT,
   staff_manager_of_starter INTEGER NOT NULL DEFAULT 0,
+  staff_starter INTEGER NOT NULL DEFAULT 0,
+  staff_level_min INTEGER,
+  staff_level_max INTEGER,
+  start_rule INTEGER NOT NULL DEFAULT 0,
   start_condition TEXT,
   exit_condition TEXT,
   manual_start INTEGER NOT NULL DEFAULT 0,
   manual_exit INTEGER NOT NULL DEFAULT 0,
   priority INTEGER NOT NULL DEFAULT 0,
+  notify_seconds INTEGER,
+  notify2_seconds INTEGER,
+  expiry_seconds INTEGER,
+  support_tools TEXT,
+  layout_x INTEGER NOT NULL DEFAULT 0,
+  layout_y INTEGER NOT NULL DEFAULT 0,
   UNIQUE(template_id, name));
+CREATE INDEX activities_block ON activities(block_id);
 
+-- kind: 1 condition, 2 otherwise. bend_points: "x,y;x,y".
 CREATE TABLE control_connectors(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   template_id INTEGER NOT NULL REFERENCES process_templates(id) ON DELETE CASCADE,
   from_activity INTEGER NOT NULL REFERENCES activities(id) ON DELETE CASCADE,
   to_activity INTEGER NOT NULL REFERENCES activities(id) ON DELETE CASCADE,
-  condition TEXT);
+  condition TEXT,
+  kind INTEGER NOT NULL DEFAULT 1,
+  name TEXT,
+  bend_points TEXT);
+CREATE INDEX control_connectors_from ON control_connectors(from_activity);
+CREATE INDEX control_connectors_to ON control_connectors(to_activity);
 
 CREATE TABLE process_instances(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -141,6 +230,7 @@ CREATE TABLE process_instances(
   process_admin TEXT,
   context TEXT,
   parent_id INTEGER REFERENCES process_instances(id),
+  parent_activity_instance_id INTEGER,
   top_level_id INTEGER,
   system_name TEXT,
   system_group TEXT,
@@ -150,23 +240,56 @@ CREATE TABLE process_instances(
   last_state_change TEXT,
   modified TEXT,
   suspended TEXT,
-  suspension_expiry TEXT);
+  suspension_expiry TEXT,
+  notify_at TEXT,
+  expire_at TEXT,
+  deadline_state INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX process_instances_state ON process_instances(state);
+CREATE INDEX process_instances_name ON process_instances(name);
+CREATE INDEX process_instances_parent ON process_instances(parent_activity_instance_id);
+CREATE INDEX process_instances_template ON process_instances(template_id);
 
+-- block_instance_id: the block activity instance this one runs inside.
+-- deadline_state counts the deadlines already passed (1 first notification,
+-- 2 second, 3 expired).
 CREATE TABLE activity_instances(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   process_instance_id INTEGER NOT NULL REFERENCES process_instances(id) ON DELETE CASCADE,
   activity_id INTEGER NOT NULL REFERENCES activities(id),
+  block_instance_id INTEGER REFERENCES activity_instances(id) ON DELETE CASCADE,
   name TEXT NOT NULL,
+  kind INTEGER NOT NULL DEFAULT 2,
   state INTEGER NOT NULL,
   priority INTEGER NOT NULL DEFAULT 0,
+  iteration INTEGER NOT NULL DEFAULT 1,
   starter TEXT,
   error_reason TEXT,
+  exit_condition_result INTEGER,
+  return_code INTEGER,
+  on_hold_until TEXT,
   created TEXT NOT NULL,
   activated TEXT,
   started TEXT,
   ended TEXT,
   last_state_change TEXT,
-  modified TEXT);
+  modified TEXT,
+  notify_at TEXT,
+  notify2_at TEXT,
+  expire_at TEXT,
+  deadline_state INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX activity_instances_process ON activity_instances(process_instance_id, activity_id);
+CREATE INDEX activity_instances_block ON activity_instances(block_instance_id);
+CREATE INDEX activity_instances_deadline ON activity_instances(notify_at)
+  WHERE notify_at IS NOT NULL;
+
+-- state: 1 true, 0 false, 2 not evaluated.
+CREATE TABLE connector_instances(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  process_instance_id INTEGER NOT NULL REFERENCES process_instances(id) ON DELETE CASCADE,
+  connector_id INTEGER NOT NULL REFERENCES control_connectors(id),
+  block_instance_id INTEGER,
+  state INTEGER NOT NULL DEFAULT 2);
+CREATE INDEX connector_instances_process ON connector_instances(process_instance_id, connector_id);
 
 CREATE TABLE items(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -186,7 +309,12 @@ CREATE TABLE items(
   ended TEXT,
   on_hold TEXT,
   modified TEXT);
+CREATE INDEX items_owner ON items(owner_id, kind, state);
+CREATE INDEX items_activity ON items(activity_instance_id);
+CREATE INDEX items_process ON items(process_instance_id);
 
+-- Container values: owner_kind 'PI' (process instance, roles in/out/global)
+-- or 'AI' (activity instance, roles in/out). data is the record's stream.
 CREATE TABLE container_values(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   owner_kind TEXT NOT NULL,
@@ -227,6 +355,7 @@ CREATE TABLE replies(
   user_context TEXT,
   ref TEXT,
   created TEXT NOT NULL);
+CREATE INDEX replies_session ON replies(session_id, id);
 )sql";
 
 }  // namespace pvxjsim

@@ -5,6 +5,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "clock.h"
+#include "password.h"
 #include "store.h"
 
 namespace pvxjsim {
@@ -209,17 +211,17 @@ std::vector<PendingPerson> LoadPersons(Store& store, const json& list) {
     if (!password) throw DefinitionError(f.Where("password") + ": required text missing");
 
     Stmt s(store.db(),
-           "INSERT INTO persons(user_id, password, first_name, middle_name, last_name, "
+           "INSERT INTO persons(user_id, password_hash, first_name, middle_name, last_name, "
            "description, phone, second_phone, organization, manager, substitute, level, "
            "is_admin, absent) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?) "
-           "ON CONFLICT(user_id) DO UPDATE SET password=excluded.password, "
+           "ON CONFLICT(user_id) DO UPDATE SET password_hash=excluded.password_hash, "
            "first_name=excluded.first_name, middle_name=excluded.middle_name, "
            "last_name=excluded.last_name, description=excluded.description, "
            "phone=excluded.phone, second_phone=excluded.second_phone, "
            "organization=excluded.organization, manager=excluded.manager, "
            "substitute=excluded.substitute, level=excluded.level, is_admin=excluded.is_admin, "
            "absent=excluded.absent");
-    s.Bind(1, std::string_view(user)).Bind(2, password).Bind(3, first).Bind(4, middle);
+    s.Bind(1, std::string_view(user)).Bind(2, std::string_view(HashPassword(*password))).Bind(3, first).Bind(4, middle);
     s.Bind(5, last).Bind(6, description).Bind(7, phone).Bind(8, second_phone);
     s.Bind(9, organization).Bind(10, manager).Bind(11, substitute).Bind(12, level);
     s.Bind(13, admin ? 1 : 0).Bind(14, absent ? 1 : 0).Run();
@@ -362,7 +364,7 @@ void LoadTemplates(Store& store, const json& list, std::vector<PendingSubprocess
     // Without validFrom a definition replaces the newest version of the
     // template, so that loading the same file twice changes nothing.
     std::optional<std::string> given_valid_from = f.Text("validFrom");
-    std::string created = f.Text("created").value_or(NowText());
+    std::string created = f.Text("created").value_or(ClockNow(store));
     const json* activities = f.List("activities");
     const json* connectors = f.List("connectors");
     f.Done();
@@ -373,7 +375,7 @@ void LoadTemplates(Store& store, const json& list, std::vector<PendingSubprocess
       Stmt latest(store.db(), "SELECT max(valid_from) FROM process_templates WHERE name=?");
       latest.Bind(1, std::string_view(name));
       latest.Step();
-      valid_from = latest.IsNull(0) ? NowText() : latest.Text(0);
+      valid_from = latest.IsNull(0) ? ClockNow(store) : latest.Text(0);
     }
     if (!TimeTextValid(valid_from))
       throw DefinitionError(f.Where("validFrom") + ": expected YYYY-MM-DD HH:MM:SS");

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
+#include <unordered_map>
 
 #include "schema.sql.h"
 #include "seed.h"
@@ -36,12 +38,61 @@ void MakeParentDirs(const std::string& path) {
 
 // ---------------------------------------------------------------------------
 
+// Free prepared statements of one connection, by SQL text. A statement in use
+// is not in its list, so two live Stmts with the same SQL get two statements.
+struct StmtCache {
+  std::unordered_map<std::string, std::vector<sqlite3_stmt*>> free;
+  ~StmtCache() {
+    for (auto& [sql, list] : free)
+      for (sqlite3_stmt* s : list) sqlite3_finalize(s);
+  }
+};
+
+namespace {
+
+// Connections are found by their sqlite3* because Stmt is built from one.
+std::mutex g_cache_mu;
+std::unordered_map<sqlite3*, StmtCache*>& Caches() {
+  static auto* caches = new std::unordered_map<sqlite3*, StmtCache*>;
+  return *caches;
+}
+
+}  // namespace
+
 Stmt::Stmt(sqlite3* db, std::string_view sql) : db_(db) {
+  {
+    std::lock_guard<std::mutex> lock(g_cache_mu);
+    auto it = Caches().find(db);
+    if (it != Caches().end()) {
+      cache_ = it->second;
+      auto entry = cache_->free.try_emplace(std::string(sql)).first;
+      key_ = &entry->first;
+      if (!entry->second.empty()) {
+        stmt_ = entry->second.back();
+        entry->second.pop_back();
+        return;
+      }
+    }
+  }
   int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
   if (rc != SQLITE_OK) Fail(db, rc, "prepare");
 }
 
-Stmt::~Stmt() { sqlite3_finalize(stmt_); }
+Stmt::~Stmt() {
+  if (!stmt_) return;
+  if (cache_) {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    std::lock_guard<std::mutex> lock(g_cache_mu);
+    // The store may have been closed while this Stmt lived.
+    auto it = Caches().find(db_);
+    if (it != Caches().end() && it->second == cache_) {
+      cache_->free[*key_].push_back(stmt_);
+      return;
+    }
+  }
+  sqlite3_finalize(stmt_);
+}
 
 Stmt& Stmt::Bind(int index, int64_t value) {
   int rc = sqlite3_bind_int64(stmt_, index, value);
@@ -140,28 +191,34 @@ bool Stmt::IsNull(int col) const { return sqlite3_column_type(stmt_, col) == SQL
 
 // ---------------------------------------------------------------------------
 
-std::unique_ptr<Store> Store::Open(const std::string& path, std::string* error) {
-  if (path.empty() || path == ":memory:") return OpenImpl(path, true, error);
+std::unique_ptr<Store> Store::Open(const std::string& path, std::string* error, bool seed) {
+  if (path.empty() || path == ":memory:") return OpenImpl(path, kCreate, seed, error);
   // Processes that open one store at the same moment take turns: creating,
   // seeding and switching a new store to WAL is not safe to interleave, and
   // SQLite may answer a journal-mode change with an immediate "busy".
   MakeParentDirs(path);
-  int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd >= 0) {
     while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
   }
-  std::unique_ptr<Store> store = OpenImpl(path, true, error);
+  std::unique_ptr<Store> store = OpenImpl(path, kCreate, seed, error);
   if (fd >= 0) ::close(fd);  // closing releases the lock
   return store;
 }
 
 std::unique_ptr<Store> Store::OpenExisting(const std::string& path, std::string* error) {
-  return OpenImpl(path, false, error);
+  return OpenImpl(path, kExisting, true, error);
 }
 
-std::unique_ptr<Store> Store::OpenImpl(const std::string& path, bool create, std::string* error) {
+std::unique_ptr<Store> Store::OpenForRebuild(const std::string& path, std::string* error) {
+  return OpenImpl(path, kRebuild, true, error);
+}
+
+std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, bool seed,
+                                       std::string* error) {
   const bool memory = path == ":memory:";
+  const bool create = mode == kCreate;
   if (path.empty()) {
     *error = "no store path";
     return nullptr;
@@ -177,7 +234,14 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, bool create, std
       *error = path + " is not a regular file";
       return nullptr;
     }
-    if (!exists) MakeParentDirs(path);
+    if (!exists && create) {
+      // Created here rather than by SQLite so that it is private from the
+      // start: the store holds password hashes and every user's work. The
+      // journal files SQLite makes beside it take the same mode.
+      MakeParentDirs(path);
+      int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (fd >= 0) ::close(fd);
+    }
   }
 
   sqlite3* raw = nullptr;
@@ -218,9 +282,12 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, bool create, std
       *error = path + " is empty, not a pvxjsim store";
       return nullptr;
     }
-    if (!fresh && version != kSchemaVersion) {
+    if (!fresh && version != kSchemaVersion && !(mode == kRebuild && version < kSchemaVersion)) {
       *error = path + " has store schema version " + std::to_string(version) +
                ", this client needs " + std::to_string(kSchemaVersion);
+      if (version < kSchemaVersion)
+        *error += "; rebuild it with: pvxjsim --db " + path +
+                  " reset (this discards its contents), or remove the file";
       return nullptr;
     }
     if (!memory) store->Exec("PRAGMA journal_mode=WAL");
@@ -234,7 +301,7 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, bool create, std
       inspect(&app_id, &version, &objects);
       if (app_id == 0 && objects == 0) {
         store->CreateSchema();
-        SeedSampleSystem(*store);
+        if (seed) SeedSampleSystem(*store);
         tx.Commit();
       } else if (app_id != kApplicationId) {
         *error = path + " is not a pvxjsim store";
@@ -254,7 +321,23 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, bool create, std
   return store;
 }
 
-Store::~Store() { sqlite3_close_v2(db_); }
+Store::Store(sqlite3* db, std::string path)
+    : db_(db), path_(std::move(path)), cache_(std::make_unique<StmtCache>()) {
+  std::lock_guard<std::mutex> lock(g_cache_mu);
+  Caches()[db_] = cache_.get();
+}
+
+Store::~Store() {
+  {
+    std::lock_guard<std::mutex> lock(g_cache_mu);
+    Caches().erase(db_);
+    cache_.reset();
+  }
+  // The last connection to close checkpoints anyway; doing it here as well
+  // covers a store another process still holds open.
+  if (path_ != ":memory:") sqlite3_exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+  sqlite3_close_v2(db_);
+}
 
 void Store::CreateSchema() {
   Exec(kSchemaSql);
@@ -275,7 +358,7 @@ void Store::Exec(const char* sql) {
 int64_t Store::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 int Store::Changes() const { return sqlite3_changes(db_); }
 
-void Store::Reset() {
+void Store::Reset(bool seed) {
   // Foreign keys would turn each DROP into checked deletes; the switch only
   // works outside a transaction.
   Exec("PRAGMA foreign_keys=OFF");
@@ -299,7 +382,7 @@ void Store::Reset() {
       if (s.Int(0)) Exec("DELETE FROM sqlite_sequence");
     }
     CreateSchema();
-    SeedSampleSystem(*this);
+    if (seed) SeedSampleSystem(*this);
     tx.Commit();
   } catch (...) {
     Exec("PRAGMA foreign_keys=ON");
@@ -322,14 +405,14 @@ void Store::SetMeta(const std::string& key, const std::string& value) {
 
 // ---------------------------------------------------------------------------
 
-WriteTx::WriteTx(Store& store) : store_(store) { store_.Exec("BEGIN IMMEDIATE"); }
+WriteTx::WriteTx(Store& store) : store_(store) { Stmt(store_.db(), "BEGIN IMMEDIATE").Run(); }
 
 WriteTx::~WriteTx() {
   if (!done_) sqlite3_exec(store_.db(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void WriteTx::Commit() {
-  store_.Exec("COMMIT");
+  Stmt(store_.db(), "COMMIT").Run();
   done_ = true;
 }
 

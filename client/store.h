@@ -27,8 +27,14 @@ class StoreError : public std::runtime_error {
   int code_;
 };
 
+struct StmtCache;
+
 using SqlValue = std::variant<std::monostate, int64_t, double, std::string, std::vector<uint8_t>>;
 
+// A prepared statement. Statements are cached per connection by their SQL
+// text: constructing a Stmt takes a cached one when it is free (else prepares
+// it), and destroying it resets it and gives it back, so a call that runs the
+// same SQL again pays no preparation.
 class Stmt {
  public:
   Stmt(sqlite3* db, std::string_view sql);
@@ -62,6 +68,8 @@ class Stmt {
  private:
   sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
+  StmtCache* cache_ = nullptr;
+  const std::string* key_ = nullptr;
 };
 
 class Store {
@@ -70,11 +78,19 @@ class Store {
   // absent or empty file becomes a new store seeded with the sample system;
   // a file that is not a store of this client is refused and left untouched.
   // Returns nullptr and sets *error on failure.
-  static std::unique_ptr<Store> Open(const std::string& path, std::string* error);
+  // With seed false a new store starts empty instead.
+  static std::unique_ptr<Store> Open(const std::string& path, std::string* error,
+                                     bool seed = true);
 
   // Like Open, but never creates or seeds: the file must already be a store.
   static std::unique_ptr<Store> OpenExisting(const std::string& path, std::string* error);
 
+  // Like OpenExisting, but also accepts a store of an older schema version,
+  // for Reset to rebuild. Nothing but Reset may be done with it.
+  static std::unique_ptr<Store> OpenForRebuild(const std::string& path, std::string* error);
+
+  // Checkpoints the write-ahead log into the database file and closes it, so
+  // the file alone holds everything.
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
@@ -86,19 +102,23 @@ class Store {
   int64_t LastInsertId() const;
   int Changes() const;
 
-  // Empties the store and seeds it again with the sample system.
-  void Reset();
+  // Empties the store and seeds it again with the sample system (or leaves it
+  // empty).
+  void Reset(bool seed = true);
 
   std::string Meta(const std::string& key) const;
   void SetMeta(const std::string& key, const std::string& value);
 
  private:
-  Store(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
-  static std::unique_ptr<Store> OpenImpl(const std::string& path, bool create, std::string* error);
+  Store(sqlite3* db, std::string path);
+  enum OpenMode { kCreate, kExisting, kRebuild };
+  static std::unique_ptr<Store> OpenImpl(const std::string& path, OpenMode mode, bool seed,
+                                         std::string* error);
   void CreateSchema();
 
   sqlite3* db_;
   std::string path_;
+  std::unique_ptr<StmtCache> cache_;
 };
 
 // A write transaction. BEGIN IMMEDIATE takes the write lock up front so two
@@ -118,10 +138,13 @@ class WriteTx {
 // $HOME/.local/share/pvxjsim/store.db, else ./pvxjsim-store.db.
 std::string DefaultStorePath();
 
-// UTC time as "YYYY-MM-DD HH:MM:SS", the form every time column holds.
+// Real UTC time as "YYYY-MM-DD HH:MM:SS", the form every time column holds.
+// Server times come from the store's clock (clock.h), not from here.
 std::string NowText();
 
-constexpr int kSchemaVersion = 1;
+// Version 2 added the runtime model (instances, items, containers, the
+// clock) and salted password hashes.
+constexpr int kSchemaVersion = 2;
 constexpr int32_t kApplicationId = 0x50564A53;  // identifies our files
 
 }  // namespace pvxjsim

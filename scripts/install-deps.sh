@@ -3,7 +3,7 @@
 set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in cmake g++ ninja-build libgtest-dev libbenchmark-dev libsqlite3-dev nlohmann-json3-dev diffutils; do
+for p in cmake g++ ninja-build libgtest-dev libbenchmark-dev libsqlite3-dev nlohmann-json3-dev libcrypt-dev diffutils; do
   have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0
