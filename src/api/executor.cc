@@ -135,8 +135,10 @@ Read read_expectation(Call& call, int keyword) {
   RunContext& ctx = call.ctx;
   call.xp_like = (keyword == kXpValueLike);
   call.xp_given = true;
-  switch (call.row.result) {
-    case Result::kText: {
+  const Result kind = (call.row.flags & kXpText) ? Result::kText : call.row.result;
+  switch (kind) {
+    case Result::kText:
+    case Result::kDateTime: {
       Read r = read_string(ctx, &call.xp_value);
       return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
     }
@@ -302,6 +304,7 @@ void element_line(Call& call, uint32_t index) {
     case Result::kDouble: ctx.out.write_double(call.double_value); break;
     case Result::kNone:
     case Result::kObject:
+    case Result::kDateTime:
       break;
   }
   ctx.out.end_line();
@@ -364,6 +367,12 @@ void evaluate(Call& call) {
     case Result::kDouble:
       check_double(ctx, label, call.double_value, call.xp_double);
       break;
+    case Result::kDateTime: {
+      char text[256] = {};
+      const char* got = PvxjDateTimeAsString(call.date_time, text, sizeof text);
+      check_text(ctx, label, got, xp ? std::string_view(call.xp_value) : kNoExpectedValue);
+      break;
+    }
     case Result::kNone:
     case Result::kObject:
       break;
@@ -485,6 +494,10 @@ void api_handler(RunContext& ctx) {
   call.xp_double = kNoExpectedDouble;
   if (!read_section(call)) return;
   ctx.cur = "End";  // errors from here on skip nothing: the section is read
+  if ((row->flags & kReceiverRequired) && !call.v[0].given && !call.vector_form) {
+    tool_error(ctx, TC0008, keyword_text(row->params[0].keyword));
+    return;
+  }
 
   if (call.vector_form) {
     const int vector_type = vector_ops_for_element(row->params[0].keyword)->vector_type;
@@ -518,10 +531,11 @@ void api_handler(RunContext& ctx) {
   row->invoke(call);
   if (timed) write_elapsed(ctx, tick_ms() - t0);
 
-  if (row->result == Result::kObject) {
+  if (row->result == Result::kObject || row->result == Result::kDateTime) {
     for (std::size_t k = 0; k < row->params.size(); ++k)
       if (row->params[k].form == Form::kOut) {
-        if (PvxjHandle* s = call.slot(k)) *s = call.object;
+        if (row->result == Result::kDateTime) ctx.reg.set_date_time(call.n(k), call.date_time);
+        else if (PvxjHandle* s = call.slot(k)) *s = call.object;
         break;
       }
   }
