@@ -24,7 +24,7 @@ bool ValidDateTime(const PvxjDateTime& v) {
 std::string DateTimeText(const PvxjDateTime& v) {
   if (!ValidDateTime(v)) return {};
   unsigned hour12 = v.hour % 12 == 0 ? 12 : v.hour % 12;
-  char text[40];
+  char text[64];
   snprintf(text, sizeof text, "%02u-%02u-%04u %02u:%02u:%02u%s", unsigned{v.month}, unsigned{v.day},
            unsigned{v.year}, hour12, unsigned{v.minute}, unsigned{v.second}, v.hour < 12 ? "AM" : "PM");
   return text;

@@ -47,7 +47,7 @@ TEST(DateTimeTest, SecondsConvertAcrossLeapDaysAndCenturies) {
                            "2024-12-31 12:34:56", "1969-12-31 23:59:59"}) {
     ASSERT_TRUE(ParseTimeText(text, &s)) << text;
     PvxjDateTime v = DateTimeFromSeconds(s);
-    char back[32];
+    char back[64];
     snprintf(back, sizeof back, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{v.year}, unsigned{v.month},
              unsigned{v.day}, unsigned{v.hour}, unsigned{v.minute}, unsigned{v.second});
     EXPECT_EQ(std::string(back), text);

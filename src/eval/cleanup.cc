@@ -15,6 +15,9 @@ struct Step {
   int table;  // handle keyword id
   std::string_view function;
   int32_t (*deallocate)(PvxjHandle*);
+  // Kept beside the pointer: whether an extern function's address is null is
+  // not a constant expression for every compiler mode (sanitizer builds).
+  bool freeable;
 };
 
 struct Entry {
@@ -27,7 +30,7 @@ struct Entry {
 #define STEP_1(Name) Pvxj##Name##Deallocate
 constexpr Entry kClasses[] = {
 #define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, Dealloc, Copy, Equal, Oid, Cleanup) \
-  {Cleanup, {k##Name##Hdl, "Pvxj" #Name "Deallocate", STEP_##Dealloc(Name)}},
+  {Cleanup, {k##Name##Hdl, "Pvxj" #Name "Deallocate", STEP_##Dealloc(Name), Dealloc != 0}},
 #include "pvxj/classes.def"
 #undef PVXJ_CLASS
 };
@@ -43,13 +46,13 @@ constexpr std::array<Step, kSteps> make_order() {
   std::array<Step, kSteps> order{};
   for (const Entry& e : kClasses) {
     if (e.step == 0) continue;
-    if (e.step < 0 || e.step > static_cast<int>(kSteps) || order[static_cast<std::size_t>(e.step - 1)].deallocate ||
-        !e.s.deallocate)
+    if (e.step < 0 || e.step > static_cast<int>(kSteps) || order[static_cast<std::size_t>(e.step - 1)].freeable ||
+        !e.s.freeable)
       throw "clean-up steps must be 1 to 46, once each, on classes that can be freed";
     order[static_cast<std::size_t>(e.step - 1)] = e.s;
   }
   for (const Step& s : order)
-    if (!s.deallocate) throw "a clean-up step is missing";
+    if (!s.freeable) throw "a clean-up step is missing";
   return order;
 }
 constexpr std::array<Step, kSteps> kOrder = make_order();
