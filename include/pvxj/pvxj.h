@@ -562,9 +562,10 @@ char* PvxjMessageText(uint32_t messageId, PvxjStringVector parameters,
 /* Persons                                                                  */
 /* ------------------------------------------------------------------------ */
 
-/* A person object is a copy of the server's person row, taken when the
- * object was made or last refreshed; SetAbsence and SetSubstitute change the
- * server and the copy. */
+/* A person object names a person of the server; every property is read from
+ * the server when asked, so SetAbsence and SetSubstitute (and changes made in
+ * other sessions) are seen at once. Refresh checks that the person still
+ * exists. Every function needs the session the object came from. */
 int32_t PvxjPersonCopy(PvxjPerson person, PvxjPerson* copy);
 int32_t PvxjPersonRefresh(PvxjPerson person);
 /* Marks the person absent or present; needs the person, the manager or an
@@ -585,7 +586,7 @@ unsigned char PvxjPersonIsAuthorizedForOperationAdministration(PvxjPerson person
 unsigned char PvxjPersonIsAuthorizedForProcessDefinition(PvxjPerson person);
 unsigned char PvxjPersonIsAuthorizedForStaffDefinition(PvxjPerson person);
 unsigned char PvxjPersonIsAuthorizedForTopologyDefinition(PvxjPerson person);
-/* All names of the person are set. */
+/* First name, last name and organization are set. */
 unsigned char PvxjPersonIsComplete(PvxjPerson person);
 /* The person manages an organization. */
 unsigned char PvxjPersonIsManager(PvxjPerson person);
