@@ -57,7 +57,8 @@ bool AllZero(const unsigned char* id) {
   return true;
 }
 
-int32_t TakeOver(PvxjExecutionService service, const char* program_id) {
+int32_t TakeOver(PvxjExecutionService service, const char* program_id,
+    const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     ServiceState* svc = FindService(service);
     if (!svc) return PVX_ERROR_INVALID_HANDLE;
@@ -76,10 +77,11 @@ int32_t TakeOver(PvxjExecutionService service, const char* program_id) {
     if (!pea.Step()) return PVX_ERROR_PEA_NOT_RUNNING;
     if (!has_session) return PVX_ERROR_INVALID_SESSION;
     return AttachToSession(*store, *svc, session);
-  });
+  }, origin);
 }
 
-int32_t StopAgent(PvxjExecutionService service, const char* user_id, bool other_user) {
+int32_t StopAgent(PvxjExecutionService service, const char* user_id, bool other_user,
+    const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     ServiceState* svc = FindService(service);
     if (!svc) return PVX_ERROR_INVALID_HANDLE;
@@ -98,7 +100,7 @@ int32_t StopAgent(PvxjExecutionService service, const char* user_id, bool other_
     if (store->Changes() == 0) return PVX_ERROR_PEA_NOT_RUNNING;
     tx.Commit();
     return PVX_OK;
-  });
+  }, origin);
 }
 
 }  // namespace

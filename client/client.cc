@@ -6,13 +6,8 @@ namespace pvxjsim {
 
 namespace {
 
-struct LastResult {
-  int32_t rc = PVX_OK;
-  std::string message;
-};
-
-LastResult& ThreadResult() {
-  thread_local LastResult result;
+ThreadResult& ThreadResultSlot() {
+  thread_local ThreadResult result;
   return result;
 }
 
@@ -50,13 +45,32 @@ void Client::ResetForTesting() {
 }
 
 void SetLastResult(int32_t rc, std::string message) {
-  LastResult& r = ThreadResult();
+  ThreadResult& r = ThreadResultSlot();
   r.rc = rc;
-  r.message = std::move(message);
+  r.params.clear();
+  if (!message.empty()) r.params.push_back(std::move(message));
 }
 
-int32_t LastResultCode() { return ThreadResult().rc; }
-const std::string& LastResultMessage() { return ThreadResult().message; }
+int32_t LastResultCode() { return ThreadResultSlot().rc; }
+
+const std::string& LastResultMessage() {
+  static const std::string none;
+  const ThreadResult& r = ThreadResultSlot();
+  return r.params.empty() ? none : r.params.front();
+}
+
+ThreadResult& CurrentResult() { return ThreadResultSlot(); }
+
+void BeginCall(const char* origin) {
+  ThreadResult& r = ThreadResultSlot();
+  r.rc = PVX_OK;
+  r.origin = origin ? origin : "";
+  r.params.clear();
+}
+
+void EndCall(int32_t rc) {
+  if (LastResultCode() != rc) SetLastResult(rc);
+}
 
 char* CopyOut(const std::string& text, char* buffer, uint32_t length) {
   if (!buffer || length == 0) return nullptr;

@@ -103,22 +103,37 @@ class Client {
   std::string open_error_;
 };
 
-// Result of the last API call on this thread, with a message for people.
+// Result of the last API call on this thread: its return code, the function
+// it came from and the parameters of its message (message.h holds the texts;
+// the message number is the return code). A message given here becomes the
+// first parameter.
 void SetLastResult(int32_t rc, std::string message = {});
 int32_t LastResultCode();
-const std::string& LastResultMessage();
+const std::string& LastResultMessage();  // the first parameter, "" for none
+
+struct ThreadResult {
+  int32_t rc = PVX_OK;
+  std::string origin;
+  std::vector<std::string> params;
+};
+ThreadResult& CurrentResult();
+
+// The API boundary: every call starts with an OK result naming the function
+// and ends with its return code (a message set on the way is kept).
+void BeginCall(const char* origin);
+void EndCall(int32_t rc);
 
 // Runs fn under the client lock and turns store failures and exhaustion into
-// return codes. fn returns an int32_t return code.
+// return codes. fn returns an int32_t return code. The origin of the thread's
+// result is the calling function.
 template <class Fn>
-int32_t Guarded(Fn&& fn) {
+int32_t Guarded(Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   int32_t rc;
   try {
     std::lock_guard<std::recursive_mutex> lock(Client::Get().mu);
-    SetLastResult(PVX_OK);
+    BeginCall(origin);
     rc = fn();
-    // Keep the message fn may have left with its code.
-    if (LastResultCode() != rc) SetLastResult(rc);
+    EndCall(rc);
   } catch (const StoreError& e) {
     rc = PVX_ERROR_COMMUNICATION;
     SetLastResult(rc, e.what());
@@ -136,13 +151,13 @@ int32_t Guarded(Fn&& fn) {
 // int32_t* for the return code and returns the value; fallback is returned
 // when it throws.
 template <class R, class Fn>
-R GuardedValue(R fallback, Fn&& fn) {
+R GuardedValue(R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   try {
     std::lock_guard<std::recursive_mutex> lock(Client::Get().mu);
-    SetLastResult(PVX_OK);
+    BeginCall(origin);
     int32_t rc = PVX_OK;
     R value = fn(&rc);
-    if (LastResultCode() != rc) SetLastResult(rc);
+    EndCall(rc);
     return value;
   } catch (const StoreError& e) {
     SetLastResult(PVX_ERROR_COMMUNICATION, e.what());

@@ -15,7 +15,8 @@ namespace {
 
 // The system or group a service was allocated for, else the store's own.
 char* SystemText(PvxjExecutionService service, std::string ServiceState::*allocated,
-                 const char* meta_key, char* buffer, uint32_t bufferLength) {
+                 const char* meta_key, char* buffer, uint32_t bufferLength,
+    const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
     ServiceState* svc = FindService(service);
     if (!svc) {
@@ -29,10 +30,11 @@ char* SystemText(PvxjExecutionService service, std::string ServiceState::*alloca
       return nullptr;
     }
     return CopyOut(store->Meta(meta_key), buffer, bufferLength);
-  });
+  }, origin);
 }
 
-int32_t Allocate(const char* system, const char* group, PvxjExecutionService* out) {
+int32_t Allocate(const char* system, const char* group, PvxjExecutionService* out,
+    const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
     // Allocation is where a client first needs its server.
@@ -42,7 +44,7 @@ int32_t Allocate(const char* system, const char* group, PvxjExecutionService* ou
     obj->state->system = system ? system : "";
     obj->state->system_group = group ? group : "";
     return AddHandle(Cls::ExecutionService, std::move(obj), out);
-  });
+  }, origin);
 }
 
 bool SameName(const std::string& requested, const std::string& actual) {

@@ -36,7 +36,8 @@ bool ValidName(const char* name) {
 
 int32_t CreateList(const ListClass& lc, PvxjExecutionService service, const char* name,
                    int32_t type, const char* owner, const char* description, const char* filter,
-                   const char* sort, const uint32_t* threshold, uint32_t* out) {
+                   const char* sort, const uint32_t* threshold, uint32_t* out,
+    const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     ServiceObject* svc = FindServiceObject(service);
     if (!svc) return PVX_ERROR_INVALID_HANDLE;
@@ -105,10 +106,11 @@ int32_t CreateList(const ListClass& lc, PvxjExecutionService service, const char
     obj->name = name;
     obj->service = svc->state;
     return AddHandle(lc.list_cls, std::move(obj), out);
-  });
+  }, origin);
 }
 
-int32_t QueryLists(const ListClass& lc, PvxjExecutionService service, uint32_t* vector) {
+int32_t QueryLists(const ListClass& lc, PvxjExecutionService service, uint32_t* vector,
+    const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     ServiceObject* svc = FindServiceObject(service);
     if (!svc) return PVX_ERROR_INVALID_HANDLE;
@@ -123,7 +125,7 @@ int32_t QueryLists(const ListClass& lc, PvxjExecutionService service, uint32_t* 
     std::vector<ElementRef> found;
     while (q.Step()) found.push_back({q.Int(0), q.Text(1)});
     return DeliverVector(lc.vector_cls, lc.list_cls, std::move(found), svc->state, vector);
-  });
+  }, origin);
 }
 
 }  // namespace

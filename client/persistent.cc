@@ -20,7 +20,8 @@ struct Restorable {
 enum class Visibility { kAll, kItemOwner, kList };
 
 uint32_t Restore(PvxjExecutionService service, const char* oid, const Restorable& r,
-                 Visibility visibility) {
+                 Visibility visibility,
+    const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     ServiceObject* svc = FindServiceObject(service);
     if (!svc) {
@@ -64,11 +65,12 @@ uint32_t Restore(PvxjExecutionService service, const char* oid, const Restorable
     uint32_t handle = 0;
     *rc = AddHandle(r.cls, std::move(obj), &handle);
     return handle;
-  });
+  }, origin);
 }
 
 uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, uint32_t length,
-                    Cls cls, std::initializer_list<RecordKind> accepted) {
+                    Cls cls, std::initializer_list<RecordKind> accepted,
+    const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     ServiceObject* svc = FindServiceObject(service);
     if (!svc) {
@@ -107,7 +109,7 @@ uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, u
     uint32_t handle = 0;
     *rc = AddHandle(cls, std::move(obj), &handle);
     return handle;
-  });
+  }, origin);
 }
 
 }  // namespace

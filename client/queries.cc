@@ -9,7 +9,8 @@ namespace {
 
 int32_t Query(PvxjExecutionService service, const char* filter, const char* sort,
               const uint32_t* threshold, uint32_t* vector, Cls vector_cls, Cls element_cls,
-              QuerySource (*source)(const ServiceState&)) {
+              QuerySource (*source)(const ServiceState&),
+    const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     ServiceObject* svc = FindServiceObject(service);
     if (!svc) return PVX_ERROR_INVALID_HANDLE;
@@ -23,7 +24,7 @@ int32_t Query(PvxjExecutionService service, const char* filter, const char* sort
                               svc->state->user_id, &found))
       return rc;
     return DeliverVector(vector_cls, element_cls, std::move(found), svc->state, vector);
-  });
+  }, origin);
 }
 
 QuerySource Templates(const ServiceState&) { return ProcessTemplateSource(); }

@@ -50,7 +50,8 @@ CREATE TABLE persons(
   auth_authorization_definition INTEGER NOT NULL DEFAULT 0,
   auth_all_categories INTEGER NOT NULL DEFAULT 0,
   auth_all_categories_admin INTEGER NOT NULL DEFAULT 0,
-  auth_all_persons INTEGER NOT NULL DEFAULT 0);
+  auth_all_persons INTEGER NOT NULL DEFAULT 0,
+  personnel_id TEXT);
 
 CREATE TABLE person_roles(
   person_id INTEGER NOT NULL REFERENCES persons(id) ON DELETE CASCADE,

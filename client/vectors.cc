@@ -5,7 +5,8 @@ using namespace pvxjsim;
 
 namespace {
 
-uint32_t Size(uint32_t vector, Cls cls) {
+uint32_t Size(uint32_t vector, Cls cls,
+    const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     auto* v = Client::Get().handles.Get<VectorObject>(vector, cls);
     if (!v) {
@@ -13,11 +14,12 @@ uint32_t Size(uint32_t vector, Cls cls) {
       return 0;
     }
     return static_cast<uint32_t>(v->elements.size());
-  });
+  }, origin);
 }
 
 // First (restart) or next element as a new handle; 0 past the end.
-uint32_t Element(uint32_t vector, Cls cls, bool restart) {
+uint32_t Element(uint32_t vector, Cls cls, bool restart,
+    const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     auto* v = Client::Get().handles.Get<VectorObject>(vector, cls);
     if (!v) {
@@ -38,10 +40,11 @@ uint32_t Element(uint32_t vector, Cls cls, bool restart) {
     if ((*rc = AddHandle(v->element, std::move(obj), &handle))) return 0;
     ++v->cursor;
     return handle;
-  });
+  }, origin);
 }
 
-char* Name(uint32_t handle, std::initializer_list<Cls> classes, char* buffer, uint32_t length) {
+char* Name(uint32_t handle, std::initializer_list<Cls> classes, char* buffer, uint32_t length,
+    const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
     for (Cls cls : classes) {
       if (auto* obj = Client::Get().handles.Get<RowObject>(handle, cls))
@@ -49,7 +52,7 @@ char* Name(uint32_t handle, std::initializer_list<Cls> classes, char* buffer, ui
     }
     *rc = PVX_ERROR_INVALID_HANDLE;
     return nullptr;
-  });
+  }, origin);
 }
 
 }  // namespace

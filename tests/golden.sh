@@ -9,6 +9,8 @@
 #   NAME.stdout  expected standard output
 #   NAME.out     expected file out.txt (reference files)
 #   NAME.files/  extra files copied into the working folder first
+#   NAME.env     environment variables for the run, one NAME=value a line
+#                (for example those the program execution agent sets)
 #   NAME.then    a second test case run afterwards in the same folder and
 #                store (files written by the first are read back), with
 #                NAME.then.args, NAME.then.log and NAME.then.rc
@@ -33,6 +35,11 @@ stdin=/dev/null
 
 # Each case gets its own simulator store.
 export PVXJSIM_DB="$work/store.db"
+if [ -f "$dir/$name.env" ]; then
+  while IFS= read -r line || [ -n "$line" ]; do
+    [ -n "$line" ] && export "$line"
+  done < "$dir/$name.env"
+fi
 (cd "$work" && timeout 120 ./kestrun1 "${args[@]}" <"$stdin" >"$work/.stdout" 2>"$work/.stderr")
 rc=$?
 

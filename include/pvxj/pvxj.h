@@ -510,6 +510,194 @@ char* PvxjPersistentListName(PvxjPersistentList list, char* buffer,
 #undef PVXJ_WALK_0
 
 /* ------------------------------------------------------------------------ */
+/* Global: the client's configuration                                       */
+/* ------------------------------------------------------------------------ */
+
+/* Connects the client to its configuration (the store); Disconnect closes it.
+ * Both may be repeated. */
+int32_t PvxjGlobalConnect(void);
+int32_t PvxjGlobalDisconnect(void);
+/* Selects a named configuration of this process (NULL or "": the default). */
+int32_t PvxjGlobalSetConfigurationID(const char* configurationId);
+/* The selected configuration's name; NULL when the default is in use. */
+char* PvxjGlobalConfigurationID(char* buffer, uint32_t bufferLength);
+
+/* ------------------------------------------------------------------------ */
+/* Results, errors and messages                                             */
+/* ------------------------------------------------------------------------ */
+
+/* Every API call sets the result of the calling thread: its return code,
+ * the function it came from and a numbered message with parameters. The
+ * result functions themselves leave it alone. */
+
+/* The calling thread's result object: the same handle on every call of one
+ * thread, holding the thread's result as it was at the latest call of this
+ * function (reading it changes nothing). */
+PvxjResult PvxjResultObjectOfCurrentThread(void);
+int32_t PvxjResultRc(PvxjResult result);
+char* PvxjResultOrigin(PvxjResult result, char* buffer, uint32_t bufferLength);
+/* The message text with its parameters put in; NULL when the result is OK. */
+char* PvxjResultMessageText(PvxjResult result, char* buffer, uint32_t bufferLength);
+/* The message parameters as a new string vector (walk it with the
+ * ...ResultParm... functions); 0 for an invalid result. */
+PvxjStringVector PvxjResultParameters(PvxjResult result);
+/* Sets the calling thread's result as a program reports it: the return code,
+ * where it arose and the message parameters (vector may be 0). */
+void PvxjResultSetResult(int32_t returnCode, const char* file, int32_t line,
+                         const char* function, PvxjStringVector parameters);
+
+/* Error objects carry a return code and message parameters. */
+int32_t PvxjErrorRc(PvxjError error);
+int32_t PvxjErrorCopy(PvxjError error, PvxjError* copy);
+unsigned char PvxjErrorEqual(PvxjError error, PvxjError other);
+char* PvxjErrorMessageText(PvxjError error, char* buffer, uint32_t bufferLength);
+PvxjStringVector PvxjErrorParameters(PvxjError error);
+
+/* The text of a numbered message with %1 .. %9 replaced by the elements of
+ * parameters (0: none); NULL for an unknown message number. */
+char* PvxjMessageText(uint32_t messageId, PvxjStringVector parameters,
+                      char* buffer, uint32_t bufferLength);
+
+/* ------------------------------------------------------------------------ */
+/* Persons                                                                  */
+/* ------------------------------------------------------------------------ */
+
+/* A person object names a person of the server; every property is read from
+ * the server when asked, so SetAbsence and SetSubstitute (and changes made in
+ * other sessions) are seen at once. Refresh checks that the person still
+ * exists. Every function needs the session the object came from. */
+int32_t PvxjPersonCopy(PvxjPerson person, PvxjPerson* copy);
+int32_t PvxjPersonRefresh(PvxjPerson person);
+/* Marks the person absent or present; needs the person, the manager or an
+ * administrator. */
+int32_t PvxjPersonSetAbsence(PvxjPerson person, unsigned char absence);
+/* Names the person's substitute (NULL: none); the substitute must exist. */
+int32_t PvxjPersonSetSubstitute(PvxjPerson person, const char* substitute);
+unsigned char PvxjPersonEqual(PvxjPerson person, PvxjPerson other);
+unsigned char PvxjPersonIsAdminForCategory(PvxjPerson person, const char* category);
+
+unsigned char PvxjPersonIsAbsent(PvxjPerson person);
+unsigned char PvxjPersonIsAdministrator(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForAllCategories(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForAllCategoriesAsAdmin(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForAllPersons(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForAuthorizationDefinition(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForOperationAdministration(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForProcessDefinition(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForStaffDefinition(PvxjPerson person);
+unsigned char PvxjPersonIsAuthorizedForTopologyDefinition(PvxjPerson person);
+/* First name, last name and organization are set. */
+unsigned char PvxjPersonIsComplete(PvxjPerson person);
+/* The person manages an organization. */
+unsigned char PvxjPersonIsManager(PvxjPerson person);
+unsigned char PvxjPersonIsResetAbsence(PvxjPerson person);
+
+unsigned char PvxjPersonDescriptionIsNull(PvxjPerson person);
+unsigned char PvxjPersonFirstNameIsNull(PvxjPerson person);
+unsigned char PvxjPersonLastNameIsNull(PvxjPerson person);
+unsigned char PvxjPersonMiddleNameIsNull(PvxjPerson person);
+unsigned char PvxjPersonOrganizationNameIsNull(PvxjPerson person);
+unsigned char PvxjPersonPersonIDIsNull(PvxjPerson person);
+unsigned char PvxjPersonPhoneIsNull(PvxjPerson person);
+unsigned char PvxjPersonSecondPhoneIsNull(PvxjPerson person);
+unsigned char PvxjPersonSubstituteIsNull(PvxjPerson person);
+unsigned char PvxjPersonLockHolderIsNull(PvxjPerson person);
+unsigned char PvxjPersonManagerIsNull(PvxjPerson person);
+unsigned char PvxjPersonWorkitemAmountIsNull(PvxjPerson person);
+
+/* Text properties; NULL when the property is not set. */
+char* PvxjPersonPersonID(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonFirstName(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonMiddleName(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonLastName(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonDescription(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonPhone(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonSecondPhone(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonManager(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonOrganizationName(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonSubstitute(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonLockHolder(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonSystemName(PvxjPerson person, char* buffer, uint32_t bufferLength);
+char* PvxjPersonUserID(PvxjPerson person, char* buffer, uint32_t bufferLength);
+
+uint32_t PvxjPersonLevel(PvxjPerson person);
+/* Work items the person owns now. */
+uint32_t PvxjPersonWorkitemAmount(PvxjPerson person);
+
+/* Each returns a new string vector (0 for an invalid person). */
+PvxjStringVector PvxjPersonCategoriesAuthorizedFor(PvxjPerson person);
+PvxjStringVector PvxjPersonCategoriesAuthorizedForAsAdmin(PvxjPerson person);
+PvxjStringVector PvxjPersonNamesOfManagedOrganizations(PvxjPerson person);
+PvxjStringVector PvxjPersonNamesOfRoles(PvxjPerson person);
+PvxjStringVector PvxjPersonNamesOfRolesToCoordinate(PvxjPerson person);
+/* Persons whose work this person may see, and who may see this person's. */
+PvxjStringVector PvxjPersonPersonsAuthorizedFor(PvxjPerson person);
+PvxjStringVector PvxjPersonPersonsAuthorizedForMe(PvxjPerson person);
+/* Persons that name this person as their substitute. */
+PvxjStringVector PvxjPersonPersonsToStandInFor(PvxjPerson person);
+
+/* Until when the person may not log on; a year of 0 when not blocked. */
+PvxjDateTime PvxjPersonLogonBlockedTime(PvxjPerson person);
+
+/* ------------------------------------------------------------------------ */
+/* String and integer vectors                                               */
+/* ------------------------------------------------------------------------ */
+
+int32_t PvxjStringVectorAllocate(PvxjStringVector* vector);
+uint32_t PvxjStringVectorSize(PvxjStringVector vector);
+/* The first / next element copied into buffer; NULL past the end. */
+char* PvxjStringVectorFirstElement(PvxjStringVector vector, char* buffer, uint32_t bufferLength);
+char* PvxjStringVectorNextElement(PvxjStringVector vector, char* buffer, uint32_t bufferLength);
+int32_t PvxjStringVectorAddElement(PvxjStringVector vector, const char* value);
+/* Removes the first element equal to value; PVX_ERROR_DOES_NOT_EXIST when none is. */
+int32_t PvxjStringVectorRemoveElement(PvxjStringVector vector, const char* value);
+/* The same for vectors of message parameters (PvxjResultParameters). */
+int32_t PvxjStringVectorResultParmDeallocate(PvxjStringVector* vector);
+uint32_t PvxjStringVectorResultParmSize(PvxjStringVector vector);
+char* PvxjStringVectorFirstResultParmElement(PvxjStringVector vector, char* buffer,
+                                             uint32_t bufferLength);
+char* PvxjStringVectorNextResultParmElement(PvxjStringVector vector, char* buffer,
+                                            uint32_t bufferLength);
+
+int32_t PvxjIntVectorAllocate(PvxjIntVector* vector);
+uint32_t PvxjIntVectorSize(PvxjIntVector vector);
+/* The first / next element; 0 past the end (the thread's result says why). */
+int32_t PvxjIntVectorFirstElement(PvxjIntVector vector);
+int32_t PvxjIntVectorNextElement(PvxjIntVector vector);
+int32_t PvxjIntVectorAddElement(PvxjIntVector vector, int32_t value);
+int32_t PvxjIntVectorRemoveElement(PvxjIntVector vector, int32_t value);
+
+/* ------------------------------------------------------------------------ */
+/* Date-time values                                                         */
+/* ------------------------------------------------------------------------ */
+
+/* The server's current time. */
+PvxjDateTime PvxjDateTimeCurrentTime(void);
+/* "MM-DD-YYYY HH:MM:SSAM" (12-hour clock); NULL for a value that is not valid. */
+char* PvxjDateTimeAsString(PvxjDateTime value, char* buffer, uint32_t bufferLength);
+/* A real date of the Gregorian calendar (leap years counted) and a time of
+ * day; a value whose year is 0 is not valid. */
+unsigned char PvxjDateTimeIsValid(PvxjDateTime value);
+
+/* ------------------------------------------------------------------------ */
+/* Program execution agent: what a started program learns about its work    */
+/* ------------------------------------------------------------------------ */
+
+/* Outside a program started by the agent these return NULL (and true for
+ * ...IsNull). The remote forms ask about another program execution by its
+ * identifier. */
+char* PvxjPEAProgramID(char* buffer, uint32_t bufferLength);
+char* PvxjPEAUserID(char* buffer, uint32_t bufferLength);
+char* PvxjPEAProcessContext(char* buffer, uint32_t bufferLength);
+unsigned char PvxjPEAProcessContextIsNull(void);
+char* PvxjPEAPersistentOidOfActivityInstance(char* buffer, uint32_t bufferLength);
+char* PvxjPEARemoteUserID(const char* programId, char* buffer, uint32_t bufferLength);
+char* PvxjPEARemoteProcessContext(const char* programId, char* buffer, uint32_t bufferLength);
+unsigned char PvxjPEARemoteProcessContextIsNull(const char* programId);
+char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* buffer,
+                                                    uint32_t bufferLength);
+
+/* ------------------------------------------------------------------------ */
 /* Deallocation                                                             */
 /* ------------------------------------------------------------------------ */
 

@@ -11,7 +11,16 @@ namespace kr::api {
 // files in api/keyword_ids.h, which fixes the keyword ids.
 const Family& execution_service_family();
 const Family& process_template_family();
+const Family& global_family();
 const Family& service_family();
+const Family& result_family();
+const Family& error_family();
+const Family& message_family();
+const Family& person_family();
+const Family& string_vector_family();
+const Family& int_vector_family();
+const Family& date_time_family();
+const Family& pea_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -27,7 +36,10 @@ const Param* Family::accepted(int keyword) const {
 }
 
 std::span<const Family* const> families() {
-  static const Family* const all[] = {&execution_service_family(), &process_template_family(), &service_family()};
+  static const Family* const all[] = {
+      &execution_service_family(), &process_template_family(), &global_family(),    &service_family(),
+      &result_family(),            &error_family(),            &message_family(),   &person_family(),
+      &string_vector_family(),     &int_vector_family(),       &date_time_family(), &pea_family()};
   return all;
 }
 
@@ -68,6 +80,11 @@ Value& Call::param(int keyword) {
 PvxjHandle Call::h(std::size_t k) const {
   if (k == 0 && vector_form) return element ? *element : 0;
   return ctx.reg.handle(row.params[k].keyword, v[k].number);
+}
+
+PvxjDateTime Call::dt(std::size_t k) const {
+  const DateTimeSlot* d = ctx.reg.date_time(v[k].number);
+  return d ? d->value : PvxjDateTime{};
 }
 
 PvxjHandle* Call::slot(std::size_t k) const {

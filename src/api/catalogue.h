@@ -144,6 +144,7 @@ enum class Result : uint8_t {
   kLong,
   kULong,
   kDouble,
+  kDateTime,  // a date-time value, stored in the row's DateTimeHdl slot: Value report of its text
 };
 
 enum Flag : unsigned {
@@ -154,6 +155,8 @@ enum Flag : unsigned {
   kVectorSize = 1 << 4,   // the result is the last retrieved vector size
   kLike = 1 << 5,         // accepts XpValueLike beside XpValue
   kVectorForm = 1 << 6,   // the receiver may be given as its vector: every element
+  kXpText = 1 << 7,       // XpValue is quoted text whatever the result (a family step reports)
+  kReceiverRequired = 1 << 8,  // a section without the receiver is TC0008 naming it
 };
 
 struct Call;
@@ -219,6 +222,7 @@ struct Call {
   const char* s(std::size_t k) const;            // text or null
   int32_t n(std::size_t k) const { return v[k].number; }
   uint32_t u(std::size_t k) const { return v[k].unsigned_number; }
+  PvxjDateTime dt(std::size_t k) const;          // registered date-time value (zero when empty)
   const uint32_t* pu(std::size_t k) const { return v[k].null || !v[k].given ? nullptr : &v[k].unsigned_number; }
   unsigned char* correl(std::size_t k) const;    // correlation slot or null
   char* buffer() { return result_buffer.empty() ? nullptr : result_buffer.data(); }
@@ -254,6 +258,7 @@ struct Call {
   uint32_t ulong_value = 0;
   double double_value = 0;
   PvxjHandle object = 0;
+  PvxjDateTime date_time{};  // a date-time result, or the value a family step passes
 
  private:
   Value missing_;

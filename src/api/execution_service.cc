@@ -6,6 +6,7 @@
 #include "api/rows.h"
 #include "api/executor.h"
 #include "api/files.h"
+#include "api/program_id.h"
 #include "diag/tool_errors.h"
 #include "driver/keywords.h"
 #include "driver/output.h"
@@ -41,14 +42,6 @@ bool echo_kw(Call& c, int keyword) {
   return k >= 0 && echo_param(c, static_cast<std::size_t>(k));
 }
 
-// The next word of the input file of parameter `keyword`; an overlong word
-// abandons the section.
-bool file_word(Call& c, int keyword, std::string* word) {
-  const Value& v = c.param(keyword);
-  if (read_word(v.file.get(), word)) return true;
-  tool_error(c.ctx, TC0007, v.text + " (a word longer than " + std::to_string(kMaxFileWord) + " bytes)");
-  return false;
-}
 
 // Credentials come from the first of string, hex text or file that the
 // section gives; the file is opened only when it is the one used.
@@ -128,32 +121,7 @@ void after_session_id(Call& c) {
 }
 
 // RemotePassthrough: the program identifier from a file, the agent's last one, or the text.
-bool resolve_program_id(Call& c) {
-  RunContext& ctx = c.ctx;
-  if (!echo_param(c, 0)) return false;
-  Value& pid = c.param(kProgramID);
-  if (c.given(kProgramIdInputFileSpec)) {
-    if (!echo_kw(c, kProgramIdInputFileSpec)) return false;
-    std::string word;
-    if (!file_word(c, kProgramIdInputFileSpec, &word)) return false;
-    echo_derived(ctx, kProgramID, word);
-    pid = Value{};
-    pid.given = true;
-    pid.text = word;
-    return true;
-  }
-  if (!pid.given || pid.null) {
-    echo(ctx, kProgramID, "NULL");
-    return true;
-  }
-  if (pid.is_default) {
-    pid.text = ctx.program_id;
-    echo(ctx, kProgramID, pid.text + "\"  (DEFAULT)");
-  } else {
-    echo(ctx, kProgramID, pid.text + "\"  (externaly definded value)");
-  }
-  return true;
-}
+bool resolve_program_id(Call& c) { return echo_param(c, 0) && echo_program_id(c); }
 
 // Persistent objects: the identifier from a file (after its class tag) or from a slot.
 bool resolve_persistent(Call& c) {

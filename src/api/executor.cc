@@ -136,8 +136,10 @@ Read read_expectation(Call& call, int keyword) {
   RunContext& ctx = call.ctx;
   call.xp_like = (keyword == kXpValueLike);
   call.xp_given = true;
-  switch (call.row.result) {
-    case Result::kText: {
+  const Result kind = (call.row.flags & kXpText) ? Result::kText : call.row.result;
+  switch (kind) {
+    case Result::kText:
+    case Result::kDateTime: {
       Read r = read_string(ctx, &call.xp_value);
       return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
     }
@@ -303,6 +305,7 @@ void element_line(Call& call, uint32_t index) {
     case Result::kDouble: ctx.out.write_double(call.double_value); break;
     case Result::kNone:
     case Result::kObject:
+    case Result::kDateTime:
       break;
   }
   ctx.out.end_line();
@@ -365,6 +368,12 @@ void evaluate(Call& call) {
     case Result::kDouble:
       check_double(ctx, label, call.double_value, call.xp_double);
       break;
+    case Result::kDateTime: {
+      char text[256] = {};
+      const char* got = PvxjDateTimeAsString(call.date_time, text, sizeof text);
+      check_text(ctx, label, got, xp ? std::string_view(call.xp_value) : kNoExpectedValue);
+      break;
+    }
     case Result::kNone:
     case Result::kObject:
       break;
@@ -404,6 +413,13 @@ void echo_bytes(RunContext& ctx, int keyword, const unsigned char* bytes, std::s
   ctx.out.write(keyword_text(keyword));
   ctx.out.write(" = ");
   hex_dump(ctx.out, bytes, static_cast<uint32_t>(length));
+}
+
+bool file_word(Call& call, int keyword, std::string* word) {
+  const Value& v = call.param(keyword);
+  if (read_word(v.file.get(), word)) return true;
+  tool_error(call.ctx, TC0007, v.text + " (a word longer than " + std::to_string(kMaxFileWord) + " bytes)");
+  return false;
 }
 
 bool echo_param(Call& call, std::size_t k) {
@@ -486,6 +502,10 @@ void api_handler(RunContext& ctx) {
   call.xp_double = kNoExpectedDouble;
   if (!read_section(call)) return;
   ctx.cur = "End";  // errors from here on skip nothing: the section is read
+  if ((row->flags & kReceiverRequired) && !call.v[0].given && !call.vector_form) {
+    tool_error(ctx, TC0008, keyword_text(row->params[0].keyword));
+    return;
+  }
 
   if (call.vector_form) {
     const int vector_type = vector_ops_for_element(row->params[0].keyword)->vector_type;
@@ -519,10 +539,11 @@ void api_handler(RunContext& ctx) {
   row->invoke(call);
   if (timed) write_elapsed(ctx, tick_ms() - t0);
 
-  if (row->result == Result::kObject) {
+  if (row->result == Result::kObject || row->result == Result::kDateTime) {
     for (std::size_t k = 0; k < row->params.size(); ++k)
       if (row->params[k].form == Form::kOut) {
-        if (PvxjHandle* s = call.slot(k)) *s = call.object;
+        if (row->result == Result::kDateTime) ctx.reg.set_date_time(call.n(k), call.date_time);
+        else if (PvxjHandle* s = call.slot(k)) *s = call.object;
         break;
       }
   }

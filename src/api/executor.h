@@ -19,6 +19,9 @@ void api_handler(RunContext& ctx);
 // (a tool error was reported). Family steps call it for the parameters they
 // do not treat themselves.
 bool echo_param(Call& call, std::size_t k);
+// The next word of the input file of parameter `keyword`; a word too long
+// for any identifier is TC0007 and false (the section is abandoned).
+bool file_word(Call& call, int keyword, std::string* word);
 
 // Closes an output file a section wrote (session identifier, object
 // identifier, stream): a file not written completely ends the run with exit

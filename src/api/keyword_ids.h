@@ -11,7 +11,16 @@ enum ApiKw : int {
 #include "api/standard_rows.h"
 #include "api/execution_service.def"
 #include "api/process_template.def"
+#include "api/global.def"
 #include "api/service.def"
+#include "api/result.def"
+#include "api/error.def"
+#include "api/message.def"
+#include "api/person.def"
+#include "api/string_vector.def"
+#include "api/int_vector.def"
+#include "api/date_time.def"
+#include "api/pea.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL

@@ -56,6 +56,7 @@ enum ArgSource : int {
   kArgBytesSize = -3,     // uint32_t: the size of Call::bytes
   kArgNull = -4,          // a null pointer
   kArgReceiverSlot = -5,  // PvxjHandle*: the address of the receiver's slot (deallocate)
+  kArgDateTime = -6,      // PvxjDateTime: Call::date_time
 };
 
 struct ParamList {
@@ -86,7 +87,7 @@ consteval ArgKeywords args(K... ks) {
 // How one C argument is produced.
 enum class Src : uint8_t {
   kHandle, kSlot, kCorrel, kText, kNumber, kFlag, kUnsigned, kUnsignedPtr,
-  kBuffer, kBufferLength, kDerived, kBytes, kBytesSize, kNull, kReceiverSlot,
+  kBuffer, kBufferLength, kDerived, kBytes, kBytesSize, kNull, kReceiverSlot, kDateTimeValue, kArgDateTime,
 };
 
 struct Arg {
@@ -106,11 +107,16 @@ namespace detail {
 void slot_or_file_parameter_needs_a_kArg_source();
 void argument_names_a_keyword_that_is_not_a_parameter_of_the_row();
 
+// Date-time values are kept by the registry as values and passed by value.
+constexpr bool is_date_time_keyword(int kw) {
+  return kw == kDateTimeHdl || kw == kDateTimeHdl2 || kw == kDateTimeHdlMin || kw == kDateTimeHdlMax;
+}
+
 // The arguments one parameter passes, in C order.
 consteval void wire_param(Wiring& w, const Param& p, std::size_t k) {
   auto add = [&](Src s) { w.a[w.n++] = Arg{s, static_cast<uint8_t>(k)}; };
   switch (p.form) {
-    case Form::kIn: add(Src::kHandle); return;
+    case Form::kIn: add(is_date_time_keyword(p.keyword) ? Src::kDateTimeValue : Src::kHandle); return;
     case Form::kOut:
     case Form::kAppend: add(Src::kSlot); return;
     case Form::kCorrelOrNull: add(Src::kCorrel); return;
@@ -151,7 +157,7 @@ consteval Wiring wire_default(const ParamList& l, Result r) {
   for (std::size_t k = 0; k < l.n; ++k) {
     const Param& p = l.p[k];
     if (!p.passed) continue;
-    if (r == Result::kObject && p.form == Form::kOut) continue;
+    if ((r == Result::kObject || r == Result::kDateTime) && p.form == Form::kOut) continue;
     switch (p.form) {
       case Form::kSessionSlot: case Form::kOidSlot: case Form::kStreamSlot:
       case Form::kFileIn: case Form::kFileOut:
@@ -175,6 +181,7 @@ consteval Wiring wire(const ParamList& l, const ArgKeywords& a) {
       case kArgBytesSize: w.a[w.n++] = {Src::kBytesSize, 0}; continue;
       case kArgNull: w.a[w.n++] = {Src::kNull, 0}; continue;
       case kArgReceiverSlot: w.a[w.n++] = {Src::kReceiverSlot, 0}; continue;
+      case kArgDateTime: w.a[w.n++] = {Src::kArgDateTime, 0}; continue;
       default: break;
     }
     std::size_t k = 0;
@@ -215,6 +222,8 @@ auto produce(Call& c, std::size_t k) {
     return static_cast<const unsigned char*>(c.no_bytes ? nullptr : c.bytes.data());
   else if constexpr (S == Src::kBytesSize) return static_cast<uint32_t>(c.bytes.size());
   else if constexpr (S == Src::kNull) return nullptr;
+  else if constexpr (S == Src::kDateTimeValue) return c.dt(k);
+  else if constexpr (S == Src::kArgDateTime) return c.date_time;
   else return c.slot(0);  // kReceiverSlot
 }
 
@@ -247,6 +256,7 @@ constexpr bool returns() {
     case Result::kLong: return std::is_same_v<Ret, int32_t>;
     case Result::kULong: return std::is_same_v<Ret, uint32_t>;
     case Result::kDouble: return std::is_same_v<Ret, double>;
+    case Result::kDateTime: return std::is_same_v<Ret, PvxjDateTime>;
   }
   return false;
 }
@@ -266,6 +276,7 @@ void invoke(Call& c) {
     else if constexpr (R == Result::kBool) c.flag = call();
     else if constexpr (R == Result::kLong) c.long_value = call();
     else if constexpr (R == Result::kULong) c.ulong_value = call();
+    else if constexpr (R == Result::kDateTime) c.date_time = call();
     else c.double_value = call();
   }(std::make_index_sequence<n>{});
 }

@@ -1,0 +1,31 @@
+// The global family (the client's configuration) and the service family (the
+// base-class methods of an execution service).
+#include "api/catalogue.h"
+#include "api/rows.h"
+#include "driver/keywords.h"
+
+namespace kr::api {
+namespace {
+
+constexpr std::span<const Hook> kHooks{};
+
+constexpr Row kGlobalRows[] = {
+#include "api/global.def"
+};
+static_assert(ids_follow(kGlobalRows));
+constexpr int kGlobalClasses[] = {kPVXJGLOBAL};
+constexpr Family kGlobal{"PvxjGlobal", kGlobalClasses, kGlobalRows};
+
+constexpr Row kServiceRows[] = {
+#include "api/service.def"
+};
+static_assert(ids_follow(kServiceRows));
+constexpr int kServiceClasses[] = {kPVXJSERVICE};
+constexpr Family kService{"PvxjService", kServiceClasses, kServiceRows};
+
+}  // namespace
+
+const Family& global_family() { return kGlobal; }
+const Family& service_family() { return kService; }
+
+}  // namespace kr::api

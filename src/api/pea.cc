@@ -1,0 +1,71 @@
+// The PEA family: what a program started by the program execution agent
+// learns about its activity, for itself or for another program execution.
+#include <cstdio>
+
+#include "api/catalogue.h"
+#include "api/executor.h"
+#include "api/program_id.h"
+#include "api/rows.h"
+#include "driver/keywords.h"
+#include "driver/run_context.h"
+#include "eval/registry.h"
+
+namespace kr::api {
+namespace {
+
+// The program identifier in its own forms; PersistentOid standing in for
+// PersistentOidHdl.
+bool resolve_pea(Call& c) {
+  Value& slot = c.param(kPersistentOidHdl);
+  const Value& synonym = c.param(kPersistentOid);
+  if (!slot.given && synonym.given) {
+    slot.given = true;
+    slot.number = synonym.number;
+  }
+  for (std::size_t k = 0; k < c.row.params.size(); ++k) {
+    const int kw = c.row.params[k].keyword;
+    if (kw == kProgramIdInputFileSpec || kw == kPersistentOid) continue;
+    if (kw == kProgramID ? !echo_program_id(c) : !echo_param(c, k)) return false;
+  }
+  return true;
+}
+
+void after_program_id(Call& c) {
+  c.ctx.program_id = c.text ? c.text : "";
+  Value& file = c.param(kProgramIdOutputFileSpec);
+  if (file.given && file.file) {
+    fprintf(file.file.get(), "%s\n", c.text ? c.text : "???");
+    finish_output_file(c.ctx, file);
+  }
+}
+
+void after_oid(Call& c) {
+  if (c.text) c.ctx.reg.set_text(kPersistentOid, c.param(kPersistentOidHdl).number, c.text);
+  Value& file = c.param(kPersistentOidOutputFileSpec);
+  if (file.given && file.file) {
+    fprintf(file.file.get(), "PvxActivityInstanceObjectID\n\n%s\n", c.text ? c.text : "???");
+    finish_output_file(c.ctx, file);
+  }
+}
+
+constexpr Hook kHooks[] = {
+    {kPvxjPEAProgramID, nullptr, after_program_id},
+    {kPvxjPEAPersistentOidOfActivityInstance, resolve_pea, after_oid},
+    {kPvxjPEARemoteUserID, resolve_pea},
+    {kPvxjPEARemoteProcessContext, resolve_pea},
+    {kPvxjPEARemoteProcessContextIsNull, resolve_pea},
+    {kPvxjPEARemotePersistentOidOfActivityInstance, resolve_pea, after_oid},
+};
+
+constexpr Row kRows[] = {
+#include "api/pea.def"
+};
+static_assert(ids_follow(kRows));
+constexpr int kClasses[] = {kPVXJPEA};
+constexpr Family kFamily{"PvxjPEA", kClasses, kRows};
+
+}  // namespace
+
+const Family& pea_family() { return kFamily; }
+
+}  // namespace kr::api
