@@ -21,15 +21,19 @@ std::vector<Expectation> expectations(const api::Row& row) {
     case Result::kLong: x.push_back({"XpValue", "long"}); break;
     case Result::kULong: x.push_back({"XpValue", "unsigned long"}); break;
     case Result::kDouble: x.push_back({"XpValue", "double"}); break;
+    case Result::kDateTime: x.push_back({"XpValue", "\"dt_value\" | NULL"}); break;
     case Result::kNone:
     case Result::kObject: break;  // no report, nothing to expect
   }
+  // A family step reports a list as "value1;value2;...".
+  if (row.flags & api::kXpText) x.push_back({"XpValue", "\"value1;value2;...\" | NULL"});
   if (row.flags & api::kLike) x.push_back({"XpValueLike", "\"value\""});
   return x;
 }
 
 bool left_out_of_reference(std::string_view keyword) {
-  return class_of(keyword) == kPVXJINTVECTOR || keyword == "PvxjWorklistOwner";
+  // PvxjPersonLevelIsNull is answered with TC0010 whatever it is given.
+  return class_of(keyword) == kPVXJINTVECTOR || keyword == "PvxjWorklistOwner" || keyword == "PvxjPersonLevelIsNull";
 }
 
 }  // namespace kr

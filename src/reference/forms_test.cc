@@ -156,7 +156,7 @@ TEST(ReferenceForms, EveryApiValueFormIsReadWithoutRefusal) {
       Outcome r = run(text);
       EXPECT_FALSE(refused(r.result)) << text << "\n---\n" << r.result;
       // The sections were read and echoed, not refused wholesale.
-      if (!params.empty()) {
+      if (!row.params.empty()) {
         EXPECT_NE(r.result.find("parameter:  " + params[0].keyword + " = "), std::string::npos) << r.result;
       }
     }
