@@ -48,7 +48,127 @@ const EnumName kReceivedAs[] = {{"NORMAL", 1},
 
 using T = ColumnType;
 
+// --- lexer --------------------------------------------------------------------
+
+bool IsIdentStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+
 }  // namespace
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+bool Lex(std::string_view in, std::vector<Token>* out, std::string* error, bool members) {
+  size_t i = 0;
+  while (true) {
+    while (i < in.size() && (in[i] == ' ' || in[i] == '\t' || in[i] == '\n' || in[i] == '\r'))
+      ++i;
+    Token t;
+    t.pos = i;
+    if (i >= in.size()) {
+      t.type = Tok::kEnd;
+      out->push_back(t);
+      return true;
+    }
+    char c = in[i];
+    if (IsIdentStart(c)) {
+      size_t j = i;
+      // Qualified member names ("Customer.Name", "Items[2]") are one word.
+      while (j < in.size() &&
+             (IsIdentChar(in[j]) ||
+              (members && (in[j] == '.' || in[j] == '[' || in[j] == ']'))))
+        ++j;
+      t.type = Tok::kIdent;
+      t.raw = std::string(in.substr(i, j - i));
+      t.text = Upper(t.raw);
+      i = j;
+    } else if (c == '\'') {
+      t.type = Tok::kString;
+      ++i;
+      bool closed = false;
+      while (i < in.size()) {
+        if (in[i] == '\'') {
+          if (i + 1 < in.size() && in[i + 1] == '\'') {
+            t.text += '\'';
+            i += 2;
+            continue;
+          }
+          ++i;
+          closed = true;
+          break;
+        }
+        t.text += in[i++];
+      }
+      if (!closed) {
+        *error = "unterminated text starting at position " + std::to_string(t.pos);
+        return false;
+      }
+    } else if ((c >= '0' && c <= '9') ||
+               (c == '-' && i + 1 < in.size() && in[i + 1] >= '0' && in[i + 1] <= '9')) {
+      size_t j = i + 1;
+      while (j < in.size() && in[j] >= '0' && in[j] <= '9') ++j;
+      if (members && j + 1 < in.size() && in[j] == '.' && in[j + 1] >= '0' && in[j + 1] <= '9') {
+        ++j;
+        while (j < in.size() && in[j] >= '0' && in[j] <= '9') ++j;
+        if (j < in.size() && IsIdentChar(in[j])) {
+          *error = "malformed number at position " + std::to_string(i);
+          return false;
+        }
+        t.type = Tok::kFloat;
+        t.text = std::string(in.substr(i, j - i));
+        t.real = std::strtod(t.text.c_str(), nullptr);
+        i = j;
+        out->push_back(std::move(t));
+        continue;
+      }
+      if (j < in.size() && IsIdentChar(in[j])) {
+        *error = "malformed number at position " + std::to_string(i);
+        return false;
+      }
+      t.type = Tok::kInt;
+      auto [p, ec] = std::from_chars(in.data() + i, in.data() + j, t.number);
+      if (ec != std::errc() || p != in.data() + j) {
+        *error = "number out of range at position " + std::to_string(i);
+        return false;
+      }
+      t.text = std::string(in.substr(i, j - i));
+      i = j;
+    } else if (c == '(') {
+      t.type = Tok::kLParen;
+      ++i;
+    } else if (c == ')') {
+      t.type = Tok::kRParen;
+      ++i;
+    } else if (c == ',') {
+      t.type = Tok::kComma;
+      ++i;
+    } else if (c == '=' || c == '<' || c == '>' || c == '!') {
+      t.type = Tok::kOp;
+      size_t j = i + 1;
+      if (j < in.size() && ((c == '<' && (in[j] == '=' || in[j] == '>')) ||
+                            ((c == '>' || c == '!') && in[j] == '=')))
+        ++j;
+      t.text = std::string(in.substr(i, j - i));
+      if (t.text == "!") {
+        *error = "unexpected '!' at position " + std::to_string(i);
+        return false;
+      }
+      i = j;
+    } else {
+      *error = "unexpected character at position " + std::to_string(i);
+      return false;
+    }
+    out->push_back(std::move(t));
+  }
+}
+
+
 
 const ObjectKind& ProcessTemplateKind() {
   static const ObjectKind kind{
@@ -140,114 +260,6 @@ const ObjectKind& ItemKind() {
 }
 
 namespace {
-
-// --- lexer --------------------------------------------------------------------
-
-enum class Tok { kIdent, kString, kInt, kOp, kLParen, kRParen, kComma, kEnd };
-
-struct Token {
-  Tok type;
-  std::string text;  // identifier upper-cased, string unquoted, operator as written
-  int64_t number = 0;
-  size_t pos = 0;
-};
-
-bool IsIdentStart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
-bool Lex(std::string_view in, std::vector<Token>* out, std::string* error) {
-  size_t i = 0;
-  while (true) {
-    while (i < in.size() && (in[i] == ' ' || in[i] == '\t' || in[i] == '\n' || in[i] == '\r'))
-      ++i;
-    Token t;
-    t.pos = i;
-    if (i >= in.size()) {
-      t.type = Tok::kEnd;
-      out->push_back(t);
-      return true;
-    }
-    char c = in[i];
-    if (IsIdentStart(c)) {
-      size_t j = i;
-      while (j < in.size() && IsIdentChar(in[j])) ++j;
-      t.type = Tok::kIdent;
-      t.text = Upper(in.substr(i, j - i));
-      i = j;
-    } else if (c == '\'') {
-      t.type = Tok::kString;
-      ++i;
-      bool closed = false;
-      while (i < in.size()) {
-        if (in[i] == '\'') {
-          if (i + 1 < in.size() && in[i + 1] == '\'') {
-            t.text += '\'';
-            i += 2;
-            continue;
-          }
-          ++i;
-          closed = true;
-          break;
-        }
-        t.text += in[i++];
-      }
-      if (!closed) {
-        *error = "unterminated text starting at position " + std::to_string(t.pos);
-        return false;
-      }
-    } else if ((c >= '0' && c <= '9') ||
-               (c == '-' && i + 1 < in.size() && in[i + 1] >= '0' && in[i + 1] <= '9')) {
-      size_t j = i + 1;
-      while (j < in.size() && in[j] >= '0' && in[j] <= '9') ++j;
-      if (j < in.size() && IsIdentChar(in[j])) {
-        *error = "malformed number at position " + std::to_string(i);
-        return false;
-      }
-      t.type = Tok::kInt;
-      auto [p, ec] = std::from_chars(in.data() + i, in.data() + j, t.number);
-      if (ec != std::errc() || p != in.data() + j) {
-        *error = "number out of range at position " + std::to_string(i);
-        return false;
-      }
-      t.text = std::string(in.substr(i, j - i));
-      i = j;
-    } else if (c == '(') {
-      t.type = Tok::kLParen;
-      ++i;
-    } else if (c == ')') {
-      t.type = Tok::kRParen;
-      ++i;
-    } else if (c == ',') {
-      t.type = Tok::kComma;
-      ++i;
-    } else if (c == '=' || c == '<' || c == '>' || c == '!') {
-      t.type = Tok::kOp;
-      size_t j = i + 1;
-      if (j < in.size() && ((c == '<' && (in[j] == '=' || in[j] == '>')) ||
-                            ((c == '>' || c == '!') && in[j] == '=')))
-        ++j;
-      t.text = std::string(in.substr(i, j - i));
-      if (t.text == "!") {
-        *error = "unexpected '!' at position " + std::to_string(i);
-        return false;
-      }
-      i = j;
-    } else {
-      *error = "unexpected character at position " + std::to_string(i);
-      return false;
-    }
-    out->push_back(std::move(t));
-  }
-}
 
 bool Blank(const char* text) {
   if (!text) return true;
