@@ -283,7 +283,10 @@ CREATE TABLE activity_instances(
   deadline_state INTEGER NOT NULL DEFAULT 0,
   next_deadline TEXT);
 CREATE INDEX activity_instances_process ON activity_instances(process_instance_id, activity_id);
-CREATE INDEX activity_instances_block ON activity_instances(block_instance_id);
+-- Partial, so the planner never picks it for "block_instance_id IS ?", which
+-- at the top level matches every activity of every instance.
+CREATE INDEX activity_instances_block ON activity_instances(block_instance_id)
+  WHERE block_instance_id IS NOT NULL;
 -- next_deadline: the earliest deadline not yet passed, so that checking
 -- deadlines costs the same however many instances there are.
 CREATE INDEX activity_instances_deadline ON activity_instances(next_deadline)
