@@ -630,6 +630,15 @@ class Engine {
     }
     for (int64_t pi : instances) {
       InstanceRow inst = LoadInstance(store_, pi);
+      Stmt sus(store_.db(), "SELECT suspension_expiry FROM process_instances WHERE id=?");
+      sus.Bind(1, pi);
+      std::optional<std::string> expiry;
+      if (sus.Step()) expiry = sus.OptText(0);
+      sus.Step();
+      if (inst.state == kPsSuspended && expiry && *expiry <= now_) {
+        ResumeInstance(store_, pi, true);
+        continue;
+      }
       if (inst.state == kPsRunning || inst.state == kPsSuspended) {
         if (int64_t owner = NotifyOwner(pi)) Notify(kItemProcessNotification, owner, pi, std::nullopt, inst.name);
       }
@@ -789,5 +798,254 @@ int32_t FinishWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t
 }
 
 void CheckDeadlines(Store& store) { Engine(store).Deadlines(); }
+
+namespace {
+
+std::vector<int64_t> Children(Store& store, int64_t pi) {
+  std::vector<int64_t> out;
+  Stmt q(store.db(), "SELECT id FROM process_instances WHERE parent_id=?");
+  q.Bind(1, pi);
+  while (q.Step()) out.push_back(q.Int(0));
+  return out;
+}
+
+void SetInstanceState(Store& store, int64_t pi, int state) {
+  std::string now = ClockNow(store);
+  Stmt u(store.db(), "UPDATE process_instances SET state=?, last_state_change=?, modified=? "
+                     "WHERE id=?");
+  u.Bind(1, state).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, pi).Run();
+}
+
+struct ItemRow {
+  int64_t id = 0, owner = 0, ai = 0, pi = 0, state = 0, ai_state = 0, pi_state = 0;
+};
+
+// The work item and the states around it; rc says why it cannot be used.
+int32_t LoadItem(Store& store, int64_t item_id, int64_t person_id, bool owner_only,
+                 ItemRow* r) {
+  Stmt q(store.db(), "SELECT i.owner_id, i.activity_instance_id, i.process_instance_id, "
+                     "i.state, a.state, p.state FROM items i "
+                     "JOIN activity_instances a ON a.id = i.activity_instance_id "
+                     "JOIN process_instances p ON p.id = i.process_instance_id "
+                     "WHERE i.id=? AND i.kind=1");
+  q.Bind(1, item_id);
+  if (!q.Step()) return PVX_ERROR_DOES_NOT_EXIST;
+  *r = {item_id, q.Int(0), q.Int(1), q.Int(2), q.Int(3), q.Int(4), q.Int(5)};
+  q.Step();
+  if (r->owner == person_id) return PVX_OK;
+  if (owner_only) return PVX_ERROR_NOT_AUTHORIZED;
+  Stmt auth(store.db(), "SELECT 1 FROM persons p WHERE p.id=? AND (p.is_admin=1 OR "
+                        "EXISTS(SELECT 1 FROM person_authorizations a JOIN persons o "
+                        "ON o.user_id = a.authorized_for WHERE a.person_id = p.id AND o.id=?))");
+  auth.Bind(1, person_id).Bind(2, r->owner);
+  return auth.Step() ? PVX_OK : PVX_ERROR_NOT_AUTHORIZED;
+}
+
+void SetItem(Store& store, int64_t item, const char* assignments, int64_t state) {
+  std::string now = ClockNow(store);
+  Stmt u(store.db(), std::string("UPDATE items SET state=?, modified=?") + assignments +
+                         " WHERE id=?");
+  u.Bind(1, state).Bind(2, std::string_view(now)).Bind(3, item).Run();
+}
+
+}  // namespace
+
+int32_t SuspendInstance(Store& store, int64_t pi, bool deep,
+                        const std::optional<std::string>& until) {
+  InstanceRow inst = LoadInstance(store, pi);
+  if (!inst.id) return PVX_ERROR_DOES_NOT_EXIST;
+  if (inst.state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  int64_t t;
+  if (until && !ParseTimeText(*until, &t)) return PVX_ERROR_INVALID_TIME;
+  SetInstanceState(store, pi, kPsSuspended);
+  Stmt u(store.db(), "UPDATE process_instances SET suspended=?, suspension_expiry=?, "
+                     "next_deadline=CASE WHEN ?3 IS NULL THEN next_deadline "
+                     "WHEN next_deadline IS NULL OR ?3 < next_deadline THEN ?3 "
+                     "ELSE next_deadline END WHERE id=?4");
+  u.Bind(1, std::string_view(ClockNow(store))).Bind(2, until).Bind(3, until).Bind(4, pi).Run();
+  if (deep)
+    for (int64_t c : Children(store, pi)) SuspendInstance(store, c, true, until);
+  return PVX_OK;
+}
+
+int32_t ResumeInstance(Store& store, int64_t pi, bool deep) {
+  InstanceRow inst = LoadInstance(store, pi);
+  if (!inst.id) return PVX_ERROR_DOES_NOT_EXIST;
+  if (inst.state != kPsSuspended) return PVX_ERROR_WRONG_STATE;
+  SetInstanceState(store, pi, kPsRunning);
+  Stmt u(store.db(), "UPDATE process_instances SET suspended=NULL, suspension_expiry=NULL "
+                     "WHERE id=?");
+  u.Bind(1, pi).Run();
+  if (deep)
+    for (int64_t c : Children(store, pi)) ResumeInstance(store, c, true);
+  return PVX_OK;
+}
+
+int32_t TerminateInstance(Store& store, int64_t pi) {
+  InstanceRow inst = LoadInstance(store, pi);
+  if (!inst.id) return PVX_ERROR_DOES_NOT_EXIST;
+  if (inst.state != kPsRunning && inst.state != kPsSuspended) return PVX_ERROR_WRONG_STATE;
+  for (int64_t c : Children(store, pi)) TerminateInstance(store, c);
+  std::string now = ClockNow(store);
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, ended=?, next_deadline=NULL "
+                     "WHERE process_instance_id=? AND state IN (1,2,16,32,64,128)");
+  a.Bind(1, kAsTerminated).Bind(2, std::string_view(now)).Bind(3, pi).Run();
+  Stmt d(store.db(), "DELETE FROM items WHERE process_instance_id=? AND kind=1");
+  d.Bind(1, pi).Run();
+  SetInstanceState(store, pi, kPsTerminated);
+  Stmt u(store.db(), "UPDATE process_instances SET ended=?, next_deadline=NULL WHERE id=?");
+  u.Bind(1, std::string_view(now)).Bind(2, pi).Run();
+  return PVX_OK;
+}
+
+int32_t DeleteInstance(Store& store, int64_t pi) {
+  InstanceRow inst = LoadInstance(store, pi);
+  if (!inst.id) return PVX_ERROR_DOES_NOT_EXIST;
+  if (inst.state != kPsReady && inst.state != kPsFinished && inst.state != kPsTerminated)
+    return PVX_ERROR_WRONG_STATE;
+  Stmt d(store.db(), "DELETE FROM items WHERE process_instance_id=?");
+  d.Bind(1, pi).Run();
+  SetInstanceState(store, pi, kPsDeleted);
+  return PVX_OK;
+}
+
+int32_t RestartActivity(Store& store, int64_t ai) {
+  Engine e(store);
+  if (e.State(ai) != kAsInError) return PVX_ERROR_WRONG_STATE;
+  e.SetState(ai, kAsInactive);
+  e.Activate(ai);
+  return PVX_OK;
+}
+
+int32_t ForceFinishActivity(Store& store, int64_t ai) {
+  Engine e(store);
+  int64_t state = e.State(ai);
+  if (!state) return PVX_ERROR_DOES_NOT_EXIST;
+  if (state != kAsReady && state != kAsRunning && state != kAsCheckedOut &&
+      state != kAsInError && state != kAsSuspended)
+    return PVX_ERROR_WRONG_STATE;
+  auto [pi, activity_id, block] = e.Where(ai);
+  if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  ActivityDef d = LoadDef(store, activity_id);
+  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
+  del.Bind(1, ai).Run();
+  e.SetState(ai, kAsForceFinished);
+  Stmt u(store.db(), "UPDATE activity_instances SET ended=?, next_deadline=NULL WHERE id=?");
+  u.Bind(1, std::string_view(e.now())).Bind(2, ai).Run();
+  Record in = LoadContainer(store, "AI", ai, "in").value_or(Record{});
+  e.Navigate(ai, pi, d, block, true, 0, in);
+  return PVX_OK;
+}
+
+int32_t ForceRestartActivity(Store& store, int64_t ai) {
+  Engine e(store);
+  int64_t state = e.State(ai);
+  if (!state) return PVX_ERROR_DOES_NOT_EXIST;
+  if (state != kAsFinished && state != kAsForceFinished && state != kAsTerminated)
+    return PVX_ERROR_WRONG_STATE;
+  auto [pi, activity_id, block] = e.Where(ai);
+  if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  e.SetState(ai, kAsInactive);
+  e.Activate(ai);
+  return PVX_OK;
+}
+
+int32_t StartWorkitem(Store& store, int64_t item_id, int64_t person_id) {
+  CheckDeadlines(store);
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, true, &r)) return rc;
+  if (r.state != kItemReady || r.pi_state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  std::string now = ClockNow(store);
+  SetItem(store, item_id, ", started=started", kItemRunning);
+  Stmt s(store.db(), "UPDATE items SET started=? WHERE id=?");
+  s.Bind(1, std::string_view(now)).Bind(2, item_id).Run();
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, started=?, starter="
+                     "(SELECT user_id FROM persons WHERE id=?), last_state_change=? WHERE id=?");
+  a.Bind(1, kAsRunning).Bind(2, std::string_view(now)).Bind(3, person_id);
+  a.Bind(4, std::string_view(now)).Bind(5, r.ai).Run();
+  return PVX_OK;
+}
+
+int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id) {
+  CheckDeadlines(store);
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, true, &r)) return rc;
+  if ((r.state != kItemReady && r.state != kItemRunning) || r.pi_state != kPsRunning)
+    return PVX_ERROR_CHECKOUT_NOT_POSSIBLE;
+  std::string now = ClockNow(store);
+  SetItem(store, item_id, "", kItemCheckedOut);
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, started=coalesce(started, ?), "
+                     "starter=(SELECT user_id FROM persons WHERE id=?), last_state_change=? "
+                     "WHERE id=?");
+  a.Bind(1, kAsCheckedOut).Bind(2, std::string_view(now)).Bind(3, person_id);
+  a.Bind(4, std::string_view(now)).Bind(5, r.ai).Run();
+  return PVX_OK;
+}
+
+int32_t CheckInWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t rc,
+                        const std::vector<std::pair<std::string, std::string>>& output) {
+  ItemRow r;
+  if (int32_t e = LoadItem(store, item_id, person_id, true, &r)) return e;
+  if (r.state != kItemCheckedOut) return PVX_ERROR_WRONG_STATE;
+  return FinishWorkitem(store, item_id, person_id, rc, output);
+}
+
+int32_t HoldWorkitem(Store& store, int64_t item_id, int64_t person_id, const std::string& until) {
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, true, &r)) return rc;
+  int64_t t;
+  if (!ParseTimeText(until, &t)) return PVX_ERROR_INVALID_TIME;
+  if (r.state != kItemReady) return PVX_ERROR_WRONG_STATE;
+  SetItem(store, item_id, "", 16);
+  Stmt u(store.db(), "UPDATE items SET on_hold=? WHERE id=?");
+  u.Bind(1, std::string_view(FormatTime(t))).Bind(2, item_id).Run();
+  return PVX_OK;
+}
+
+int32_t ReleaseWorkitem(Store& store, int64_t item_id, int64_t person_id) {
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, true, &r)) return rc;
+  if (r.state != 16) return PVX_ERROR_WRONG_STATE;
+  SetItem(store, item_id, ", on_hold=NULL", kItemReady);
+  return PVX_OK;
+}
+
+int32_t TransferWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                         const std::string& new_owner) {
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, false, &r)) return rc;
+  if (r.state == kItemCheckedOut || r.state == kItemRunning) return PVX_ERROR_WRONG_STATE;
+  Stmt p(store.db(), "SELECT id FROM persons WHERE user_id=?");
+  p.Bind(1, std::string_view(new_owner));
+  if (!p.Step()) return PVX_ERROR_NEW_OWNER_NOT_FOUND;
+  int64_t to = p.Int(0);
+  p.Step();
+  Stmt u(store.db(), "UPDATE items SET owner_id=?, received_as=5, received=?, modified=? "
+                     "WHERE id=?");
+  std::string now = ClockNow(store);
+  u.Bind(1, to).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, item_id).Run();
+  return PVX_OK;
+}
+
+int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                          const std::string& new_owner, int64_t* new_item_id) {
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, false, &r)) return rc;
+  Stmt p(store.db(), "SELECT id FROM persons WHERE user_id=?");
+  p.Bind(1, std::string_view(new_owner));
+  if (!p.Step()) return PVX_ERROR_NEW_OWNER_NOT_FOUND;
+  int64_t to = p.Int(0);
+  p.Step();
+  std::string now = ClockNow(store);
+  Stmt ins(store.db(), "INSERT INTO items(kind, owner_id, process_instance_id, "
+                       "activity_instance_id, name, state, received_as, priority, description, "
+                       "category, created, received, modified) SELECT kind, ?, "
+                       "process_instance_id, activity_instance_id, name, 1, 5, priority, "
+                       "description, category, ?, ?, ? FROM items WHERE id=?");
+  ins.Bind(1, to).Bind(2, std::string_view(now)).Bind(3, std::string_view(now));
+  ins.Bind(4, std::string_view(now)).Bind(5, item_id).Run();
+  if (new_item_id) *new_item_id = store.LastInsertId();
+  return PVX_OK;
+}
 
 }  // namespace pvxjsim

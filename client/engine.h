@@ -66,8 +66,45 @@ int32_t FinishWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t
 // Schema of an activity's output container, for callers that build output.
 std::optional<std::string> ActivityOutStructure(Store& store, int64_t activity_instance_id);
 
-// Creates the notifications and expiries whose time the clock has passed.
+// Creates the notifications and expiries whose time the clock has passed,
+// and resumes instances whose suspension has run out.
 void CheckDeadlines(Store& store);
+
+// --- instance operations: PVX_OK, PVX_ERROR_DOES_NOT_EXIST or
+// PVX_ERROR_WRONG_STATE. deep: sub-process instances too.
+// until: "YYYY-MM-DD HH:MM:SS" after which the instance resumes by itself.
+int32_t SuspendInstance(Store& store, int64_t instance_id, bool deep,
+                        const std::optional<std::string>& until);
+int32_t ResumeInstance(Store& store, int64_t instance_id, bool deep);
+int32_t TerminateInstance(Store& store, int64_t instance_id);
+// Only an instance that is not running (ready, finished, terminated) can be
+// deleted; its items go with it.
+int32_t DeleteInstance(Store& store, int64_t instance_id);
+
+// --- activity operations, for the process administrator.
+// Restart: an activity in error is offered again. ForceFinish: an active
+// activity counts as finished (with its input as output). ForceRestart: a
+// finished activity is offered again (its successors are not undone).
+int32_t RestartActivity(Store& store, int64_t activity_instance_id);
+int32_t ForceFinishActivity(Store& store, int64_t activity_instance_id);
+int32_t ForceRestartActivity(Store& store, int64_t activity_instance_id);
+
+// --- work item operations by person_id (the owner unless stated).
+// PVX_ERROR_NOT_AUTHORIZED for anyone else.
+int32_t StartWorkitem(Store& store, int64_t item_id, int64_t person_id);
+int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id);
+// Check in = finish a checked-out item.
+int32_t CheckInWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t rc,
+                        const std::vector<std::pair<std::string, std::string>>& output);
+int32_t HoldWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                     const std::string& until);
+int32_t ReleaseWorkitem(Store& store, int64_t item_id, int64_t person_id);
+// Transfer and duplicate: by the owner, an administrator, or a person
+// authorised for the owner. PVX_ERROR_NEW_OWNER_NOT_FOUND for an unknown user.
+int32_t TransferWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                         const std::string& new_owner);
+int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                          const std::string& new_owner, int64_t* new_item_id);
 
 }  // namespace pvxjsim
 

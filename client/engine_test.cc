@@ -179,6 +179,103 @@ TEST_F(EngineTest, NewestValidVersionIsInstantiated) {
   EXPECT_EQ(CreateInstance(*store_, "Nope", "", "USER1", &pi), PVX_ERROR_PROCESS_TEMPLATE_NOT_FOUND);
 }
 
+TEST_F(EngineTest, SuspendResumeTerminateAndDelete) {
+  int64_t parent = Start("Parent", 0);
+  Stmt c(store_->db(), "SELECT id FROM process_instances WHERE parent_id=?");
+  c.Bind(1, parent);
+  ASSERT_TRUE(c.Step());
+  int64_t child = c.Int(0);
+  c.Step();
+  WriteTx tx(*store_);
+  EXPECT_EQ(DeleteInstance(*store_, parent), PVX_ERROR_WRONG_STATE);  // still running
+  EXPECT_EQ(SuspendInstance(*store_, parent, true, std::string("2027-01-15 12:00:00")), PVX_OK);
+  EXPECT_EQ(InstanceState(parent), "SUSPENDED");
+  EXPECT_EQ(InstanceState(child), "SUSPENDED");  // deep
+  EXPECT_EQ(SuspendInstance(*store_, parent, false, std::nullopt), PVX_ERROR_WRONG_STATE);
+  Stmt item(store_->db(), "SELECT id, owner_id FROM items WHERE process_instance_id=? AND kind=1");
+  item.Bind(1, child);
+  ASSERT_TRUE(item.Step());
+  int64_t id = item.Int(0), owner = item.Int(1);
+  item.Step();
+  EXPECT_EQ(FinishWorkitem(*store_, id, owner, 0, {}), PVX_ERROR_WRONG_STATE);
+  // The suspension runs out when the clock passes it.
+  SetClockFixed(*store_, ClockSeconds(*store_) + 400 * 86400);
+  CheckDeadlines(*store_);
+  EXPECT_EQ(InstanceState(parent), "RUNNING");
+  EXPECT_EQ(InstanceState(child), "RUNNING");
+  EXPECT_EQ(SuspendInstance(*store_, parent, false, std::nullopt), PVX_OK);
+  EXPECT_EQ(InstanceState(child), "RUNNING");  // not deep
+  EXPECT_EQ(ResumeInstance(*store_, parent, false), PVX_OK);
+  EXPECT_EQ(TerminateInstance(*store_, parent), PVX_OK);
+  EXPECT_EQ(InstanceState(parent), "TERMINATED");
+  EXPECT_EQ(InstanceState(child), "TERMINATED");
+  EXPECT_EQ(State(child, "Step"), "TERMINATED");
+  EXPECT_EQ(FinishWorkitem(*store_, id, owner, 0, {}), PVX_ERROR_DOES_NOT_EXIST);
+  EXPECT_EQ(DeleteInstance(*store_, parent), PVX_OK);
+  EXPECT_EQ(InstanceState(parent), "DELETED");
+  tx.Commit();
+}
+
+TEST_F(EngineTest, WorkItemStateMachine) {
+  int64_t pi = Start("Graph", 50);
+  Stmt q(store_->db(), "SELECT id, owner_id FROM items WHERE process_instance_id=? AND kind=1");
+  q.Bind(1, pi);
+  ASSERT_TRUE(q.Step());
+  int64_t item = q.Int(0), owner = q.Int(1);
+  q.Step();
+  int64_t user1 = 0, admin = 0;
+  for (Stmt p(store_->db(), "SELECT id, user_id FROM persons"); p.Step();) {
+    if (p.Text(1) == "USER1") user1 = p.Int(0);
+    if (p.Text(1) == "ADMIN") admin = p.Int(0);
+  }
+  WriteTx tx(*store_);
+  EXPECT_EQ(HoldWorkitem(*store_, item, owner, "2030-13-01"), PVX_ERROR_INVALID_TIME);
+  EXPECT_EQ(HoldWorkitem(*store_, item, owner, "2030-01-01 00:00:00"), PVX_OK);
+  EXPECT_EQ(StartWorkitem(*store_, item, owner), PVX_ERROR_WRONG_STATE);  // on hold
+  EXPECT_EQ(ReleaseWorkitem(*store_, item, owner), PVX_OK);
+  EXPECT_EQ(StartWorkitem(*store_, item, user1), PVX_ERROR_NOT_AUTHORIZED);
+  EXPECT_EQ(StartWorkitem(*store_, item, owner), PVX_OK);
+  EXPECT_EQ(State(pi, "A"), "RUNNING");
+  EXPECT_EQ(TransferWorkitem(*store_, item, owner, "USER1"), PVX_ERROR_WRONG_STATE);  // started
+  EXPECT_EQ(CheckOutWorkitem(*store_, item, owner), PVX_OK);
+  EXPECT_EQ(State(pi, "A"), "CHECKED_OUT");
+  EXPECT_EQ(CheckInWorkitem(*store_, item, owner, 0, {{"N", "5"}}), PVX_OK);
+  EXPECT_EQ(State(pi, "Small"), "READY");  // N is now 5
+
+  Stmt next(store_->db(), "SELECT id, owner_id FROM items WHERE process_instance_id=? AND kind=1");
+  next.Bind(1, pi);
+  ASSERT_TRUE(next.Step());
+  int64_t small = next.Int(0), small_owner = next.Int(1);
+  next.Step();
+  EXPECT_EQ(TransferWorkitem(*store_, small, user1, "USER1"), PVX_ERROR_NOT_AUTHORIZED);
+  EXPECT_EQ(TransferWorkitem(*store_, small, small_owner, "GHOST"), PVX_ERROR_NEW_OWNER_NOT_FOUND);
+  int64_t copy = 0;
+  EXPECT_EQ(DuplicateWorkitem(*store_, small, admin, "USER2", &copy), PVX_OK);  // administrator
+  EXPECT_EQ(TransferWorkitem(*store_, small, small_owner, "USER1"), PVX_OK);
+  EXPECT_EQ(FinishWorkitem(*store_, small, small_owner, 0, {}), PVX_ERROR_NOT_AUTHORIZED);
+  EXPECT_EQ(FinishWorkitem(*store_, small, user1, 0, {}), PVX_OK);
+  EXPECT_EQ(FinishWorkitem(*store_, copy, user1, 0, {}), PVX_ERROR_DOES_NOT_EXIST);  // withdrawn
+  tx.Commit();
+}
+
+TEST_F(EngineTest, ForceFinishAndForceRestart) {
+  int64_t pi = Start("Graph", 50);
+  Stmt a(store_->db(), "SELECT id FROM activity_instances WHERE process_instance_id=? AND name='A'");
+  a.Bind(1, pi);
+  ASSERT_TRUE(a.Step());
+  int64_t ai = a.Int(0);
+  a.Step();
+  WriteTx tx(*store_);
+  EXPECT_EQ(ForceRestartActivity(*store_, ai), PVX_ERROR_WRONG_STATE);
+  EXPECT_EQ(RestartActivity(*store_, ai), PVX_ERROR_WRONG_STATE);
+  EXPECT_EQ(ForceFinishActivity(*store_, ai), PVX_OK);
+  EXPECT_EQ(State(pi, "A"), "FORCE_FINISHED");
+  EXPECT_EQ(State(pi, "Big"), "READY");  // navigation went on with its input
+  EXPECT_EQ(ForceRestartActivity(*store_, ai), PVX_OK);
+  EXPECT_EQ(State(pi, "A"), "READY");
+  tx.Commit();
+}
+
 TEST(ConditionTest, ComparisonsAndMissingValues) {
   auto lookup = [](const std::string& m) -> FieldValue {
     if (m == "Amount") return 12.5;
