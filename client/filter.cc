@@ -320,6 +320,24 @@ bool TimeValue(const std::string& s, std::string* out) {
   return true;
 }
 
+// The API's own enumeration names stand for the same values: Pvx_PS_Running
+// is RUNNING, Pvx_AS_CheckedOut CHECKED_OUT (compared upper-cased, without
+// the underscores of the filter's own names). The group must be the column's.
+bool ApiNameMatches(const EnumName* table, const std::string& word, const char* name) {
+  const char* group = table == kProcessStates    ? "PVX_PS_"
+                      : table == kActivityStates ? "PVX_AS_"
+                      : table == kItemStates     ? "PVX_IS_"
+                      : table == kAuditModes     ? "PVX_TA_"
+                      : table == kActivityKinds  ? "PVX_AT_"
+                      : table == kItemKinds      ? "PVX_IT_"
+                                                 : nullptr;
+  if (!group || word.rfind(group, 0) != 0) return false;
+  std::string bare;
+  for (const char* p = name; *p; ++p)
+    if (*p != '_') bare += *p;
+  return word.substr(7) == bare;
+}
+
 class Parser {
  public:
   Parser(const ObjectKind& kind, std::vector<Token> tokens, const std::string& user,
@@ -429,7 +447,7 @@ class Parser {
         }
         if (col.enums) {
           for (const EnumName* e = col.enums; e->name; ++e)
-            if (t.text == e->name) v = e->value;
+            if (t.text == e->name || ApiNameMatches(col.enums, t.text, e->name)) v = e->value;
           if (v.index() != 0) break;
           return Fail("unknown value " + t.text + " for " + col.name,
                       PVX_ERROR_INVALID_COMPARISON_VALUE);

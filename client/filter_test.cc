@@ -210,3 +210,27 @@ TEST(FilterTest, RandomBytesNeverCrashTheCompiler) {
 
 }  // namespace
 }  // namespace pvxjsim
+
+namespace pvxjsim {
+namespace {
+
+TEST(FilterApiNamesTest, EnumerationNamesOfTheApiAreAccepted) {
+  CompiledFilter f;
+  std::string error;
+  ASSERT_EQ(CompileFilter(ProcessInstanceKind(), "STATE = Pvx_PS_Running", "U", &f, &error), PVX_OK)
+      << error;
+  ASSERT_EQ(f.params.size(), 1u);
+  EXPECT_EQ(std::get<int64_t>(f.params[0]), 2);
+  CompiledFilter g;
+  ASSERT_EQ(CompileFilter(ActivityInstanceKind(), "STATE IN (Pvx_AS_CheckedOut, READY)", "U", &g,
+                          &error),
+            PVX_OK)
+      << error;
+  EXPECT_EQ(std::get<int64_t>(g.params[0]), 64);
+  CompiledFilter h;
+  EXPECT_EQ(CompileFilter(ProcessInstanceKind(), "STATE = Pvx_AS_Running", "U", &h, &error),
+            PVX_ERROR_INVALID_COMPARISON_VALUE);  // another enumeration's name
+}
+
+}  // namespace
+}  // namespace pvxjsim
