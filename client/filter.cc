@@ -1,5 +1,7 @@
 #include "filter.h"
 
+#include "clock.h"
+
 #include <pvxj/pvxj.h>
 
 #include <cctype>
@@ -274,7 +276,8 @@ const ColumnDef* FindColumn(const ObjectKind& kind, const std::string& name) {
   return nullptr;
 }
 
-// Turns a LIKE pattern (* and ?, backslash escapes) into a GLOB pattern,
+// Turns a LIKE pattern (* or % any text, ? one character, backslash escapes)
+// into a GLOB pattern,
 // which SQLite matches case-sensitively like the other comparisons.
 std::string LikeToGlob(const std::string& pattern) {
   std::string out;
@@ -291,6 +294,8 @@ std::string LikeToGlob(const std::string& pattern) {
       }
     } else if (c == '*' || c == '?') {
       out += c;
+    } else if (c == '%') {
+      out += '*';  // SQL's spelling of "any text"
     } else if (c == '[') {
       out += "[[]";
     } else {
@@ -301,22 +306,10 @@ std::string LikeToGlob(const std::string& pattern) {
 }
 
 bool TimeValue(const std::string& s, std::string* out) {
-  auto digits = [&](size_t from, size_t n) {
-    for (size_t i = from; i < from + n; ++i)
-      if (s[i] < '0' || s[i] > '9') return false;
-    return true;
-  };
-  if (s.size() != 10 && s.size() != 19) return false;
-  if (!digits(0, 4) || s[4] != '-' || !digits(5, 2) || s[7] != '-' || !digits(8, 2))
-    return false;
-  if (s.size() == 10) {
-    *out = s + " 00:00:00";
-    return true;
-  }
-  if (s[10] != ' ' || !digits(11, 2) || s[13] != ':' || !digits(14, 2) || s[16] != ':' ||
-      !digits(17, 2))
-    return false;
-  *out = s;
+  // February 30th and the like are refused, not compared.
+  int64_t seconds;
+  if (!ParseTimeText(s, &seconds)) return false;
+  *out = FormatTime(seconds);
   return true;
 }
 
@@ -525,7 +518,12 @@ class Parser {
     if (op == "!=") op = "<>";
     std::string rhs;
     if (int32_t rc = Value(*col, &rhs)) return rc;
-    *sql = "(" + lhs + " " + op + " " + rhs + ")";
+    // A missing value differs from every given one: SQL's <> would call the
+    // comparison unknown and drop the row.
+    if (op == "<>")
+      *sql = "(" + lhs + " IS NOT " + rhs + ")";
+    else
+      *sql = "(" + lhs + " " + op + " " + rhs + ")";
     return PVX_OK;
   }
 
