@@ -27,6 +27,12 @@ struct DefinitionError : std::runtime_error {
 // before it can cost stack anywhere.
 constexpr int kMaxJsonDepth = 64;
 
+// Navigation through activities that run by themselves recurses once per
+// activity and per sub-process level; these bounds keep it far from the
+// stack's limit whatever a definition says.
+constexpr size_t kMaxActivities = 500;
+constexpr size_t kMaxSubprocessDepth = 16;
+
 // Reads one JSON object strictly. The keys are checked first, so a misspelt
 // key is reported as unknown rather than as a missing one.
 class Fields {
@@ -750,6 +756,9 @@ class Loader {
       }
       if (!names->insert(aname).second)
         throw DefinitionError(af.Where("name") + ": duplicate activity \"" + aname + "\"");
+      if (names->size() > kMaxActivities)
+        throw DefinitionError(af.where() + ": a template has at most " +
+                              std::to_string(kMaxActivities) + " activities");
       if (kind == 2) {
         if (!program)
           throw DefinitionError(af.Where("program") + ": a program activity needs one");
@@ -892,15 +901,18 @@ class Loader {
     while (q.Step()) graph[q.Text(0)].push_back(q.Text(1));
     for (const SubprocessEdge& e : subprocess_edges_) {
       std::set<std::string> seen;
-      std::vector<std::string> todo = {e.to};
+      std::vector<std::pair<std::string, size_t>> todo = {{e.to, 1}};
       while (!todo.empty()) {
-        std::string n = todo.back();
+        auto [n, depth] = todo.back();
         todo.pop_back();
         if (n == e.from)
           throw DefinitionError(e.where + ": process \"" + e.to + "\" leads back to \"" +
                                 e.from + "\" (sub-process recursion)");
+        if (depth > kMaxSubprocessDepth)
+          throw DefinitionError(e.where + ": sub-processes nest deeper than " +
+                                std::to_string(kMaxSubprocessDepth) + " levels");
         if (!seen.insert(n).second) continue;
-        for (const std::string& m : graph[n]) todo.push_back(m);
+        for (const std::string& m : graph[n]) todo.emplace_back(m, depth + 1);
       }
     }
   }

@@ -78,6 +78,27 @@ TEST_F(DefinitionTest, ErrorsNameWhatIsWrongAndWhere) {
   EXPECT_EQ(DumpSystemDefinition(*store_), before);  // nothing stayed behind
 }
 
+TEST_F(DefinitionTest, SizesThatWouldExhaustNavigationAreRefused) {
+  std::string acts = "[";
+  for (int i = 0; i < 501; ++i)
+    acts += std::string(i ? "," : "") + "{\"name\": \"A" + std::to_string(i) +
+            "\", \"program\": \"ApproveCredit\"}";
+  acts += "]";
+  std::string error;
+  EXPECT_FALSE(Load(Template(acts), &error));
+  EXPECT_NE(error.find("at most 500 activities"), std::string::npos) << error;
+
+  std::string chain = R"({"processTemplates": [)";
+  for (int i = 0; i < 20; ++i)
+    chain += std::string(i ? "," : "") + R"({"name": "L)" + std::to_string(i) +
+             R"(", "activities": [ { "name": "X", )" +
+             (i < 19 ? R"("kind": "process", "process": "L)" + std::to_string(i + 1) + "\"}"
+                     : R"("program": "ApproveCredit"})") + "] }";
+  chain += "]}";
+  EXPECT_FALSE(Load(chain, &error));
+  EXPECT_NE(error.find("nest deeper than 16"), std::string::npos) << error;
+}
+
 TEST_F(DefinitionTest, DumpOfALoadedDumpIsTheSame) {
   std::string first = DumpSystemDefinition(*store_);
   std::string error;

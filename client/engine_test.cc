@@ -276,6 +276,31 @@ TEST_F(EngineTest, ForceFinishAndForceRestart) {
   tx.Commit();
 }
 
+TEST_F(EngineTest, TheLongestChainOfAutomaticActivitiesRunsThrough) {
+  // 500 activities that finish by themselves, one after the other: the
+  // deepest navigation a definition can ask for.
+  std::string acts, conns;
+  for (int i = 0; i < 500; ++i) {
+    acts += std::string(i ? "," : "") + R"({"name": "S)" + std::to_string(i) + R"(", "program": "Auto"})";
+    if (i)
+      conns += std::string(i > 1 ? "," : "") + R"({"from": "S)" + std::to_string(i - 1) +
+               R"(", "to": "S)" + std::to_string(i) + "\"}";
+  }
+  std::string error;
+  {
+    WriteTx tx(*store_);
+    ASSERT_TRUE(LoadSystemDefinition(*store_, R"({"processTemplates": [ { "name": "Chain",
+        "inContainer": "D", "outContainer": "D", "activities": [)" + acts +
+                                                  "], \"connectors\": [" + conns + "] } ] }",
+                                     &error))
+        << error;
+    tx.Commit();
+  }
+  int64_t pi = Start("Chain", 1);
+  EXPECT_EQ(InstanceState(pi), "FINISHED");
+  EXPECT_EQ(State(pi, "S499"), "FINISHED");
+}
+
 TEST(ConditionTest, ComparisonsAndMissingValues) {
   auto lookup = [](const std::string& m) -> FieldValue {
     if (m == "Amount") return 12.5;
