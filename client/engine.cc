@@ -402,15 +402,12 @@ class Engine {
                     " runs");
         return;
       }
-      if (d.kind == 16) {
-        ClearGraph(ai);
-        CreateGraph(pi, d.template_id, d.id, ai);
-      } else if (d.kind == 1) {
-        Activate(ai);
-      } else {
-        SetState(ai, kAsInactive);
-        Activate(ai);
-      }
+      // Run again from Drain, not from here: an activity that runs by
+      // itself would otherwise recurse once per repetition.
+      // Until then it is not running, so that the graph it leaves behind is
+      // not taken for finished a second time.
+      SetState(ai, kAsInactive);
+      again_.push_back(ai);
       return;
     }
     SetState(ai, kAsFinished);
@@ -650,9 +647,28 @@ class Engine {
 
   const std::string& now() const { return now_; }
 
+  // Runs the activities and blocks whose exit condition sent them round
+  // again, until none is left. Every entry point ends with it.
+  void Drain() {
+    while (!again_.empty()) {
+      int64_t ai = again_.back();
+      again_.pop_back();
+      auto [pi, activity_id, block] = Where(ai);
+      ActivityDef d = LoadDef(store_, activity_id);
+      if (d.kind == 16) {
+        SetState(ai, kAsRunning);
+        ClearGraph(ai);
+        CreateGraph(pi, d.template_id, d.id, ai);
+      } else {
+        Activate(ai);
+      }
+    }
+  }
+
  private:
   Store& store_;
   std::string now_;
+  std::vector<int64_t> again_;
 };
 
 }  // namespace
@@ -762,6 +778,7 @@ int32_t StartInstance(Store& store, int64_t instance_id, const std::string& star
   u.Bind(4, std::string_view(e.now())).Bind(5, std::string_view(e.now())).Bind(6, notify);
   u.Bind(7, notify).Bind(8, instance_id).Run();
   e.CreateGraph(instance_id, inst.template_id, std::nullopt, std::nullopt);
+  e.Drain();
   return PVX_OK;
 }
 
@@ -794,10 +811,15 @@ int32_t FinishWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t
   Record out;
   if (int32_t result = e.BuildOutput(ai, output, &out)) return result;
   e.FinishActivity(ai, rc, out);
+  e.Drain();
   return PVX_OK;
 }
 
-void CheckDeadlines(Store& store) { Engine(store).Deadlines(); }
+void CheckDeadlines(Store& store) {
+  Engine e(store);
+  e.Deadlines();
+  e.Drain();
+}
 
 namespace {
 
@@ -914,6 +936,7 @@ int32_t RestartActivity(Store& store, int64_t ai) {
   if (e.State(ai) != kAsInError) return PVX_ERROR_WRONG_STATE;
   e.SetState(ai, kAsInactive);
   e.Activate(ai);
+  e.Drain();
   return PVX_OK;
 }
 
@@ -934,6 +957,7 @@ int32_t ForceFinishActivity(Store& store, int64_t ai) {
   u.Bind(1, std::string_view(e.now())).Bind(2, ai).Run();
   Record in = LoadContainer(store, "AI", ai, "in").value_or(Record{});
   e.Navigate(ai, pi, d, block, true, 0, in);
+  e.Drain();
   return PVX_OK;
 }
 
@@ -947,6 +971,7 @@ int32_t ForceRestartActivity(Store& store, int64_t ai) {
   if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
   e.SetState(ai, kAsInactive);
   e.Activate(ai);
+  e.Drain();
   return PVX_OK;
 }
 

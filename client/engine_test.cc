@@ -301,6 +301,22 @@ TEST_F(EngineTest, TheLongestChainOfAutomaticActivitiesRunsThrough) {
   EXPECT_EQ(State(pi, "S499"), "FINISHED");
 }
 
+TEST_F(EngineTest, ABlockThatNeverEndsGoesInError) {
+  std::string error;
+  {
+    WriteTx tx(*store_);
+    ASSERT_TRUE(LoadSystemDefinition(*store_, R"({"processTemplates": [ { "name": "Forever",
+        "inContainer": "D", "outContainer": "D", "activities": [
+          { "name": "B", "kind": "block", "exitCondition": "N > 100",
+            "activities": [ { "name": "T", "program": "Auto" } ] } ] } ] })", &error))
+        << error;
+    tx.Commit();
+  }
+  int64_t pi = Start("Forever", 1);
+  EXPECT_EQ(State(pi, "B"), "IN_ERROR");
+  EXPECT_EQ(InstanceState(pi), "RUNNING");
+}
+
 TEST(ConditionTest, ComparisonsAndMissingValues) {
   auto lookup = [](const std::string& m) -> FieldValue {
     if (m == "Amount") return 12.5;
