@@ -6,6 +6,11 @@
 #include <iomanip>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
+#include "clock.h"
+#include "console.h"
+#include "deadlines.h"
 #include "seed.h"
 #include "session_id.h"
 #include "store.h"
@@ -15,14 +20,24 @@ namespace pvxjsim {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pvxjsim [--db PATH] COMMAND [ARGS]\n"
+    "usage: pvxjsim [--db PATH] COMMAND [ARGS] [--json]\n"
     "\n"
     "commands:\n"
-    "  create          create a new store holding the sample system\n"
-    "  reset           empty the store and give it the sample system again\n"
-    "  load FILE.json  add a system definition to the store (created if absent)\n"
-    "  show            list users, process templates, stored lists, sessions and agents\n"
-    "  help            show this text\n"
+    "  create [--empty]   create a new store holding the sample system (or nothing)\n"
+    "  reset [--empty]    empty the store and give it the sample system again\n"
+    "  load FILE.json     add a system definition to the store (created if absent)\n"
+    "  check FILE.json    validate a definition against the store, changing nothing\n"
+    "  dump               write the store's definitions in the definition format\n"
+    "  show               list users, process templates, stored lists, sessions and agents\n"
+    "  show instance NAME an instance's state, its activities and container values\n"
+    "  clock [set TIME | advance DURATION | real]\n"
+    "                     show or set the server's clock\n"
+    "  start TEMPLATE [--user U] [--set MEMBER=VALUE ...]\n"
+    "                     create and start an instance; prints its name\n"
+    "  items [--user U]   list work items and notifications\n"
+    "  finish ITEM [--rc N] [--set MEMBER=VALUE ...]\n"
+    "                     finish a work item as its owner; navigation follows\n"
+    "  help               show this text\n"
     "\n"
     "The store is PATH, else $PVXJSIM_DB, else $XDG_DATA_HOME/pvxjsim/store.db,\n"
     "else $HOME/.local/share/pvxjsim/store.db.\n";
@@ -42,11 +57,28 @@ const char* ListKindName(int64_t kind) {
   }
 }
 
-void Show(Store& store, std::ostream& out) {
+void Show(Store& store, std::ostream& out, bool json) {
   sqlite3* db = store.db();
-  out << "Store: " << store.path() << "\n";
-  out << "System: " << store.Meta("system_name")
-      << "  group: " << store.Meta("system_group_name") << "\n";
+  if (json) {
+    // The same facts for scripts; texts as stored (JSON escapes them).
+    nlohmann::ordered_json j;
+    j["store"] = store.path();
+    j["system"] = store.Meta("system_name");
+    j["systemGroup"] = store.Meta("system_group_name");
+    j["now"] = ClockNow(store);
+    for (Stmt q(db, "SELECT user_id FROM persons ORDER BY user_id"); q.Step();)
+      j["users"].push_back(q.Text(0));
+    for (Stmt q(db, "SELECT name, valid_from FROM process_templates ORDER BY name, valid_from");
+         q.Step();)
+      j["processTemplates"].push_back({{"name", q.Text(0)}, {"validFrom", q.Text(1)}});
+    for (Stmt q(db, "SELECT name, state FROM process_instances ORDER BY id"); q.Step();)
+      j["processInstances"].push_back({{"name", q.Text(0)}, {"state", ProcessStateName(q.Int(1))}});
+    out << j.dump() << "\n";
+    return;
+  }
+  out << "Store: " << Escaped(store.path()) << "\n";
+  out << "System: " << Escaped(store.Meta("system_name"))
+      << "  group: " << Escaped(store.Meta("system_group_name")) << "\n";
 
   {
     Stmt n(db, "SELECT count(*) FROM persons");
@@ -59,11 +91,11 @@ void Show(Store& store, std::ostream& out) {
            "  JOIN roles r ON r.id = pr.role_id WHERE pr.person_id = p.id ORDER BY r.name))"
            " FROM persons p ORDER BY p.user_id");
     while (q.Step()) {
-      out << "  " << std::left << std::setw(10) << q.Text(0) << std::setw(18) << q.Text(1);
+      out << "  " << std::left << std::setw(10) << Escaped(q.Text(0)) << std::setw(18) << Escaped(q.Text(1));
       if (q.Int(2)) out << " administrator";
-      if (!q.IsNull(3)) out << " manager " << q.Text(3);
-      if (!q.IsNull(5)) out << " organization \"" << q.Text(5) << "\"";
-      if (!q.IsNull(6)) out << " roles " << q.Text(6);
+      if (!q.IsNull(3)) out << " manager " << Escaped(q.Text(3));
+      if (!q.IsNull(5)) out << " organization \"" << Escaped(q.Text(5)) << "\"";
+      if (!q.IsNull(6)) out << " roles " << Escaped(q.Text(6));
       if (q.Int(4)) out << " absent";
       out << "\n";
     }
@@ -78,9 +110,9 @@ void Show(Store& store, std::ostream& out) {
            "  WHERE a.template_id = t.id ORDER BY a.position))"
            " FROM process_templates t ORDER BY t.name, t.valid_from");
     while (q.Step()) {
-      out << "  " << std::left << std::setw(18) << q.Text(0) << " valid from " << q.Text(1);
-      if (!q.IsNull(2)) out << "  category " << q.Text(2);
-      out << "\n    activities: " << q.Text(3) << "\n";
+      out << "  " << std::left << std::setw(18) << Escaped(q.Text(0)) << " valid from " << Escaped(q.Text(1));
+      if (!q.IsNull(2)) out << "  category " << Escaped(q.Text(2));
+      out << "\n    activities: " << Escaped(q.Text(3)) << "\n";
     }
   }
   {
@@ -90,11 +122,11 @@ void Show(Store& store, std::ostream& out) {
     Stmt q(db, "SELECT kind, name, list_type, owner, filter, sort_criteria, threshold"
                " FROM persistent_lists ORDER BY id");
     while (q.Step()) {
-      out << "  " << ListKindName(q.Int(0)) << " \"" << q.Text(1) << "\" "
+      out << "  " << ListKindName(q.Int(0)) << " \"" << Escaped(q.Text(1)) << "\" "
           << (q.Int(2) == 1 ? "public" : "private");
-      if (!q.IsNull(3)) out << " owner " << q.Text(3);
-      if (!q.IsNull(4)) out << " filter \"" << q.Text(4) << "\"";
-      if (!q.IsNull(5)) out << " sort \"" << q.Text(5) << "\"";
+      if (!q.IsNull(3)) out << " owner " << Escaped(q.Text(3));
+      if (!q.IsNull(4)) out << " filter \"" << Escaped(q.Text(4)) << "\"";
+      if (!q.IsNull(5)) out << " sort \"" << Escaped(q.Text(5)) << "\"";
       if (!q.IsNull(6)) out << " threshold " << q.Int(6);
       out << "\n";
     }
@@ -107,7 +139,7 @@ void Show(Store& store, std::ostream& out) {
                " JOIN persons p ON p.id = s.person_id ORDER BY s.id");
     while (q.Step())
       out << "  " << FormatSessionId(q.Int(0)) << "  " << std::left << std::setw(10)
-          << q.Text(1) << " mode " << q.Int(2) << "  since " << q.Text(3) << "  pid "
+          << Escaped(q.Text(1)) << " mode " << q.Int(2) << "  since " << Escaped(q.Text(3)) << "  pid "
           << q.Int(4) << "\n";
   }
   {
@@ -116,103 +148,234 @@ void Show(Store& store, std::ostream& out) {
     out << "\nProgram execution agents (" << n.Int(0) << "):\n";
     Stmt q(db, "SELECT p.user_id, a.started FROM peas a JOIN persons p ON p.id = a.person_id"
                " ORDER BY p.user_id");
-    while (q.Step()) out << "  " << std::left << std::setw(10) << q.Text(0)
-                         << " since " << q.Text(1) << "\n";
+    while (q.Step()) out << "  " << std::left << std::setw(10) << Escaped(q.Text(0))
+                         << " since " << Escaped(q.Text(1)) << "\n";
   }
 }
 
 }  // namespace
 
-int RunAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+struct Args {
   std::string db_path;
-  std::vector<std::string> rest;
+  bool json = false;
+  std::vector<std::string> words;  // command and its words, options removed
+  std::vector<std::pair<std::string, std::string>> options;  // --name value
+  bool Has(const std::string& name) const {
+    for (const auto& o : options)
+      if (o.first == name) return true;
+    return false;
+  }
+  std::optional<std::string> Get(const std::string& name) const {
+    for (const auto& o : options)
+      if (o.first == name) return o.second;
+    return std::nullopt;
+  }
+};
+
+// Options that take a value; --empty and --json take none.
+bool TakesValue(const std::string& name) {
+  return name == "--db" || name == "--user" || name == "--set" || name == "--rc";
+}
+
+std::optional<Args> ParseArgs(const std::vector<std::string>& args, std::ostream& err) {
+  Args a;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--db") {
+    const std::string& w = args[i];
+    if (w.rfind("--db=", 0) == 0) {
+      a.db_path = w.substr(5);
+    } else if (w == "--json") {
+      a.json = true;
+    } else if (w == "--empty") {
+      a.options.emplace_back(w, "");
+    } else if (w.rfind("--", 0) == 0 && TakesValue(w)) {
       if (i + 1 >= args.size()) {
-        err << "pvxjsim: --db needs a path\n" << kUsage;
-        return 2;
+        err << "pvxjsim: " << w << " needs a value\n" << kUsage;
+        return std::nullopt;
       }
-      db_path = args[++i];
-    } else if (args[i].rfind("--db=", 0) == 0) {
-      db_path = args[i].substr(5);
+      if (w == "--db")
+        a.db_path = args[++i];
+      else
+        a.options.emplace_back(w, args[++i]);
+    } else if (w.rfind("--", 0) == 0 && w != "--help") {
+      err << "pvxjsim: unknown option \"" << w << "\"\n" << kUsage;
+      return std::nullopt;
     } else {
-      rest.push_back(args[i]);
+      a.words.push_back(w);
     }
   }
-  if (rest.empty()) {
-    err << kUsage;
-    return 2;
-  }
-  const std::string& command = rest[0];
-  if (command == "help" || command == "--help" || command == "-h") {
-    out << kUsage;
-    return 0;
-  }
-  size_t want_args = command == "load" ? 2 : 1;
-  if (command != "create" && command != "reset" && command != "load" && command != "show") {
-    err << "pvxjsim: unknown command \"" << command << "\"\n" << kUsage;
-    return 2;
-  }
-  if (rest.size() != want_args) {
-    err << "pvxjsim: wrong number of arguments for " << command << "\n" << kUsage;
-    return 2;
-  }
-  if (db_path.empty()) db_path = DefaultStorePath();
+  return a;
+}
 
+std::string ReadWholeFile(const std::string& path, bool* ok) {
+  std::ifstream in(path, std::ios::binary);
+  *ok = static_cast<bool>(in);
+  std::stringstream text;
+  if (*ok) text << in.rdbuf();
+  return text.str();
+}
+
+int Clock(Store& store, const Args& a, std::ostream& out, std::ostream& err) {
+  const auto& w = a.words;
+  if (w.size() >= 2) {
+    WriteTx tx(store);
+    if (w[1] == "set" && w.size() == 3) {
+      int64_t t;
+      if (!ParseTimeText(w[2], &t)) {
+        err << "pvxjsim: \"" << Escaped(w[2]) << "\" is not a time YYYY-MM-DD[ HH:MM:SS]\n";
+        return 1;
+      }
+      SetClockFixed(store, t);
+    } else if (w[1] == "advance" && w.size() == 3) {
+      int64_t d;
+      if (!ParseDuration(w[2], &d)) {
+        err << "pvxjsim: \"" << Escaped(w[2]) << "\" is not a duration (e.g. 90, 15m, 2h, 1d12h)\n";
+        return 1;
+      }
+      AdvanceClock(store, d);
+    } else if (w[1] == "real" && w.size() == 2) {
+      SetClockReal(store);
+    } else {
+      err << "pvxjsim: clock takes set TIME, advance DURATION or real\n" << kUsage;
+      return 2;
+    }
+    // Moving the clock is when deadlines fall due.
+    CheckDeadlines(store);
+    tx.Commit();
+  }
+  ClockSetting c = ReadClock(store);
+  std::string now = ClockNow(store);
+  if (a.json) {
+    nlohmann::ordered_json j;
+    j["now"] = now;
+    j["mode"] = c.fixed ? "fixed" : "real";
+    if (!c.fixed) j["offsetSeconds"] = c.offset;
+    out << j.dump() << "\n";
+  } else {
+    out << now << (c.fixed ? " (fixed)" : c.offset ? " (real, shifted)" : " (real)") << "\n";
+  }
+  return 0;
+}
+
+int Run(const Args& a, std::ostream& out, std::ostream& err) {
+  const std::string& command = a.words[0];
+  const std::string& db_path = a.db_path;
   std::string error;
-  try {
-    if (command == "create") {
-      if (db_path != ":memory:" && NonEmptyFileExists(db_path)) {
-        err << "pvxjsim: " << db_path << " already exists; use reset to start it afresh\n";
-        return 1;
-      }
-      auto store = Store::Open(db_path, &error);
-      if (!store) {
-        err << "pvxjsim: " << error << "\n";
-        return 1;
-      }
-      out << "created " << db_path << "\n";
-      return 0;
+  auto done = [&](const char* what, const std::string& detail) {
+    if (a.json) {
+      nlohmann::ordered_json j;
+      j[what] = detail;
+      out << j.dump() << "\n";
+    } else {
+      out << what << " " << detail << "\n";
     }
+    return 0;
+  };
 
-    if (command == "load") {
-      std::ifstream in(rest[1], std::ios::binary);
-      if (!in) {
-        err << "pvxjsim: cannot read " << rest[1] << "\n";
-        return 1;
-      }
-      std::stringstream text;
-      text << in.rdbuf();
-      auto store = Store::Open(db_path, &error);
-      if (!store) {
-        err << "pvxjsim: " << error << "\n";
-        return 1;
-      }
-      WriteTx tx(*store);
-      if (!LoadSystemDefinition(*store, text.str(), &error)) {
-        err << "pvxjsim: " << rest[1] << ": " << error << "\n";
-        return 1;  // the transaction rolls back: the store is unchanged
-      }
-      tx.Commit();
-      out << "loaded " << rest[1] << " into " << db_path << "\n";
-      return 0;
+  if (command == "create") {
+    if (db_path != ":memory:" && NonEmptyFileExists(db_path)) {
+      err << "pvxjsim: " << db_path << " already exists; use reset to start it afresh\n";
+      return 1;
     }
-
-    auto store = command == "reset" ? Store::OpenForRebuild(db_path, &error)
-                                    : Store::OpenExisting(db_path, &error);
+    auto store = Store::Open(db_path, &error, !a.Has("--empty"));
     if (!store) {
       err << "pvxjsim: " << error << "\n";
       return 1;
     }
-    if (command == "reset") {
-      store->Reset();
-      out << "reset " << db_path << "\n";
-      return 0;
+    return done("created", db_path);
+  }
+
+  if (command == "load" || command == "check") {
+    bool ok;
+    std::string text = ReadWholeFile(a.words[1], &ok);
+    if (!ok) {
+      err << "pvxjsim: cannot read " << a.words[1] << "\n";
+      return 1;
     }
-    Show(*store, out);
+    std::unique_ptr<Store> store;
+    if (command == "check" && !NonEmptyFileExists(db_path))
+      store = Store::Open(":memory:", &error);  // against the sample system
+    else
+      store = command == "load" ? Store::Open(db_path, &error)
+                                : Store::OpenExisting(db_path, &error);
+    if (!store) {
+      err << "pvxjsim: " << error << "\n";
+      return 1;
+    }
+    WriteTx tx(*store);
+    if (!LoadSystemDefinition(*store, text, &error)) {
+      err << "pvxjsim: " << a.words[1] << ": " << Escaped(error) << "\n";
+      return 1;  // the transaction rolls back: the store is unchanged
+    }
+    if (command == "check") return done("valid", a.words[1]);  // rolled back
+    tx.Commit();
+    return done("loaded", a.words[1] + " into " + db_path);
+  }
+
+  auto store = command == "reset" ? Store::OpenForRebuild(db_path, &error)
+                                  : Store::OpenExisting(db_path, &error);
+  if (!store) {
+    err << "pvxjsim: " << error << "\n";
+    return 1;
+  }
+  if (command == "reset") {
+    store->Reset(!a.Has("--empty"));
+    return done("reset", db_path);
+  }
+  if (command == "dump") {
+    out << DumpSystemDefinition(*store);
     return 0;
+  }
+  if (command == "clock") return Clock(*store, a, out, err);
+  if (command == "show" && a.words.size() == 1) {
+    Show(*store, out, a.json);
+    return 0;
+  }
+  return RunRuntimeCommand(*store, a.words, a.options, a.json, out, err);
+}
+
+}  // namespace
+
+int RunAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::optional<Args> parsed = ParseArgs(args, err);
+  if (!parsed) return 2;
+  Args& a = *parsed;
+  if (a.words.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& command = a.words[0];
+  if (command == "help" || command == "--help" || command == "-h") {
+    out << kUsage;
+    return 0;
+  }
+  struct Shape {
+    const char* name;
+    size_t min, max;
+  };
+  static const Shape kShapes[] = {{"create", 1, 1}, {"reset", 1, 1},  {"load", 2, 2},
+                                  {"check", 2, 2},  {"dump", 1, 1},   {"show", 1, 3},
+                                  {"clock", 1, 3},  {"start", 2, 2},  {"items", 1, 1},
+                                  {"finish", 2, 2}};
+  const Shape* shape = nullptr;
+  for (const Shape& s : kShapes)
+    if (command == s.name) shape = &s;
+  if (!shape) {
+    err << "pvxjsim: unknown command \"" << Escaped(command) << "\"\n" << kUsage;
+    return 2;
+  }
+  if (a.words.size() < shape->min || a.words.size() > shape->max ||
+      (command == "show" && a.words.size() != 1 &&
+       (a.words.size() != 3 || a.words[1] != "instance"))) {
+    err << "pvxjsim: wrong number of arguments for " << command << "\n" << kUsage;
+    return 2;
+  }
+  if (a.db_path.empty()) a.db_path = DefaultStorePath();
+  try {
+    return Run(a, out, err);
   } catch (const StoreError& e) {
-    err << "pvxjsim: " << db_path << ": " << e.what() << "\n";
+    err << "pvxjsim: " << a.db_path << ": " << e.what() << "\n";
     return 1;
   }
 }

@@ -55,7 +55,7 @@ TEST_F(AdminTest, CreateShowAndResetAStore) {
   Client::Get().ResetForTesting();
   ASSERT_EQ(Run({"show"}), 0);
   EXPECT_NE(out_.str().find("Stored lists (0)"), std::string::npos);
-  EXPECT_NE(out_.str().find("Users (5)"), std::string::npos);
+  EXPECT_NE(out_.str().find("Users (6)"), std::string::npos);
 }
 
 TEST_F(AdminTest, MissingOrDamagedStoresAreReportedAndKept) {

@@ -26,7 +26,17 @@ Store* Client::store() {
     store_ = Store::Open(DefaultStorePath(), &open_error_);
     // The client object lives on past exit, so nothing else would close the
     // store: without this its data stays in the -wal file.
-    static bool registered = [] { return std::atexit([] { Get().CloseStore(); }) == 0; }();
+    static bool registered = [] {
+      return std::atexit([] {
+        // Another thread may still be inside a call at exit: never wait for
+        // it (what it committed is safe in the log anyway).
+        Client& c = Get();
+        if (c.mu.try_lock()) {
+          c.CloseStore();
+          c.mu.unlock();
+        }
+      }) == 0;
+    }();
     (void)registered;
   }
   return store_.get();

@@ -91,15 +91,22 @@ void OpenSession(Store& store, ServiceState& svc, int64_t person_id, int32_t mod
 struct PersonAuth {
   int64_t id = 0;
   std::string password_hash;
+  std::optional<std::string> blocked_until;
 };
+
+// A person whose logon is blocked until a time the clock has not reached.
+bool LogonBlocked(Store& store, const PersonAuth& p) {
+  return p.blocked_until && *p.blocked_until > ClockNow(store);
+}
 
 PersonAuth LookupPerson(Store& store, std::string_view user) {
   PersonAuth p;
-  Stmt q(store.db(), "SELECT id, password_hash FROM persons WHERE user_id=?");
+  Stmt q(store.db(), "SELECT id, password_hash, logon_blocked_until FROM persons WHERE user_id=?");
   q.Bind(1, user);
   if (q.Step()) {
     p.id = q.Int(0);
     p.password_hash = q.Text(1);
+    p.blocked_until = q.OptText(2);
   }
   return p;
 }
@@ -179,6 +186,7 @@ int32_t PvxjExecutionServiceLogon(PvxjExecutionService service, const char* user
     PersonAuth p = LookupPerson(*store, userId);
     if (!p.id) return PVX_ERROR_USERID_UNKNOWN;
     if (!password || !CheckPassword(password, p.password_hash)) return PVX_ERROR_PASSWORD;
+    if (LogonBlocked(*store, p)) return PVX_ERROR_LOGON_DENIED;
     OpenSession(*store, *svc, p.id, sessionMode, absentIndicator);
     return PVX_OK;
   });
@@ -210,6 +218,7 @@ int32_t PvxjExecutionServiceLogonWithCredentials(PvxjExecutionService service,
     PersonAuth p = LookupPerson(*store, user);
     if (!p.id) return PVX_ERROR_USERID_UNKNOWN;
     if (!CheckPassword(secret, p.password_hash)) return PVX_ERROR_AUTHENTICATION;
+    if (LogonBlocked(*store, p)) return PVX_ERROR_LOGON_DENIED;
     OpenSession(*store, *svc, p.id, sessionMode, absentIndicator);
     return PVX_OK;
   });

@@ -1,5 +1,7 @@
 #include "filter.h"
 
+#include "clock.h"
+
 #include <pvxj/pvxj.h>
 
 #include <cctype>
@@ -48,7 +50,127 @@ const EnumName kReceivedAs[] = {{"NORMAL", 1},
 
 using T = ColumnType;
 
+// --- lexer --------------------------------------------------------------------
+
+bool IsIdentStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+
 }  // namespace
+
+std::string Upper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+bool Lex(std::string_view in, std::vector<Token>* out, std::string* error, bool members) {
+  size_t i = 0;
+  while (true) {
+    while (i < in.size() && (in[i] == ' ' || in[i] == '\t' || in[i] == '\n' || in[i] == '\r'))
+      ++i;
+    Token t;
+    t.pos = i;
+    if (i >= in.size()) {
+      t.type = Tok::kEnd;
+      out->push_back(t);
+      return true;
+    }
+    char c = in[i];
+    if (IsIdentStart(c)) {
+      size_t j = i;
+      // Qualified member names ("Customer.Name", "Items[2]") are one word.
+      while (j < in.size() &&
+             (IsIdentChar(in[j]) ||
+              (members && (in[j] == '.' || in[j] == '[' || in[j] == ']'))))
+        ++j;
+      t.type = Tok::kIdent;
+      t.raw = std::string(in.substr(i, j - i));
+      t.text = Upper(t.raw);
+      i = j;
+    } else if (c == '\'') {
+      t.type = Tok::kString;
+      ++i;
+      bool closed = false;
+      while (i < in.size()) {
+        if (in[i] == '\'') {
+          if (i + 1 < in.size() && in[i + 1] == '\'') {
+            t.text += '\'';
+            i += 2;
+            continue;
+          }
+          ++i;
+          closed = true;
+          break;
+        }
+        t.text += in[i++];
+      }
+      if (!closed) {
+        *error = "unterminated text starting at position " + std::to_string(t.pos);
+        return false;
+      }
+    } else if ((c >= '0' && c <= '9') ||
+               (c == '-' && i + 1 < in.size() && in[i + 1] >= '0' && in[i + 1] <= '9')) {
+      size_t j = i + 1;
+      while (j < in.size() && in[j] >= '0' && in[j] <= '9') ++j;
+      if (members && j + 1 < in.size() && in[j] == '.' && in[j + 1] >= '0' && in[j + 1] <= '9') {
+        ++j;
+        while (j < in.size() && in[j] >= '0' && in[j] <= '9') ++j;
+        if (j < in.size() && IsIdentChar(in[j])) {
+          *error = "malformed number at position " + std::to_string(i);
+          return false;
+        }
+        t.type = Tok::kFloat;
+        t.text = std::string(in.substr(i, j - i));
+        t.real = std::strtod(t.text.c_str(), nullptr);
+        i = j;
+        out->push_back(std::move(t));
+        continue;
+      }
+      if (j < in.size() && IsIdentChar(in[j])) {
+        *error = "malformed number at position " + std::to_string(i);
+        return false;
+      }
+      t.type = Tok::kInt;
+      auto [p, ec] = std::from_chars(in.data() + i, in.data() + j, t.number);
+      if (ec != std::errc() || p != in.data() + j) {
+        *error = "number out of range at position " + std::to_string(i);
+        return false;
+      }
+      t.text = std::string(in.substr(i, j - i));
+      i = j;
+    } else if (c == '(') {
+      t.type = Tok::kLParen;
+      ++i;
+    } else if (c == ')') {
+      t.type = Tok::kRParen;
+      ++i;
+    } else if (c == ',') {
+      t.type = Tok::kComma;
+      ++i;
+    } else if (c == '=' || c == '<' || c == '>' || c == '!') {
+      t.type = Tok::kOp;
+      size_t j = i + 1;
+      if (j < in.size() && ((c == '<' && (in[j] == '=' || in[j] == '>')) ||
+                            ((c == '>' || c == '!') && in[j] == '=')))
+        ++j;
+      t.text = std::string(in.substr(i, j - i));
+      if (t.text == "!") {
+        *error = "unexpected '!' at position " + std::to_string(i);
+        return false;
+      }
+      i = j;
+    } else {
+      *error = "unexpected character at position " + std::to_string(i);
+      return false;
+    }
+    out->push_back(std::move(t));
+  }
+}
+
+
 
 const ObjectKind& ProcessTemplateKind() {
   static const ObjectKind kind{
@@ -141,114 +263,6 @@ const ObjectKind& ItemKind() {
 
 namespace {
 
-// --- lexer --------------------------------------------------------------------
-
-enum class Tok { kIdent, kString, kInt, kOp, kLParen, kRParen, kComma, kEnd };
-
-struct Token {
-  Tok type;
-  std::string text;  // identifier upper-cased, string unquoted, operator as written
-  int64_t number = 0;
-  size_t pos = 0;
-};
-
-bool IsIdentStart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
-bool Lex(std::string_view in, std::vector<Token>* out, std::string* error) {
-  size_t i = 0;
-  while (true) {
-    while (i < in.size() && (in[i] == ' ' || in[i] == '\t' || in[i] == '\n' || in[i] == '\r'))
-      ++i;
-    Token t;
-    t.pos = i;
-    if (i >= in.size()) {
-      t.type = Tok::kEnd;
-      out->push_back(t);
-      return true;
-    }
-    char c = in[i];
-    if (IsIdentStart(c)) {
-      size_t j = i;
-      while (j < in.size() && IsIdentChar(in[j])) ++j;
-      t.type = Tok::kIdent;
-      t.text = Upper(in.substr(i, j - i));
-      i = j;
-    } else if (c == '\'') {
-      t.type = Tok::kString;
-      ++i;
-      bool closed = false;
-      while (i < in.size()) {
-        if (in[i] == '\'') {
-          if (i + 1 < in.size() && in[i + 1] == '\'') {
-            t.text += '\'';
-            i += 2;
-            continue;
-          }
-          ++i;
-          closed = true;
-          break;
-        }
-        t.text += in[i++];
-      }
-      if (!closed) {
-        *error = "unterminated text starting at position " + std::to_string(t.pos);
-        return false;
-      }
-    } else if ((c >= '0' && c <= '9') ||
-               (c == '-' && i + 1 < in.size() && in[i + 1] >= '0' && in[i + 1] <= '9')) {
-      size_t j = i + 1;
-      while (j < in.size() && in[j] >= '0' && in[j] <= '9') ++j;
-      if (j < in.size() && IsIdentChar(in[j])) {
-        *error = "malformed number at position " + std::to_string(i);
-        return false;
-      }
-      t.type = Tok::kInt;
-      auto [p, ec] = std::from_chars(in.data() + i, in.data() + j, t.number);
-      if (ec != std::errc() || p != in.data() + j) {
-        *error = "number out of range at position " + std::to_string(i);
-        return false;
-      }
-      t.text = std::string(in.substr(i, j - i));
-      i = j;
-    } else if (c == '(') {
-      t.type = Tok::kLParen;
-      ++i;
-    } else if (c == ')') {
-      t.type = Tok::kRParen;
-      ++i;
-    } else if (c == ',') {
-      t.type = Tok::kComma;
-      ++i;
-    } else if (c == '=' || c == '<' || c == '>' || c == '!') {
-      t.type = Tok::kOp;
-      size_t j = i + 1;
-      if (j < in.size() && ((c == '<' && (in[j] == '=' || in[j] == '>')) ||
-                            ((c == '>' || c == '!') && in[j] == '=')))
-        ++j;
-      t.text = std::string(in.substr(i, j - i));
-      if (t.text == "!") {
-        *error = "unexpected '!' at position " + std::to_string(i);
-        return false;
-      }
-      i = j;
-    } else {
-      *error = "unexpected character at position " + std::to_string(i);
-      return false;
-    }
-    out->push_back(std::move(t));
-  }
-}
-
 bool Blank(const char* text) {
   if (!text) return true;
   for (const char* p = text; *p; ++p)
@@ -262,7 +276,8 @@ const ColumnDef* FindColumn(const ObjectKind& kind, const std::string& name) {
   return nullptr;
 }
 
-// Turns a LIKE pattern (* and ?, backslash escapes) into a GLOB pattern,
+// Turns a LIKE pattern (* or % any text, ? one character, backslash escapes)
+// into a GLOB pattern,
 // which SQLite matches case-sensitively like the other comparisons.
 std::string LikeToGlob(const std::string& pattern) {
   std::string out;
@@ -279,6 +294,8 @@ std::string LikeToGlob(const std::string& pattern) {
       }
     } else if (c == '*' || c == '?') {
       out += c;
+    } else if (c == '%') {
+      out += '*';  // SQL's spelling of "any text"
     } else if (c == '[') {
       out += "[[]";
     } else {
@@ -289,23 +306,29 @@ std::string LikeToGlob(const std::string& pattern) {
 }
 
 bool TimeValue(const std::string& s, std::string* out) {
-  auto digits = [&](size_t from, size_t n) {
-    for (size_t i = from; i < from + n; ++i)
-      if (s[i] < '0' || s[i] > '9') return false;
-    return true;
-  };
-  if (s.size() != 10 && s.size() != 19) return false;
-  if (!digits(0, 4) || s[4] != '-' || !digits(5, 2) || s[7] != '-' || !digits(8, 2))
-    return false;
-  if (s.size() == 10) {
-    *out = s + " 00:00:00";
-    return true;
-  }
-  if (s[10] != ' ' || !digits(11, 2) || s[13] != ':' || !digits(14, 2) || s[16] != ':' ||
-      !digits(17, 2))
-    return false;
-  *out = s;
+  // February 30th and the like are refused, not compared.
+  int64_t seconds;
+  if (!ParseTimeText(s, &seconds)) return false;
+  *out = FormatTime(seconds);
   return true;
+}
+
+// The API's own enumeration names stand for the same values: Pvx_PS_Running
+// is RUNNING, Pvx_AS_CheckedOut CHECKED_OUT (compared upper-cased, without
+// the underscores of the filter's own names). The group must be the column's.
+bool ApiNameMatches(const EnumName* table, const std::string& word, const char* name) {
+  const char* group = table == kProcessStates    ? "PVX_PS_"
+                      : table == kActivityStates ? "PVX_AS_"
+                      : table == kItemStates     ? "PVX_IS_"
+                      : table == kAuditModes     ? "PVX_TA_"
+                      : table == kActivityKinds  ? "PVX_AT_"
+                      : table == kItemKinds      ? "PVX_IT_"
+                                                 : nullptr;
+  if (!group || word.rfind(group, 0) != 0) return false;
+  std::string bare;
+  for (const char* p = name; *p; ++p)
+    if (*p != '_') bare += *p;
+  return word.substr(7) == bare;
 }
 
 class Parser {
@@ -417,7 +440,7 @@ class Parser {
         }
         if (col.enums) {
           for (const EnumName* e = col.enums; e->name; ++e)
-            if (t.text == e->name) v = e->value;
+            if (t.text == e->name || ApiNameMatches(col.enums, t.text, e->name)) v = e->value;
           if (v.index() != 0) break;
           return Fail("unknown value " + t.text + " for " + col.name,
                       PVX_ERROR_INVALID_COMPARISON_VALUE);
@@ -495,7 +518,12 @@ class Parser {
     if (op == "!=") op = "<>";
     std::string rhs;
     if (int32_t rc = Value(*col, &rhs)) return rc;
-    *sql = "(" + lhs + " " + op + " " + rhs + ")";
+    // A missing value differs from every given one: SQL's <> would call the
+    // comparison unknown and drop the row.
+    if (op == "<>")
+      *sql = "(" + lhs + " IS NOT " + rhs + ")";
+    else
+      *sql = "(" + lhs + " " + op + " " + rhs + ")";
     return PVX_OK;
   }
 

@@ -53,6 +53,23 @@ struct ObjectKind {
   std::vector<ColumnDef> columns;
 };
 
+// The lexer that filters and conditions share. Identifiers come upper-cased
+// in text and as written in raw; with members set, '.', '[' and ']' continue
+// an identifier (qualified member names) and decimal numbers are read too.
+enum class Tok { kIdent, kString, kInt, kFloat, kOp, kLParen, kRParen, kComma, kEnd };
+
+struct Token {
+  Tok type;
+  std::string text;  // identifier upper-cased, string unquoted, operator as written
+  std::string raw;   // identifier as written
+  int64_t number = 0;
+  double real = 0;
+  size_t pos = 0;
+};
+
+bool Lex(std::string_view in, std::vector<Token>* out, std::string* error, bool members = false);
+std::string Upper(std::string_view s);
+
 const ObjectKind& ProcessTemplateKind();
 const ObjectKind& ProcessInstanceKind();
 const ObjectKind& ActivityInstanceKind();

@@ -43,7 +43,7 @@ TEST(FilterTest, ConditionsBecomeParameterisedSql) {
 
   c = Filter("state in (READY, 2) and not (starter is null or name != 'a''b')");
   ASSERT_EQ(c.rc, PVX_OK);
-  EXPECT_EQ(c.sql, "((t.state IN (?,?)) AND (NOT ((t.starter IS NULL) OR (t.name <> ?))))");
+  EXPECT_EQ(c.sql, "((t.state IN (?,?)) AND (NOT ((t.starter IS NULL) OR (t.name IS NOT ?))))");
   EXPECT_EQ(c.params, (std::vector<SqlValue>{int64_t{1}, int64_t{2}, std::string("a'b")}));
 
   c = Filter("START_TIME < '2024-05-01' AND STARTER = CURRENT_USER");
@@ -62,7 +62,8 @@ TEST(FilterTest, LikePatternsUseStarAndQuestionMarkOnly) {
   EXPECT_EQ(pattern("NAME LIKE 'a?c'"), "a?c");
   EXPECT_EQ(pattern("NAME LIKE '50\\*'"), "50[*]");
   EXPECT_EQ(pattern("NAME LIKE '[x]'"), "[[]x]");
-  EXPECT_EQ(pattern("NAME LIKE '100%_'"), "100%_");
+  EXPECT_EQ(pattern("NAME LIKE '100%_'"), "100*_");  // % as in SQL: any text
+  EXPECT_EQ(pattern("NAME LIKE '100\\%'"), "100%");
   EXPECT_EQ(Filter("NAME NOT LIKE 'a*'").sql, "(NOT t.name GLOB ?)");
   EXPECT_EQ(Filter("STATE LIKE 'R*'").rc, PVX_ERROR_INVALID_FILTER);
 }
@@ -206,6 +207,51 @@ TEST(FilterTest, RandomBytesNeverCrashTheCompiler) {
     CompileFilter(ItemKind(), text.c_str(), "U", &out, &error);
     CompileSort(ItemKind(), text.c_str(), &order, &error);
   }
+}
+
+}  // namespace
+}  // namespace pvxjsim
+
+namespace pvxjsim {
+namespace {
+
+TEST(FilterApiNamesTest, EnumerationNamesOfTheApiAreAccepted) {
+  CompiledFilter f;
+  std::string error;
+  ASSERT_EQ(CompileFilter(ProcessInstanceKind(), "STATE = Pvx_PS_Running", "U", &f, &error), PVX_OK)
+      << error;
+  ASSERT_EQ(f.params.size(), 1u);
+  EXPECT_EQ(std::get<int64_t>(f.params[0]), 2);
+  CompiledFilter g;
+  ASSERT_EQ(CompileFilter(ActivityInstanceKind(), "STATE IN (Pvx_AS_CheckedOut, READY)", "U", &g,
+                          &error),
+            PVX_OK)
+      << error;
+  EXPECT_EQ(std::get<int64_t>(g.params[0]), 64);
+  CompiledFilter h;
+  EXPECT_EQ(CompileFilter(ProcessInstanceKind(), "STATE = Pvx_AS_Running", "U", &h, &error),
+            PVX_ERROR_INVALID_COMPARISON_VALUE);  // another enumeration's name
+}
+
+TEST(FilterValuesTest, ImpossibleDatesPercentAndMissingValues) {
+  CompiledFilter f;
+  std::string error;
+  EXPECT_EQ(CompileFilter(ProcessInstanceKind(), "START_TIME > '2024-02-30'", "U", &f, &error),
+            PVX_ERROR_INVALID_COMPARISON_VALUE);
+  CompiledFilter g;
+  ASSERT_EQ(CompileFilter(ProcessInstanceKind(), "NAME LIKE 'Cr%'", "U", &g, &error), PVX_OK);
+  EXPECT_EQ(std::get<std::string>(g.params[0]), "Cr*");
+
+  // Against the store: a template without a role is "different from" any role.
+  std::string err;
+  auto store = Store::Open(":memory:", &err);
+  ASSERT_NE(store, nullptr);
+  CompiledFilter h;
+  ASSERT_EQ(CompileFilter(ProcessTemplateKind(), "ROLE <> 'Approver'", "U", &h, &error), PVX_OK);
+  Stmt q(store->db(), "SELECT count(*) FROM process_templates t WHERE " + h.sql);
+  q.Bind(1, h.params[0]);
+  ASSERT_TRUE(q.Step());
+  EXPECT_EQ(q.Int(0), 3);  // all but CreditRequest, though their role is not set
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Restoring objects from persistent object identifiers, and rebuilding
 // containers, program data and program templates from streams.
 #include "client.h"
+#include "container.h"
 #include "session_id.h"
 
 using namespace pvxjsim;
@@ -102,6 +103,28 @@ uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, u
     if (!q.Step()) {
       *rc = container ? PVX_ERROR_INVALID_CONTAINER : PVX_ERROR_PROGRAM_UNDEFINED;
       return 0;
+    }
+    q.Step();
+    // Every member must be a leaf of the structure, with a value of its type:
+    // a stream is input like any other.
+    if (container) {
+      Schema schema;
+      if (!LoadSchema(*store, obj->record.type_name, &schema)) {
+        *rc = PVX_ERROR_INVALID_CONTAINER;
+        return 0;
+      }
+      Record checked;
+      checked.type_name = obj->record.type_name;
+      for (const Field& f : obj->record.fields) {
+        if (int32_t member_rc = SetMember(schema, &checked, f.name, f.value)) {
+          *rc = PVX_ERROR_INVALID_STREAM;
+          SetLastResult(*rc, "member \"" + f.name + "\" " +
+                                 (member_rc == PVX_ERROR_MEMBER_NOT_FOUND
+                                      ? "is not in structure " + obj->record.type_name
+                                      : "has a value of another type"));
+          return 0;
+        }
+      }
     }
     // The object is of the class asked for, whichever container class wrote it.
     if (cls == Cls::ReadOnlyContainer) obj->record.kind = RecordKind::kReadOnlyContainer;

@@ -90,7 +90,8 @@ TEST_F(QueryTest, BadAndHostileFiltersAreRefusedOrMatchLiterally) {
             (Names{"rc=" + std::to_string(PVX_ERROR_INVALID_COMPARISON_VALUE)}));
   // Quotes inside text are data, not SQL.
   EXPECT_EQ(Templates("NAME = 'x'' OR ''1''=''1'"), Names{});
-  EXPECT_EQ(Templates("NAME LIKE '%'"), Names{});
+  EXPECT_EQ(Templates("NAME LIKE '%'").size(), 4u);
+  EXPECT_EQ(Templates("NAME LIKE '\\%'"), Names{});
   EXPECT_EQ(Templates("NAME LIKE '*'").size(), 4u);
   // The store is intact afterwards.
   PvxjExecutionService again = Logon("USER2", "pw2");

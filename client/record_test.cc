@@ -80,15 +80,45 @@ TEST(RecordTest, ConsistentChecksumDoesNotHideLyingLengths) {
 
 class FromStreamTest : public ClientTest {};
 
+// A container whose members all belong to CreditData.
+Record ValidContainer() {
+  Record r;
+  r.kind = RecordKind::kReadWriteContainer;
+  r.type_name = "CreditData";
+  r.fields = {{"Customer.Name", std::string("Jo \"Q\" Public")},
+              {"Customer.Number", int32_t{-42}},
+              {"Amount", 12500.75},
+              {"Comments[2]", FieldValue{}},
+              {"Currency", std::string()}};
+  return r;
+}
+
+TEST_F(FromStreamTest, MembersAreCheckedAgainstTheStructure) {
+  PvxjExecutionService svc = Logon("USER1", "pw1");
+  Record unknown = ValidContainer();
+  unknown.fields.push_back({"Label", std::vector<uint8_t>{1}});  // OrderData's, not CreditData's
+  Record wrong_type = ValidContainer();
+  wrong_type.fields[2].value = std::string("lots");  // Amount is FLOAT
+  Record whole_array = ValidContainer();
+  whole_array.fields.push_back({"Comments", FieldValue{}});  // not a leaf
+  for (const Record& r : {unknown, wrong_type, whole_array}) {
+    std::vector<uint8_t> s = SerializeRecord(r);
+    EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, s.data(),
+                                                               static_cast<uint32_t>(s.size())),
+              0u);
+    EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_STREAM);
+  }
+}
+
 TEST_F(FromStreamTest, StreamsOfThisClientRebuildObjects) {
   PvxjExecutionService svc = Logon("USER1", "pw1");
-  std::vector<uint8_t> c = SerializeRecord(SampleContainer());
+  std::vector<uint8_t> c = SerializeRecord(ValidContainer());
   uint32_t len = static_cast<uint32_t>(c.size());
   PvxjReadOnlyContainer ro = PvxjExecutionServiceReadOnlyContainerFromStream(svc, c.data(), len);
   ASSERT_NE(ro, 0u);
   auto* obj = Client::Get().handles.Get<RecordObject>(ro, Cls::ReadOnlyContainer);
   ASSERT_NE(obj, nullptr);
-  EXPECT_EQ(obj->record.fields, SampleContainer().fields);
+  EXPECT_EQ(obj->record.fields, ValidContainer().fields);
   EXPECT_NE(PvxjExecutionServiceReadWriteContainerFromStream(svc, c.data(), len), 0u);
 
   Record program;

@@ -244,13 +244,17 @@ CREATE TABLE process_instances(
   suspension_expiry TEXT,
   notify_at TEXT,
   expire_at TEXT,
-  deadline_state INTEGER NOT NULL DEFAULT 0);
+  deadline_state INTEGER NOT NULL DEFAULT 0,
+  next_deadline TEXT);
+CREATE INDEX process_instances_deadline ON process_instances(next_deadline)
+  WHERE next_deadline IS NOT NULL;
 CREATE INDEX process_instances_state ON process_instances(state);
 CREATE INDEX process_instances_name ON process_instances(name);
 CREATE INDEX process_instances_parent ON process_instances(parent_activity_instance_id);
 CREATE INDEX process_instances_template ON process_instances(template_id);
 
 -- block_instance_id: the block activity instance this one runs inside.
+-- next_deadline: the earliest of notify_at, notify2_at, expire_at still due.
 -- deadline_state counts the deadlines already passed (1 first notification,
 -- 2 second, 3 expired).
 CREATE TABLE activity_instances(
@@ -277,11 +281,17 @@ CREATE TABLE activity_instances(
   notify_at TEXT,
   notify2_at TEXT,
   expire_at TEXT,
-  deadline_state INTEGER NOT NULL DEFAULT 0);
+  deadline_state INTEGER NOT NULL DEFAULT 0,
+  next_deadline TEXT);
 CREATE INDEX activity_instances_process ON activity_instances(process_instance_id, activity_id);
-CREATE INDEX activity_instances_block ON activity_instances(block_instance_id);
-CREATE INDEX activity_instances_deadline ON activity_instances(notify_at)
-  WHERE notify_at IS NOT NULL;
+-- Partial, so the planner never picks it for "block_instance_id IS ?", which
+-- at the top level matches every activity of every instance.
+CREATE INDEX activity_instances_block ON activity_instances(block_instance_id)
+  WHERE block_instance_id IS NOT NULL;
+-- next_deadline: the earliest deadline not yet passed, so that checking
+-- deadlines costs the same however many instances there are.
+CREATE INDEX activity_instances_deadline ON activity_instances(next_deadline)
+  WHERE next_deadline IS NOT NULL;
 
 -- state: 1 true, 0 false, 2 not evaluated.
 CREATE TABLE connector_instances(

@@ -15,6 +15,10 @@ class Store;
 // be committed. *error says what is wrong and where.
 bool LoadSystemDefinition(Store& store, const std::string& json_text, std::string* error);
 
+// The store's definitions in the same format: loading the dump into an empty
+// store gives the same definitions (passwords as their hashes).
+std::string DumpSystemDefinition(Store& store);
+
 // The built-in sample system as JSON text.
 const char* SampleSystemDefinition();
 

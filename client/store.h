@@ -53,6 +53,14 @@ class Stmt {
   Stmt& BindNull(int index);
   Stmt& Bind(int index, const SqlValue& value);
 
+  // Binds on the first call only, so a loop condition can bind and step:
+  // for (Stmt q(db, sql); q.BindOnce(1, id) && q.Step();) ...
+  bool BindOnce(int index, int64_t value) {
+    if (!bound_once_) Bind(index, value);
+    bound_once_ = true;
+    return true;
+  }
+
   // Steps once: true when a row is available.
   bool Step();
   // Steps to completion, for statements without rows.
@@ -69,6 +77,7 @@ class Stmt {
   sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
   StmtCache* cache_ = nullptr;
+  bool bound_once_ = false;
   const std::string* key_ = nullptr;
 };
 

@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "admin.h"
+#include "clock.h"
+#include "seed.h"
 #include "password.h"
 #include "test_support.h"
 
@@ -41,7 +43,7 @@ TEST_F(StoreFileTest, PasswordsAreSaltedHashesNeverText) {
     EXPECT_EQ(hash.rfind("$y$", 0), 0u) << q.Text(0);
     hashes.insert(hash);
   }
-  EXPECT_EQ(hashes.size(), 5u);  // salted: no two alike
+  EXPECT_EQ(hashes.size(), 6u);  // salted: no two alike
   Client::Get().CloseStore();
   std::string bytes = ReadFile(path);
   EXPECT_EQ(bytes.find("Secret-Word-42"), std::string::npos);
@@ -51,6 +53,31 @@ TEST_F(StoreFileTest, PasswordsAreSaltedHashesNeverText) {
   ASSERT_EQ(PvxjExecutionServiceAllocate(&again), PVX_OK);
   EXPECT_EQ(PvxjExecutionServiceLogon(again, "USER1", "pw1", 0, 0), PVX_ERROR_PASSWORD);
   EXPECT_EQ(PvxjExecutionServiceLogon(again, "USER1", "Secret-Word-42", 0, 0), PVX_OK);
+}
+
+TEST_F(StoreFileTest, LogonIsDeniedUntilTheBlockedTimeHasPassed) {
+  Store& s = store();
+  {
+    WriteTx tx(s);
+    std::string error;
+    ASSERT_TRUE(LoadSystemDefinition(s, R"({"persons": [ { "userId": "LATE", "password": "x",
+        "logonBlockedUntil": "2030-06-01 00:00:00" } ]})", &error)) << error;
+    SetClockFixed(s, 1'900'000'000);  // 2030-03-17
+    tx.Commit();
+  }
+  PvxjExecutionService svc = 0;
+  ASSERT_EQ(PvxjExecutionServiceAllocate(&svc), PVX_OK);
+  EXPECT_EQ(PvxjExecutionServiceLogon(svc, "LATE", "wrong", 0, 0), PVX_ERROR_PASSWORD);
+  EXPECT_EQ(PvxjExecutionServiceLogon(svc, "LATE", "x", 0, 0), PVX_ERROR_LOGON_DENIED);
+  {
+    WriteTx tx(s);
+    AdvanceClock(s, 90 * 86400);
+    tx.Commit();
+  }
+  EXPECT_EQ(PvxjExecutionServiceLogon(svc, "LATE", "x", 0, 0), PVX_OK);
+  Stmt q(s.db(), "SELECT started FROM sessions ORDER BY id DESC LIMIT 1");
+  ASSERT_TRUE(q.Step());
+  EXPECT_EQ(q.Text(0), "2030-06-15 17:46:40");  // the store's clock, not the wall clock
 }
 
 TEST(PasswordTest, HashesCheckOnlyTheirPassword) {
@@ -128,7 +155,7 @@ TEST_F(StoreFileTest, PreparedStatementsAreReused) {
   for (int i = 0; i < 100; ++i) {
     Stmt q(s.db(), "SELECT count(*) FROM persons");
     ASSERT_TRUE(q.Step());
-    EXPECT_EQ(q.Int(0), 5);
+    EXPECT_EQ(q.Int(0), 6);
     // A second live statement with the same text gets its own.
     Stmt nested(s.db(), "SELECT count(*) FROM persons");
     ASSERT_TRUE(nested.Step());

@@ -218,7 +218,7 @@ TEST_F(TwoProcessTest, BothCompleteAndTheStoreIsConsistent) {
   EXPECT_EQ(lists.Int(1), 2);
   Stmt people(s.db(), "SELECT count(*) FROM persons");  // seeded once, not twice
   people.Step();
-  EXPECT_EQ(people.Int(0), 5);
+  EXPECT_EQ(people.Int(0), 6);
   Stmt sessions(s.db(), "SELECT count(*) FROM sessions");
   sessions.Step();
   EXPECT_EQ(sessions.Int(0), 0);

@@ -1,0 +1,83 @@
+// The client attribute layer: generic getters over the attribute table
+// (attributes.def), so that a plain API getter is one line.
+//
+// How to add a getter, e.g. PvxjPersonPhone:
+//   1. attributes.def:  PVXJ_ATTR(Person, Phone, "t.phone", Text, 1)
+//   2. in the family's file, one line per function:
+//        char* PvxjPersonPhone(PvxjPerson p, char* b, uint32_t n) {
+//          return AttrText(p, Attr::Person_Phone, b, n); }
+//        unsigned char PvxjPersonPhoneIsNull(PvxjPerson p) {
+//          return AttrIsNull(p, Attr::Person_Phone); }
+//   Booleans use AttrBool, numbers AttrNumber (or AttrUnsigned), date-times
+//   AttrDateTime. Each one finds the handle's object (PVX_ERROR_INVALID_HANDLE
+//   for a wrong or stale one), requires its session (PVX_ERROR_NOT_LOGGED_ON),
+//   reads the row under the client lock (PVX_ERROR_DOES_NOT_EXIST when it is
+//   gone) and leaves the return code as the thread's result.
+//
+// Getters that are not a column (vectors, objects, computed texts) use
+// WithRow for the same preamble and write the rest by hand.
+#ifndef PVXJSIM_ATTRIBUTES_H
+#define PVXJSIM_ATTRIBUTES_H
+
+#include <pvxj/pvxj.h>
+
+#include <cstdint>
+
+#include "client.h"
+
+namespace pvxjsim {
+
+enum class AttrType { Text, Bool, Number, DateTime };
+
+enum class Attr : uint16_t {
+#define PVXJ_ATTR(cls, name, sql, type, nullable) cls##_##name,
+#include "attributes.def"
+#undef PVXJ_ATTR
+  kCount
+};
+
+struct AttrDef {
+  Cls cls;
+  const char* name;
+  const char* sql;
+  AttrType type;
+  bool nullable;
+};
+
+const AttrDef& AttrInfo(Attr attr);
+
+// The table behind a class's row objects ("persons" for Cls::Person), or
+// nullptr when the class has none.
+const char* TableOf(Cls cls);
+
+char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length);
+unsigned char AttrBool(uint32_t handle, Attr attr);
+int32_t AttrNumber(uint32_t handle, Attr attr);
+uint32_t AttrUnsigned(uint32_t handle, Attr attr);
+// Fills *value (year 0 when not set); returns the return code.
+int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value);
+unsigned char AttrIsNull(uint32_t handle, Attr attr);
+
+// The session preamble every getter shares: the live row object of class cls
+// behind handle, its session, the client lock. fn(Store&, RowObject&, int32_t*
+// rc) returns the value; fallback is returned (and *rc kept) on failure.
+template <class R, class Fn>
+R WithRow(uint32_t handle, Cls cls, R fallback, Fn&& fn) {
+  return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
+    auto* row = Client::Get().handles.Get<RowObject>(handle, cls);
+    if (!row || !row->service) {
+      *rc = PVX_ERROR_INVALID_HANDLE;
+      return fallback;
+    }
+    Store* store;
+    if ((*rc = RequireSession(*row->service, &store))) return fallback;
+    return fn(*store, *row, rc);
+  });
+}
+
+// "YYYY-MM-DD HH:MM:SS" to a date-time value; year 0 for anything else.
+PvxjDateTime DateTimeFromText(const std::string& text);
+
+}  // namespace pvxjsim
+
+#endif

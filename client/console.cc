@@ -1,0 +1,331 @@
+#include "console.h"
+
+#include <pvxj/pvxj.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <iomanip>
+
+#include "clock.h"
+#include "container.h"
+#include "engine.h"
+#include "store.h"
+
+namespace pvxjsim {
+
+namespace {
+
+using ojson = nlohmann::ordered_json;
+
+const char* RcName(int32_t rc) {
+  switch (rc) {
+    case PVX_ERROR_PROCESS_TEMPLATE_NOT_FOUND: return "no such process template (valid now)";
+    case PVX_ERROR_NOT_UNIQUE: return "an instance of that name exists";
+    case PVX_ERROR_DOES_NOT_EXIST: return "no such work item";
+    case PVX_ERROR_NOT_AUTHORIZED: return "the work item belongs to someone else";
+    case PVX_ERROR_WRONG_STATE: return "not in a state that allows it";
+    case PVX_ERROR_MEMBER_NOT_FOUND: return "no such member in the container's structure";
+    case PVX_ERROR_WRONG_TYPE: return "value does not fit the member's type";
+    case PVX_ERROR_INVALID_CONTAINER: return "the input structure is unknown";
+  }
+  return "refused";
+}
+
+bool SplitSetting(const std::string& s, std::pair<std::string, std::string>* out) {
+  size_t eq = s.find('=');
+  if (eq == std::string::npos || eq == 0) return false;
+  *out = {s.substr(0, eq), s.substr(eq + 1)};
+  return true;
+}
+
+const char* ItemKindName(int64_t kind) {
+  switch (kind) {
+    case kItemWorkitem: return "workitem";
+    case kItemProcessNotification: return "process notification";
+    case kItemFirstNotification: return "first notification";
+    case kItemSecondNotification: return "second notification";
+  }
+  return "item";
+}
+
+const char* ItemStateName(int64_t state) {
+  switch (state) {
+    case 1: return "READY";
+    case 2: return "RUNNING";
+    case 4: return "FINISHED";
+    case 64: return "CHECKED_OUT";
+    case 16: return "SUSPENDED";
+  }
+  return "???";
+}
+
+int64_t PersonIdOfUser(Store& store, const std::string& user) {
+  Stmt q(store.db(), "SELECT id FROM persons WHERE user_id=?");
+  q.Bind(1, std::string_view(user));
+  return q.Step() ? q.Int(0) : 0;
+}
+
+// --user, else the first administrator, as the one who acts.
+std::string Actor(Store& store, const std::vector<std::pair<std::string, std::string>>& options) {
+  for (const auto& [k, v] : options)
+    if (k == "--user") return v;
+  Stmt q(store.db(), "SELECT user_id FROM persons WHERE is_admin=1 ORDER BY id LIMIT 1");
+  return q.Step() ? q.Text(0) : std::string();
+}
+
+ojson ContainerJson(const std::optional<Record>& r) {
+  ojson o = ojson::object();
+  if (!r) return o;
+  for (const Field& f : r->fields) {
+    if (auto* l = std::get_if<int32_t>(&f.value)) o[f.name] = *l;
+    else if (auto* d = std::get_if<double>(&f.value)) o[f.name] = *d;
+    else if (std::holds_alternative<std::monostate>(f.value)) o[f.name] = nullptr;
+    else o[f.name] = ValueText(f.value);
+  }
+  return o;
+}
+
+int Start(Store& store, const std::vector<std::string>& words,
+          const std::vector<std::pair<std::string, std::string>>& options, bool json,
+          std::ostream& out, std::ostream& err) {
+  std::string user = Actor(store, options);
+  if (!PersonIdOfUser(store, user)) {
+    err << "pvxjsim: unknown user \"" << Escaped(user) << "\"\n";
+    return 1;
+  }
+  WriteTx tx(store);
+  CheckDeadlines(store);
+  int64_t pi = 0;
+  int32_t rc = CreateInstance(store, words[1], "", user, &pi);
+  if (rc) {
+    err << "pvxjsim: " << Escaped(words[1]) << ": " << RcName(rc) << "\n";
+    return 1;
+  }
+  Stmt t(store.db(), "SELECT t.in_container, i.name FROM process_instances i "
+                     "JOIN process_templates t ON t.id = i.template_id WHERE i.id=?");
+  t.Bind(1, pi);
+  t.Step();
+  std::optional<std::string> in_name = t.OptText(0);
+  std::string name = t.Text(1);
+  t.Step();
+  Record input;
+  input.type_name = in_name.value_or("");
+  Schema schema;
+  if (in_name) LoadSchema(store, *in_name, &schema);
+  for (const auto& [k, v] : options) {
+    if (k != "--set") continue;
+    std::pair<std::string, std::string> setting;
+    if (!SplitSetting(v, &setting)) {
+      err << "pvxjsim: --set takes MEMBER=VALUE, not \"" << Escaped(v) << "\"\n";
+      return 2;
+    }
+    if (int32_t src = SetMemberFromText(schema, &input, setting.first, setting.second)) {
+      err << "pvxjsim: " << Escaped(setting.first) << ": " << RcName(src) << "\n";
+      return 1;
+    }
+  }
+  rc = StartInstance(store, pi, user, &input);
+  if (rc) {
+    err << "pvxjsim: " << Escaped(name) << ": " << RcName(rc) << "\n";
+    return 1;
+  }
+  tx.Commit();
+  Stmt s(store.db(), "SELECT state FROM process_instances WHERE id=?");
+  s.Bind(1, pi);
+  s.Step();
+  if (json)
+    out << ojson{{"instance", name}, {"state", ProcessStateName(s.Int(0))}}.dump() << "\n";
+  else
+    out << Escaped(name) << "\n";
+  return 0;
+}
+
+int Items(Store& store, const std::vector<std::pair<std::string, std::string>>& options,
+          bool json, std::ostream& out, std::ostream& err) {
+  std::optional<std::string> user;
+  for (const auto& [k, v] : options)
+    if (k == "--user") user = v;
+  int64_t person = 0;
+  if (user && !(person = PersonIdOfUser(store, *user))) {
+    err << "pvxjsim: unknown user \"" << Escaped(*user) << "\"\n";
+    return 1;
+  }
+  {
+    WriteTx tx(store);
+    CheckDeadlines(store);
+    tx.Commit();
+  }
+  Stmt q(store.db(), "SELECT it.id, it.kind, pi.name, it.name, p.user_id, it.state "
+                     "FROM items it JOIN persons p ON p.id = it.owner_id "
+                     "LEFT JOIN process_instances pi ON pi.id = it.process_instance_id "
+                     "WHERE (?1 = 0 OR it.owner_id = ?1) ORDER BY it.id");
+  q.Bind(1, person);
+  ojson list = ojson::array();
+  if (!json)
+    out << std::left << std::setw(6) << "ID" << std::setw(22) << "KIND" << std::setw(28)
+        << "INSTANCE" << std::setw(18) << "ACTIVITY" << std::setw(9) << "OWNER" << "STATE\n";
+  while (q.Step()) {
+    if (json) {
+      list.push_back({{"id", q.Int(0)}, {"kind", ItemKindName(q.Int(1))},
+                      {"instance", q.Text(2)}, {"activity", q.Text(3)}, {"owner", q.Text(4)},
+                      {"state", ItemStateName(q.Int(5))}});
+    } else {
+      out << std::left << std::setw(6) << q.Int(0) << std::setw(22) << ItemKindName(q.Int(1))
+          << std::setw(28) << Escaped(q.Text(2)) << std::setw(18) << Escaped(q.Text(3))
+          << std::setw(9) << Escaped(q.Text(4)) << ItemStateName(q.Int(5)) << "\n";
+    }
+  }
+  if (json) out << list.dump() << "\n";
+  return 0;
+}
+
+int Finish(Store& store, const std::vector<std::string>& words,
+           const std::vector<std::pair<std::string, std::string>>& options, bool json,
+           std::ostream& out, std::ostream& err) {
+  char* end = nullptr;
+  long long item = std::strtoll(words[1].c_str(), &end, 10);
+  if (words[1].empty() || *end || item <= 0) {
+    err << "pvxjsim: \"" << Escaped(words[1]) << "\" is not a work item number\n";
+    return 2;
+  }
+  int32_t program_rc = 0;
+  std::vector<std::pair<std::string, std::string>> sets;
+  for (const auto& [k, v] : options) {
+    if (k == "--rc") {
+      char* e = nullptr;
+      long long n = std::strtoll(v.c_str(), &e, 10);
+      if (v.empty() || *e || n < INT32_MIN || n > INT32_MAX) {
+        err << "pvxjsim: --rc takes a number, not \"" << Escaped(v) << "\"\n";
+        return 2;
+      }
+      program_rc = static_cast<int32_t>(n);
+    } else if (k == "--set") {
+      std::pair<std::string, std::string> setting;
+      if (!SplitSetting(v, &setting)) {
+        err << "pvxjsim: --set takes MEMBER=VALUE, not \"" << Escaped(v) << "\"\n";
+        return 2;
+      }
+      sets.push_back(setting);
+    } else if (k == "--user") {
+      // the owner is who finishes it; --user is accepted and checked below
+    }
+  }
+  WriteTx tx(store);
+  Stmt o(store.db(), "SELECT owner_id FROM items WHERE id=? AND kind=1");
+  o.Bind(1, static_cast<int64_t>(item));
+  if (!o.Step()) {
+    err << "pvxjsim: " << item << ": " << RcName(PVX_ERROR_DOES_NOT_EXIST) << "\n";
+    return 1;
+  }
+  int64_t owner = o.Int(0);
+  o.Step();
+  for (const auto& [k, v] : options)
+    if (k == "--user" && PersonIdOfUser(store, v) != owner) {
+      err << "pvxjsim: " << item << ": " << RcName(PVX_ERROR_NOT_AUTHORIZED) << "\n";
+      return 1;
+    }
+  int32_t rc = FinishWorkitem(store, item, owner, program_rc, sets);
+  if (rc) {
+    err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
+    return 1;
+  }
+  tx.Commit();
+  if (json)
+    out << ojson{{"finished", item}}.dump() << "\n";
+  else
+    out << "finished " << item << "\n";
+  return 0;
+}
+
+int ShowInstance(Store& store, const std::string& name, bool json, std::ostream& out,
+                 std::ostream& err) {
+  {
+    WriteTx tx(store);
+    CheckDeadlines(store);
+    tx.Commit();
+  }
+  Stmt q(store.db(), "SELECT i.id, i.state, t.name, i.starter, i.created, i.started, i.ended "
+                     "FROM process_instances i JOIN process_templates t ON t.id = i.template_id "
+                     "WHERE i.name=? ORDER BY i.id DESC LIMIT 1");
+  q.Bind(1, std::string_view(name));
+  if (!q.Step()) {
+    err << "pvxjsim: no process instance \"" << Escaped(name) << "\"\n";
+    return 1;
+  }
+  int64_t pi = q.Int(0);
+  ojson j;
+  j["name"] = name;
+  j["state"] = ProcessStateName(q.Int(1));
+  j["template"] = q.Text(2);
+  j["starter"] = q.Text(3);
+  j["created"] = q.Text(4);
+  if (!q.IsNull(5)) j["started"] = q.Text(5);
+  if (!q.IsNull(6)) j["ended"] = q.Text(6);
+  ojson acts = ojson::array();
+  for (Stmt a(store.db(), "SELECT name, state, iteration, return_code, block_instance_id "
+                          "FROM activity_instances WHERE process_instance_id=? ORDER BY id"); a.BindOnce(1, pi) && a.Step();) {
+    ojson o{{"name", a.Text(0)}, {"state", ActivityStateName(a.Int(1))}};
+    if (a.Int(2) > 1) o["iteration"] = a.Int(2);
+    if (!a.IsNull(3)) o["rc"] = a.Int(3);
+    acts.push_back(o);
+  }
+  j["activities"] = acts;
+  j["input"] = ContainerJson(LoadContainer(store, "PI", pi, "in"));
+  j["data"] = ContainerJson(LoadContainer(store, "PI", pi, "data"));
+  if (auto o = LoadContainer(store, "PI", pi, "out")) j["output"] = ContainerJson(o);
+  if (json) {
+    out << j.dump() << "\n";
+    return 0;
+  }
+  out << "Instance " << Escaped(name) << " (" << Escaped(j["template"].get<std::string>())
+      << "): " << j["state"].get<std::string>() << "\n";
+  out << "Activities:\n";
+  for (const auto& a : acts) {
+    out << "  " << std::left << std::setw(20) << Escaped(a["name"].get<std::string>())
+        << a["state"].get<std::string>();
+    if (a.contains("iteration")) out << "  iteration " << a["iteration"].get<int64_t>();
+    if (a.contains("rc")) out << "  rc " << a["rc"].get<int64_t>();
+    out << "\n";
+  }
+  for (const char* part : {"data", "output"}) {
+    if (!j.contains(part)) continue;
+    out << (std::string(part) == "data" ? "Data:\n" : "Output:\n");
+    for (auto it = j[part].begin(); it != j[part].end(); ++it)
+      out << "  " << Escaped(it.key()) << " = "
+          << Escaped(it->is_string() ? it->get<std::string>() : it->dump()) << "\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7f) {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+int RunRuntimeCommand(Store& store, const std::vector<std::string>& words,
+                      const std::vector<std::pair<std::string, std::string>>& options, bool json,
+                      std::ostream& out, std::ostream& err) {
+  const std::string& command = words[0];
+  if (command == "start") return Start(store, words, options, json, out, err);
+  if (command == "items") return Items(store, options, json, out, err);
+  if (command == "finish") return Finish(store, words, options, json, out, err);
+  return ShowInstance(store, words[2], json, out, err);
+}
+
+}  // namespace pvxjsim

@@ -1,0 +1,168 @@
+#include "container.h"
+
+#include <pvxj/pvxj.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "store.h"
+
+namespace pvxjsim {
+
+namespace {
+
+bool AddLeaves(Store& store, const std::string& structure, const std::string& prefix,
+               Schema* out, int depth) {
+  if (depth > 64) return false;
+  Stmt q(store.db(), "SELECT m.name, m.type, m.array_size FROM data_members m "
+                     "JOIN data_structures s ON s.id = m.structure_id WHERE s.name=? "
+                     "ORDER BY m.position");
+  q.Bind(1, std::string_view(structure));
+  std::vector<std::tuple<std::string, std::string, int64_t>> rows;
+  while (q.Step()) rows.emplace_back(q.Text(0), q.Text(1), q.Int(2));
+  if (rows.empty()) return false;
+  for (const auto& [name, type, array] : rows) {
+    std::vector<std::string> names;
+    if (array)
+      for (int64_t k = 1; k <= array; ++k) names.push_back(prefix + name + "[" + std::to_string(k) + "]");
+    else
+      names.push_back(prefix + name);
+    for (const std::string& n : names) {
+      if (type == "STRING") out->leaves[n] = LeafType::kString;
+      else if (type == "LONG") out->leaves[n] = LeafType::kLong;
+      else if (type == "FLOAT") out->leaves[n] = LeafType::kFloat;
+      else if (type == "BINARY") out->leaves[n] = LeafType::kBinary;
+      else if (!AddLeaves(store, type, n + ".", out, depth + 1)) return false;
+    }
+  }
+  return true;
+}
+
+bool Fits(LeafType t, const FieldValue& v) {
+  switch (t) {
+    case LeafType::kString: return std::holds_alternative<std::string>(v);
+    case LeafType::kLong: return std::holds_alternative<int32_t>(v);
+    case LeafType::kFloat: return std::holds_alternative<double>(v);
+    case LeafType::kBinary: return std::holds_alternative<std::vector<uint8_t>>(v);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool LoadSchema(Store& store, const std::string& structure, Schema* out) {
+  out->structure = structure;
+  out->leaves.clear();
+  return AddLeaves(store, structure, "", out, 0);
+}
+
+int32_t SetMember(const Schema& schema, Record* record, const std::string& member,
+                  const FieldValue& value) {
+  auto it = schema.leaves.find(member);
+  if (it == schema.leaves.end()) return PVX_ERROR_MEMBER_NOT_FOUND;
+  if (!std::holds_alternative<std::monostate>(value) && !Fits(it->second, value))
+    return PVX_ERROR_WRONG_TYPE;
+  for (Field& f : record->fields)
+    if (f.name == member) {
+      f.value = value;
+      return PVX_OK;
+    }
+  record->fields.push_back({member, value});
+  return PVX_OK;
+}
+
+int32_t SetMemberFromText(const Schema& schema, Record* record, const std::string& member,
+                          const std::string& text) {
+  auto it = schema.leaves.find(member);
+  if (it == schema.leaves.end()) return PVX_ERROR_MEMBER_NOT_FOUND;
+  switch (it->second) {
+    case LeafType::kString:
+      return SetMember(schema, record, member, text);
+    case LeafType::kLong: {
+      errno = 0;
+      char* end = nullptr;
+      long long v = std::strtoll(text.c_str(), &end, 10);
+      if (text.empty() || *end || errno || v < INT32_MIN || v > INT32_MAX)
+        return PVX_ERROR_WRONG_TYPE;
+      return SetMember(schema, record, member, static_cast<int32_t>(v));
+    }
+    case LeafType::kFloat: {
+      errno = 0;
+      char* end = nullptr;
+      double v = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end || errno || !std::isfinite(v)) return PVX_ERROR_WRONG_TYPE;
+      return SetMember(schema, record, member, v);
+    }
+    case LeafType::kBinary: {
+      if (text.size() % 2) return PVX_ERROR_WRONG_TYPE;
+      std::vector<uint8_t> bytes;
+      for (size_t i = 0; i < text.size(); i += 2) {
+        char* end = nullptr;
+        std::string pair = text.substr(i, 2);
+        long b = std::strtol(pair.c_str(), &end, 16);
+        if (*end) return PVX_ERROR_WRONG_TYPE;
+        bytes.push_back(static_cast<uint8_t>(b));
+      }
+      return SetMember(schema, record, member, bytes);
+    }
+  }
+  return PVX_ERROR_WRONG_TYPE;
+}
+
+FieldValue GetMember(const Record& record, const std::string& member) {
+  for (const Field& f : record.fields)
+    if (f.name == member) return f.value;
+  return {};
+}
+
+void CopyMatching(const Record& from, const Schema& to_schema, Record* to) {
+  for (const Field& f : from.fields) SetMember(to_schema, to, f.name, f.value);
+}
+
+std::optional<Record> LoadContainer(Store& store, const char* owner_kind, int64_t owner,
+                                    const char* role) {
+  Stmt q(store.db(), "SELECT data FROM container_values WHERE owner_kind=? AND owner_id=? "
+                     "AND role=?");
+  q.Bind(1, owner_kind).Bind(2, owner).Bind(3, role);
+  if (!q.Step()) return std::nullopt;
+  std::vector<uint8_t> bytes = q.Blob(0);
+  Record r;
+  std::string error;
+  if (!ParseRecord(bytes.data(), bytes.size(), &r, &error))
+    throw StoreError(SQLITE_CORRUPT, "damaged container value: " + error);
+  return r;
+}
+
+void SaveContainer(Store& store, const char* owner_kind, int64_t owner, const char* role,
+                   const Record& record) {
+  std::vector<uint8_t> bytes = SerializeRecord(record);
+  Stmt s(store.db(), "INSERT INTO container_values(owner_kind, owner_id, role, structure, data) "
+                     "VALUES(?,?,?,?,?) ON CONFLICT(owner_kind, owner_id, role) DO UPDATE SET "
+                     "structure=excluded.structure, data=excluded.data");
+  s.Bind(1, owner_kind).Bind(2, owner).Bind(3, role).Bind(4, std::string_view(record.type_name));
+  s.BindBlob(5, bytes.data(), bytes.size()).Run();
+}
+
+std::string ValueText(const FieldValue& value) {
+  if (auto* l = std::get_if<int32_t>(&value)) return std::to_string(*l);
+  if (auto* d = std::get_if<double>(&value)) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", *d);
+    return buf;
+  }
+  if (auto* s = std::get_if<std::string>(&value)) return *s;
+  if (auto* b = std::get_if<std::vector<uint8_t>>(&value)) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (uint8_t c : *b) {
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+    return out;
+  }
+  return "";
+}
+
+}  // namespace pvxjsim

@@ -1,0 +1,111 @@
+// Navigation: process instances, activity instances, control connectors,
+// blocks and sub-processes, and the work items that staff resolution makes.
+// Every function needs the caller's write transaction and takes times from
+// the store's clock.
+//
+// Data flow: an instance keeps one working container ("data", of the
+// template's input structure). An activity's input is taken from it when the
+// activity becomes ready; its output is merged back (members both structures
+// have) when it finishes. The instance's output container is made from the
+// working container when the instance finishes.
+#ifndef PVXJSIM_ENGINE_H
+#define PVXJSIM_ENGINE_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "record.h"
+
+namespace pvxjsim {
+
+class Store;
+
+// Process instance states (Pvx_PS_), as kept in process_instances.state.
+enum ProcessState : int {
+  kPsReady = 1, kPsRunning = 2, kPsFinished = 4, kPsTerminated = 8, kPsSuspended = 16,
+  kPsTerminating = 32, kPsSuspending = 64, kPsDeleted = 128
+};
+
+// Activity instance states (Pvx_AS_).
+enum ActivityState : int {
+  kAsReady = 1, kAsRunning = 2, kAsFinished = 4, kAsTerminated = 8, kAsSuspended = 16,
+  kAsInactive = 32, kAsCheckedOut = 64, kAsInError = 128, kAsExecuted = 256,
+  kAsPlanning = 512, kAsForceFinished = 1024, kAsSkipped = 2048, kAsDeleted = 4096,
+  kAsTerminating = 8192, kAsSuspending = 16384, kAsExpired = 32768
+};
+
+// Item kinds and the item states the engine sets.
+enum ItemKind : int { kItemWorkitem = 1, kItemProcessNotification = 3,
+                      kItemFirstNotification = 4, kItemSecondNotification = 5 };
+enum ItemState : int { kItemReady = 1, kItemRunning = 2, kItemFinished = 4,
+                       kItemCheckedOut = 64 };
+
+const char* ProcessStateName(int64_t state);   // "READY", ... "???"
+const char* ActivityStateName(int64_t state);
+
+// Creates an instance of the newest version of template_name whose valid-from
+// is not after the clock. name empty: the template name and the row id.
+// Returns PVX_OK, PVX_ERROR_PROCESS_TEMPLATE_NOT_FOUND or PVX_ERROR_NOT_UNIQUE.
+int32_t CreateInstance(Store& store, const std::string& template_name, const std::string& name,
+                       const std::string& creator, int64_t* instance_id);
+
+// Starts a ready instance with input (nullptr: empty); the input's members
+// must belong to the template's input structure.
+int32_t StartInstance(Store& store, int64_t instance_id, const std::string& starter,
+                      const Record* input);
+
+// The owner finishes a work item: rc is the program's return code and output
+// the values it set (checked against the activity's output structure).
+// PVX_ERROR_DOES_NOT_EXIST, PVX_ERROR_NOT_AUTHORIZED (another owner),
+// PVX_ERROR_WRONG_STATE, PVX_ERROR_MEMBER_NOT_FOUND, PVX_ERROR_WRONG_TYPE.
+int32_t FinishWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t rc,
+                       const std::vector<std::pair<std::string, std::string>>& output);
+
+// Schema of an activity's output container, for callers that build output.
+std::optional<std::string> ActivityOutStructure(Store& store, int64_t activity_instance_id);
+
+// Creates the notifications and expiries whose time the clock has passed,
+// and resumes instances whose suspension has run out.
+void CheckDeadlines(Store& store);
+
+// --- instance operations: PVX_OK, PVX_ERROR_DOES_NOT_EXIST or
+// PVX_ERROR_WRONG_STATE. deep: sub-process instances too.
+// until: "YYYY-MM-DD HH:MM:SS" after which the instance resumes by itself.
+int32_t SuspendInstance(Store& store, int64_t instance_id, bool deep,
+                        const std::optional<std::string>& until);
+int32_t ResumeInstance(Store& store, int64_t instance_id, bool deep);
+int32_t TerminateInstance(Store& store, int64_t instance_id);
+// Only an instance that is not running (ready, finished, terminated) can be
+// deleted; its items go with it.
+int32_t DeleteInstance(Store& store, int64_t instance_id);
+
+// --- activity operations, for the process administrator.
+// Restart: an activity in error is offered again. ForceFinish: an active
+// activity counts as finished (with its input as output). ForceRestart: a
+// finished activity is offered again (its successors are not undone).
+int32_t RestartActivity(Store& store, int64_t activity_instance_id);
+int32_t ForceFinishActivity(Store& store, int64_t activity_instance_id);
+int32_t ForceRestartActivity(Store& store, int64_t activity_instance_id);
+
+// --- work item operations by person_id (the owner unless stated).
+// PVX_ERROR_NOT_AUTHORIZED for anyone else.
+int32_t StartWorkitem(Store& store, int64_t item_id, int64_t person_id);
+int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id);
+// Check in = finish a checked-out item.
+int32_t CheckInWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t rc,
+                        const std::vector<std::pair<std::string, std::string>>& output);
+int32_t HoldWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                     const std::string& until);
+int32_t ReleaseWorkitem(Store& store, int64_t item_id, int64_t person_id);
+// Transfer and duplicate: by the owner, an administrator, or a person
+// authorised for the owner. PVX_ERROR_NEW_OWNER_NOT_FOUND for an unknown user.
+int32_t TransferWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                         const std::string& new_owner);
+int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
+                          const std::string& new_owner, int64_t* new_item_id);
+
+}  // namespace pvxjsim
+
+#endif
