@@ -30,7 +30,7 @@ const std::string& SelectOf(Attr attr) {
 
 // Runs the attribute's query for the handle's row; fn reads column 0.
 template <class R, class Fn>
-R Read(uint32_t handle, Attr attr, R fallback, Fn&& fn) {
+R Read(uint32_t handle, Attr attr, R fallback, const char* origin, Fn&& fn) {
   const AttrDef& def = AttrInfo(attr);
   return WithRow<R>(handle, def.cls, fallback, [&](Store& store, RowObject& row, int32_t* rc) -> R {
     Stmt q(store.db(), SelectOf(attr));
@@ -40,7 +40,7 @@ R Read(uint32_t handle, Attr attr, R fallback, Fn&& fn) {
       return fallback;
     }
     return fn(q);
-  });
+  }, origin);
 }
 
 }  // namespace
@@ -65,31 +65,31 @@ const char* TableOf(Cls cls) {
   }
 }
 
-char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length) {
-  return Read<char*>(handle, attr, nullptr, [&](const Stmt& q) -> char* {
+char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length, const char* origin) {
+  return Read<char*>(handle, attr, nullptr, origin, [&](const Stmt& q) -> char* {
     if (q.IsNull(0)) return nullptr;
     return CopyOut(q.Text(0), buffer, length);
   });
 }
 
-unsigned char AttrBool(uint32_t handle, Attr attr) {
-  return Read<unsigned char>(handle, attr, 0,
+unsigned char AttrBool(uint32_t handle, Attr attr, const char* origin) {
+  return Read<unsigned char>(handle, attr, 0, origin,
                              [](const Stmt& q) -> unsigned char { return q.Int(0) != 0; });
 }
 
-int32_t AttrNumber(uint32_t handle, Attr attr) {
-  return Read<int32_t>(handle, attr, 0,
+int32_t AttrNumber(uint32_t handle, Attr attr, const char* origin) {
+  return Read<int32_t>(handle, attr, 0, origin,
                        [](const Stmt& q) { return static_cast<int32_t>(q.Int(0)); });
 }
 
-uint32_t AttrUnsigned(uint32_t handle, Attr attr) {
-  return Read<uint32_t>(handle, attr, 0,
+uint32_t AttrUnsigned(uint32_t handle, Attr attr, const char* origin) {
+  return Read<uint32_t>(handle, attr, 0, origin,
                         [](const Stmt& q) { return static_cast<uint32_t>(q.Int(0)); });
 }
 
-int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value) {
+int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value, const char* origin) {
   if (value) *value = PvxjDateTime{};
-  Read<int>(handle, attr, 0, [&](const Stmt& q) {
+  Read<int>(handle, attr, 0, origin, [&](const Stmt& q) {
     if (value && !q.IsNull(0)) *value = DateTimeFromText(q.Text(0));
     return 0;
   });
@@ -97,8 +97,8 @@ int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value) {
   return LastResultCode();
 }
 
-unsigned char AttrIsNull(uint32_t handle, Attr attr) {
-  return Read<unsigned char>(handle, attr, 0,
+unsigned char AttrIsNull(uint32_t handle, Attr attr, const char* origin) {
+  return Read<unsigned char>(handle, attr, 0, origin,
                              [](const Stmt& q) -> unsigned char { return q.IsNull(0); });
 }
 

@@ -50,19 +50,22 @@ const AttrDef& AttrInfo(Attr attr);
 // nullptr when the class has none.
 const char* TableOf(Cls cls);
 
-char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length);
-unsigned char AttrBool(uint32_t handle, Attr attr);
-int32_t AttrNumber(uint32_t handle, Attr attr);
-uint32_t AttrUnsigned(uint32_t handle, Attr attr);
+char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length, const char* origin = __builtin_FUNCTION());
+unsigned char AttrBool(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
+int32_t AttrNumber(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
+uint32_t AttrUnsigned(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
 // Fills *value (year 0 when not set); returns the return code.
-int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value);
-unsigned char AttrIsNull(uint32_t handle, Attr attr);
+int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value, const char* origin = __builtin_FUNCTION());
+unsigned char AttrIsNull(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
+
+// The getters take the calling API function's name as the origin of the
+// thread's result, so a one-line getter reports under its own name.
 
 // The session preamble every getter shares: the live row object of class cls
 // behind handle, its session, the client lock. fn(Store&, RowObject&, int32_t*
 // rc) returns the value; fallback is returned (and *rc kept) on failure.
 template <class R, class Fn>
-R WithRow(uint32_t handle, Cls cls, R fallback, Fn&& fn) {
+R WithRow(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     auto* row = Client::Get().handles.Get<RowObject>(handle, cls);
     if (!row || !row->service) {
@@ -72,7 +75,7 @@ R WithRow(uint32_t handle, Cls cls, R fallback, Fn&& fn) {
     Store* store;
     if ((*rc = RequireSession(*row->service, &store))) return fallback;
     return fn(*store, *row, rc);
-  });
+  }, origin);
 }
 
 // "YYYY-MM-DD HH:MM:SS" to a date-time value; year 0 for anything else.

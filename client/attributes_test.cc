@@ -7,6 +7,19 @@ namespace {
 
 class AttributesTest : public ClientTest {};
 
+// A one-line getter as an API function writes it.
+char* SampleFirstName(PvxjPerson p, char* b, uint32_t n) { return AttrText(p, Attr::Person_FirstName, b, n); }
+
+TEST_F(AttributesTest, TheResultNamesTheGetterThatCalled) {
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  PvxjPerson me = 0;
+  ASSERT_EQ(PvxjServiceUserSettings(svc, &me), PVX_OK);
+  char buf[64];
+  EXPECT_STREQ(SampleFirstName(me, buf, sizeof buf), "Carl");
+  PvxjResult r = PvxjResultObjectOfCurrentThread();
+  EXPECT_STREQ(PvxjResultOrigin(r, buf, sizeof buf), "SampleFirstName");
+}
+
 TEST_F(AttributesTest, EveryAttributeReadsAColumnThatExists) {
   Store& s = store();
   for (size_t i = 0; i < static_cast<size_t>(Attr::kCount); ++i) {

@@ -55,7 +55,8 @@ TEST_F(PersonTest, ListsFollowRolesOrganizationsSubstitutesAndAuthorizations) {
   EXPECT_EQ(List(PvxjPersonPersonsToStandInFor, me), std::vector<std::string>{});
   PvxjPerson user3 = PvxjExecutionServicePersistentPerson(svc, "USER3");
   ASSERT_NE(user3, 0u);
-  EXPECT_EQ(List(PvxjPersonPersonsToStandInFor, user3), std::vector<std::string>{"USER2"});
+  // USER3 stands in for USER2 and for the absent USER5.
+  EXPECT_EQ(List(PvxjPersonPersonsToStandInFor, user3), (std::vector<std::string>{"USER2", "USER5"}));
   Stmt(store().db(),
        "INSERT INTO person_authorizations(person_id, authorized_for) SELECT id, 'USER3' FROM persons "
        "WHERE user_id='USER1'").Run();
