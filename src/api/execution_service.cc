@@ -131,9 +131,10 @@ bool resolve_session_context(Call& c) {
 void after_session_id(Call& c) {
   if (c.text) c.ctx.reg.set_text(kSessionIdHdl, c.n(at(c, kSessionIdHdl)), c.text);
   if (given(c, kSessionIdOutputFileSpec))
-    if (FILE* f = c.v[at(c, kSessionIdOutputFileSpec)].file.get()) {
-      fprintf(f, "%s\n", c.text ? c.text : "???");
-      c.v[at(c, kSessionIdOutputFileSpec)].file.reset();
+    if (FILE* f = c.v[at(c, kSessionIdOutputFileSpec)].file.release()) {
+      const bool written = fprintf(f, "%s\n", c.text ? c.text : "???") >= 0;
+      // A file that cannot take the identifier is as useless as one that cannot be opened.
+      if ((fclose(f) != 0) | !written) tool_error(c.ctx, TC0004);
     }
 }
 

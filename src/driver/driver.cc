@@ -193,6 +193,8 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
     ctx.out.open(f, true);
     int code = run(ctx);
     ctx.out.close();
+    // A result file that lost lines is no record of the run.
+    if (ctx.out.failed()) tool_error(ctx, TC0002);
     return code;
   } catch (const FatalExit& e) {
     ctx.flush();

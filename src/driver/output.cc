@@ -9,15 +9,15 @@ Sink::~Sink() { close(); }
 
 void Sink::flush() {
   if (file_ && !buf_.empty()) {
-    fwrite(buf_.data(), 1, buf_.size(), file_);
+    if (fwrite(buf_.data(), 1, buf_.size(), file_) != buf_.size()) failed_ = true;
     buf_.clear();
   }
-  if (file_) fflush(file_);
+  if (file_ && fflush(file_) != 0) failed_ = true;
 }
 
 void Sink::close() {
   flush();
-  if (file_ && owned_) fclose(file_);
+  if (file_ && owned_ && fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
   capture_ = nullptr;
 }

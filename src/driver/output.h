@@ -52,6 +52,10 @@ class Sink {
   void flush();
   void close();  // flushes; closes the file when owned
 
+  // Whether anything written could not reach the file (a full disk, a
+  // device that refuses data): the run must not then pass for complete.
+  bool failed() const { return failed_; }
+
  private:
   static constexpr std::size_t kFlushAt = 1 << 16;
   FILE* file_ = nullptr;
@@ -59,6 +63,7 @@ class Sink {
   bool eager_ = false;
   std::string* capture_ = nullptr;
   std::string buf_;
+  bool failed_ = false;
 };
 
 // Shared texts of the frame.
