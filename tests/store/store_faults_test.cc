@@ -12,7 +12,6 @@
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "client.h"
@@ -20,11 +19,13 @@
 #include "driver/driver.h"
 #include "driver/output.h"
 #include "fault_vfs.h"
+#include "result_lists.h"
 #include "store.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using store_tests::reported_created;
 
 std::string read_text(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -47,24 +48,6 @@ Outcome run(const std::string& test_case) {
   o.code = kr::run_test_text(s, test_case, &o.result, err);
   pvxjsim::Client::Get().ResetForTesting();  // closes the store, as the end of a process does
   return o;
-}
-
-// Names of the lists whose creation the result file reports as PVX_OK.
-std::set<std::string> reported_created(const std::string& result) {
-  std::set<std::string> names;
-  std::istringstream in(result);
-  std::string line, section, name;
-  while (std::getline(in, line)) {
-    if (line.rfind("Pvxj", 0) == 0) {
-      section = line;
-      name.clear();
-    } else if (line.rfind("parameter:  ListName = ", 0) == 0) {
-      name = line.substr(23);
-    } else if (line.rfind("AcRc = PVX_OK = 0", 0) == 0 && section.rfind("PvxjExecutionServiceCreate", 0) == 0) {
-      names.insert(name);
-    }
-  }
-  return names;
 }
 
 // Opens the store as a later process would (no fault VFS): integrity, lists.
@@ -98,7 +81,7 @@ class StoreFaults : public ::testing::TestWithParam<faults::Op> {
     db_ = (dir_ / "store.db").string();
     std::string error;
     ASSERT_NE(pvxjsim::Store::Open(tmpl_, &error), nullptr) << error;  // seeded, then closed
-    test_case_ = read_text(FAULTS_DIR "/lists.dat");
+    test_case_ = read_text(STORE_TESTS_DIR "/lists.dat");
   }
   void TearDown() override {
     unsetenv("PVXJSIM_VFS");
