@@ -10,8 +10,6 @@
 #include <string>
 
 namespace fuzz {
-bool is_confined();
-bool under_home(const char* name);
 namespace {
 
 bool confined = false;
@@ -26,6 +24,10 @@ std::string& folder() {
 std::string& home() {
   static std::string dir;
   return dir;
+}
+
+bool under_home(const char* name) {
+  return !home().empty() && std::strncmp(name, home().c_str(), home().size()) == 0 && !std::strstr(name, "/..");
 }
 
 void remove_folder() {
@@ -51,11 +53,6 @@ void enter_sandbox() {
 Confined::Confined() { confined = true; }
 Confined::~Confined() { confined = false; }
 
-bool is_confined() { return confined; }
-bool under_home(const char* name) {
-  return !home().empty() && std::strncmp(name, home().c_str(), home().size()) == 0 && !std::strstr(name, "/..");
-}
-
 }  // namespace fuzz
 
 extern "C" FILE* __real_fopen(const char* name, const char* mode);
@@ -71,7 +68,7 @@ std::FILE* fuzz::empty_input() {
 // process started in (libFuzzer's crash files); everything written goes to
 // one file, so random names do not pile up in the folder.
 extern "C" FILE* __wrap_fopen(const char* name, const char* mode) {
-  if (!fuzz::is_confined() || (name && fuzz::under_home(name))) return __real_fopen(name, mode);
+  if (!fuzz::confined || (name && fuzz::under_home(name))) return __real_fopen(name, mode);
   if (!name || std::strchr(name, '/') || !*name) {
     errno = ENOENT;
     return nullptr;
