@@ -246,7 +246,9 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
 
   sqlite3* raw = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-  int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+  // PVXJSIM_VFS names a registered SQLite VFS; only the fault-injection tests set it.
+  const char* vfs = std::getenv("PVXJSIM_VFS");
+  int rc = sqlite3_open_v2(path.c_str(), &raw, flags, vfs && *vfs ? vfs : nullptr);
   if (rc != SQLITE_OK) {
     *error = "cannot open " + path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
     sqlite3_close(raw);

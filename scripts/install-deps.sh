@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build needs when it is missing. Only Debian's archive is used.
+# With the argument "fuzz" it adds clang and its runtime (libFuzzer), which
+# only `make fuzz` needs.
 set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for p in cmake g++ ninja-build libgtest-dev libbenchmark-dev libsqlite3-dev nlohmann-json3-dev libcrypt-dev diffutils python3 mandoc; do
+pkgs=(cmake g++ ninja-build libgtest-dev libbenchmark-dev libsqlite3-dev nlohmann-json3-dev libcrypt-dev diffutils python3 mandoc)
+[ "${1:-}" = fuzz ] && pkgs+=(clang libclang-rt-dev)
+for p in "${pkgs[@]}"; do
   have_pkg "$p" || need+=("$p")
 done
 [ ${#need[@]} -eq 0 ] && exit 0
