@@ -11,15 +11,6 @@ using namespace pvxjsim;
 
 namespace {
 
-// The person object of a handle and the store, checked as every person
-// function needs: a live person of a logged-on session whose row still exists.
-struct PersonCtx {
-  RowObject* obj = nullptr;
-  Store* store = nullptr;
-};
-
-int32_t Resolve(uint32_t handle, PersonCtx* p) { return FindStoredRow(handle, Cls::Person, &p->obj, &p->store); }
-
 // One attribute of the person row; nullopt for NULL or a row that is gone.
 std::optional<std::string> Column(Store& store, const RowObject& row, Attr attr) {
   Stmt q(store.db(), AttrSelect(attr));
@@ -75,21 +66,23 @@ int32_t PvxjPersonCopy(PvxjPerson person, PvxjPerson* copy) {
 
 int32_t PvxjPersonRefresh(PvxjPerson person) {
   return Guarded([&]() -> int32_t {
-    PersonCtx p;
-    if (int32_t rc = Resolve(person, &p)) return rc;
-    p.obj->name = Column(*p.store, *p.obj, Attr::Person_UserID).value_or(p.obj->name);
+    RowObject* row;
+    Store* store;
+    if (int32_t rc = FindStoredRow(person, Cls::Person, &row, &store)) return rc;
+    row->name = Column(*store, *row, Attr::Person_UserID).value_or(row->name);
     return PVX_OK;
   });
 }
 
 int32_t PvxjPersonSetAbsence(PvxjPerson person, unsigned char absence) {
   return Guarded([&]() -> int32_t {
-    PersonCtx p;
-    if (int32_t rc = Resolve(person, &p)) return rc;
-    if (!MayChange(*p.store, *p.obj)) return PVX_ERROR_NOT_AUTHORIZED;
-    WriteTx tx(*p.store);
-    Stmt u(p.store->db(), "UPDATE persons SET absent=? WHERE id=?");
-    u.Bind(1, absence ? 1 : 0).Bind(2, p.obj->id).Run();
+    RowObject* row;
+    Store* store;
+    if (int32_t rc = FindStoredRow(person, Cls::Person, &row, &store)) return rc;
+    if (!MayChange(*store, *row)) return PVX_ERROR_NOT_AUTHORIZED;
+    WriteTx tx(*store);
+    Stmt u(store->db(), "UPDATE persons SET absent=? WHERE id=?");
+    u.Bind(1, absence ? 1 : 0).Bind(2, row->id).Run();
     tx.Commit();
     return PVX_OK;
   });
@@ -97,26 +90,27 @@ int32_t PvxjPersonSetAbsence(PvxjPerson person, unsigned char absence) {
 
 int32_t PvxjPersonSetSubstitute(PvxjPerson person, const char* substitute) {
   return Guarded([&]() -> int32_t {
-    PersonCtx p;
-    if (int32_t rc = Resolve(person, &p)) return rc;
-    if (!MayChange(*p.store, *p.obj)) return PVX_ERROR_NOT_AUTHORIZED;
+    RowObject* row;
+    Store* store;
+    if (int32_t rc = FindStoredRow(person, Cls::Person, &row, &store)) return rc;
+    if (!MayChange(*store, *row)) return PVX_ERROR_NOT_AUTHORIZED;
     std::optional<std::string> name;
     if (substitute) {
-      Stmt q(p.store->db(), "SELECT id, user_id FROM persons WHERE user_id=?");
+      Stmt q(store->db(), "SELECT id, user_id FROM persons WHERE user_id=?");
       q.Bind(1, substitute);
       if (!q.Step()) {
         SetLastResult(PVX_ERROR_USERID_UNKNOWN, substitute);
         return PVX_ERROR_USERID_UNKNOWN;
       }
-      if (q.Int(0) == p.obj->id) {
+      if (q.Int(0) == row->id) {
         SetLastResult(PVX_ERROR_INVALID_USER, substitute);
         return PVX_ERROR_INVALID_USER;
       }
       name = q.Text(1);
     }
-    WriteTx tx(*p.store);
-    Stmt u(p.store->db(), "UPDATE persons SET substitute=? WHERE id=?");
-    u.Bind(1, name).Bind(2, p.obj->id).Run();
+    WriteTx tx(*store);
+    Stmt u(store->db(), "UPDATE persons SET substitute=? WHERE id=?");
+    u.Bind(1, name).Bind(2, row->id).Run();
     tx.Commit();
     return PVX_OK;
   });
