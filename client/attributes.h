@@ -15,7 +15,9 @@
 //   gone) and leaves the return code as the thread's result.
 //
 // Getters that are not a column (vectors, objects, computed texts) use
-// WithRow for the same preamble and write the rest by hand.
+// WithRow for the same preamble (WithStoredRow when the row must still
+// exist; FindStoredRow for functions that return a return code) and write
+// the rest by hand, reading single columns through AttrSelect.
 #ifndef PVXJSIM_ATTRIBUTES_H
 #define PVXJSIM_ATTRIBUTES_H
 
