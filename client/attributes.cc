@@ -3,6 +3,9 @@
 #include <array>
 #include <string>
 
+#include "clock.h"
+#include "date_time.h"
+
 namespace pvxjsim {
 
 namespace {
@@ -17,7 +20,7 @@ static_assert(sizeof kAttrs / sizeof kAttrs[0] == static_cast<size_t>(Attr::kCou
 
 // One statement text per attribute, made once; the store caches the
 // prepared statement by it.
-const std::string& SelectOf(Attr attr) {
+const std::string& SelectText(Attr attr) {
   static const auto* texts = [] {
     auto* t = new std::array<std::string, static_cast<size_t>(Attr::kCount)>;
     for (size_t i = 0; i < t->size(); ++i)
@@ -28,24 +31,39 @@ const std::string& SelectOf(Attr attr) {
   return (*texts)[static_cast<size_t>(attr)];
 }
 
-// Runs the attribute's query for the handle's row; fn reads column 0.
+// Runs the attribute's query for the handle's row; fn(q, store) reads column 0.
 template <class R, class Fn>
 R Read(uint32_t handle, Attr attr, R fallback, const char* origin, Fn&& fn) {
   const AttrDef& def = AttrInfo(attr);
   return WithRow<R>(handle, def.cls, fallback, [&](Store& store, RowObject& row, int32_t* rc) -> R {
-    Stmt q(store.db(), SelectOf(attr));
+    Stmt q(store.db(), SelectText(attr));
     q.Bind(1, row.id);
     if (!q.Step()) {
       *rc = PVX_ERROR_DOES_NOT_EXIST;
       return fallback;
     }
-    return fn(q);
+    return fn(q, store);
   }, origin);
 }
 
 }  // namespace
 
 const AttrDef& AttrInfo(Attr attr) { return kAttrs[static_cast<size_t>(attr)]; }
+
+const std::string& AttrSelect(Attr attr) { return SelectText(attr); }
+
+int32_t FindRow(uint32_t handle, Cls cls, RowObject** row, Store** store) {
+  *row = Client::Get().handles.Get<RowObject>(handle, cls);
+  if (!*row || !(*row)->service) return PVX_ERROR_INVALID_HANDLE;
+  return RequireSession(*(*row)->service, store);
+}
+
+int32_t FindStoredRow(uint32_t handle, Cls cls, RowObject** row, Store** store) {
+  if (int32_t rc = FindRow(handle, cls, row, store)) return rc;
+  Stmt q((*store)->db(), std::string("SELECT 1 FROM ") + TableOf(cls) + " WHERE id=?");
+  q.Bind(1, (*row)->id);
+  return q.Step() ? PVX_OK : PVX_ERROR_DOES_NOT_EXIST;
+}
 
 const char* TableOf(Cls cls) {
   switch (cls) {
@@ -66,7 +84,7 @@ const char* TableOf(Cls cls) {
 }
 
 char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length, const char* origin) {
-  return Read<char*>(handle, attr, nullptr, origin, [&](const Stmt& q) -> char* {
+  return Read<char*>(handle, attr, nullptr, origin, [&](const Stmt& q, Store&) -> char* {
     if (q.IsNull(0)) return nullptr;
     return CopyOut(q.Text(0), buffer, length);
   });
@@ -74,22 +92,22 @@ char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length, const 
 
 unsigned char AttrBool(uint32_t handle, Attr attr, const char* origin) {
   return Read<unsigned char>(handle, attr, 0, origin,
-                             [](const Stmt& q) -> unsigned char { return q.Int(0) != 0; });
+                             [](const Stmt& q, Store&) -> unsigned char { return q.Int(0) != 0; });
 }
 
 int32_t AttrNumber(uint32_t handle, Attr attr, const char* origin) {
   return Read<int32_t>(handle, attr, 0, origin,
-                       [](const Stmt& q) { return static_cast<int32_t>(q.Int(0)); });
+                       [](const Stmt& q, Store&) { return static_cast<int32_t>(q.Int(0)); });
 }
 
 uint32_t AttrUnsigned(uint32_t handle, Attr attr, const char* origin) {
   return Read<uint32_t>(handle, attr, 0, origin,
-                        [](const Stmt& q) { return static_cast<uint32_t>(q.Int(0)); });
+                        [](const Stmt& q, Store&) { return static_cast<uint32_t>(q.Int(0)); });
 }
 
 int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value, const char* origin) {
   if (value) *value = PvxjDateTime{};
-  Read<int>(handle, attr, 0, origin, [&](const Stmt& q) {
+  Read<int>(handle, attr, 0, origin, [&](const Stmt& q, Store&) {
     if (value && !q.IsNull(0)) *value = DateTimeFromText(q.Text(0));
     return 0;
   });
@@ -97,9 +115,18 @@ int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value, const char
   return LastResultCode();
 }
 
+PvxjDateTime AttrTimeAhead(uint32_t handle, Attr attr, const char* origin) {
+  return Read<PvxjDateTime>(handle, attr, PvxjDateTime{}, origin, [](const Stmt& q, Store& store) -> PvxjDateTime {
+    int64_t at = 0;
+    if (q.IsNull(0) || !ParseTimeText(q.Text(0), &at) || at <= ClockSeconds(store))
+      return PvxjDateTime{};
+    return DateTimeFromSeconds(at);
+  });
+}
+
 unsigned char AttrIsNull(uint32_t handle, Attr attr, const char* origin) {
   return Read<unsigned char>(handle, attr, 0, origin,
-                             [](const Stmt& q) -> unsigned char { return q.IsNull(0); });
+                             [](const Stmt& q, Store&) -> unsigned char { return q.IsNull(0); });
 }
 
 PvxjDateTime DateTimeFromText(const std::string& t) {

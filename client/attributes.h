@@ -15,13 +15,16 @@
 //   gone) and leaves the return code as the thread's result.
 //
 // Getters that are not a column (vectors, objects, computed texts) use
-// WithRow for the same preamble and write the rest by hand.
+// WithRow for the same preamble (WithStoredRow when the row must still
+// exist; FindStoredRow for functions that return a return code) and write
+// the rest by hand, reading single columns through AttrSelect.
 #ifndef PVXJSIM_ATTRIBUTES_H
 #define PVXJSIM_ATTRIBUTES_H
 
 #include <pvxj/pvxj.h>
 
 #include <cstdint>
+#include <string>
 
 #include "client.h"
 
@@ -61,19 +64,40 @@ unsigned char AttrIsNull(uint32_t handle, Attr attr, const char* origin = __buil
 // The getters take the calling API function's name as the origin of the
 // thread's result, so a one-line getter reports under its own name.
 
+// A date-time that counts only while it lies ahead of the server's clock (a
+// logon block that has run out blocks nothing); year 0 otherwise.
+PvxjDateTime AttrTimeAhead(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
+
+// The attribute's statement: its value in column 0 for the row id bound as
+// parameter 1. For hand-written functions that need a column of the table.
+const std::string& AttrSelect(Attr attr);
+
 // The session preamble every getter shares: the live row object of class cls
-// behind handle, its session, the client lock. fn(Store&, RowObject&, int32_t*
-// rc) returns the value; fallback is returned (and *rc kept) on failure.
+// behind handle and the store of its logged-on session. A return code.
+int32_t FindRow(uint32_t handle, Cls cls, RowObject** row, Store** store);
+// FindRow, and the object's row must still be in the store
+// (PVX_ERROR_DOES_NOT_EXIST once it is deleted).
+int32_t FindStoredRow(uint32_t handle, Cls cls, RowObject** row, Store** store);
+
+// FindRow under the client lock: fn(Store&, RowObject&, int32_t* rc) returns
+// the value; fallback is returned (and *rc kept) on failure.
 template <class R, class Fn>
 R WithRow(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
-    auto* row = Client::Get().handles.Get<RowObject>(handle, cls);
-    if (!row || !row->service) {
-      *rc = PVX_ERROR_INVALID_HANDLE;
-      return fallback;
-    }
+    RowObject* row;
     Store* store;
-    if ((*rc = RequireSession(*row->service, &store))) return fallback;
+    if ((*rc = FindRow(handle, cls, &row, &store))) return fallback;
+    return fn(*store, *row, rc);
+  }, origin);
+}
+
+// WithRow for an object whose row must still exist (FindStoredRow).
+template <class R, class Fn>
+R WithStoredRow(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+  return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
+    RowObject* row;
+    Store* store;
+    if ((*rc = FindStoredRow(handle, cls, &row, &store))) return fallback;
     return fn(*store, *row, rc);
   }, origin);
 }

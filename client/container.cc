@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "store.h"
@@ -16,26 +17,11 @@ namespace {
 bool AddLeaves(Store& store, const std::string& structure, const std::string& prefix,
                Schema* out, int depth) {
   if (depth > 64) return false;
-  Stmt q(store.db(), "SELECT m.name, m.type, m.array_size FROM data_members m "
-                     "JOIN data_structures s ON s.id = m.structure_id WHERE s.name=? "
-                     "ORDER BY m.position");
-  q.Bind(1, std::string_view(structure));
-  std::vector<std::tuple<std::string, std::string, int64_t>> rows;
-  while (q.Step()) rows.emplace_back(q.Text(0), q.Text(1), q.Int(2));
-  if (rows.empty()) return false;
-  for (const auto& [name, type, array] : rows) {
-    std::vector<std::string> names;
-    if (array)
-      for (int64_t k = 1; k <= array; ++k) names.push_back(prefix + name + "[" + std::to_string(k) + "]");
-    else
-      names.push_back(prefix + name);
-    for (const std::string& n : names) {
-      if (type == "STRING") out->leaves[n] = LeafType::kString;
-      else if (type == "LONG") out->leaves[n] = LeafType::kLong;
-      else if (type == "FLOAT") out->leaves[n] = LeafType::kFloat;
-      else if (type == "BINARY") out->leaves[n] = LeafType::kBinary;
-      else if (!AddLeaves(store, type, n + ".", out, depth + 1)) return false;
-    }
+  auto members = StructureMembers(store, structure, prefix);
+  if (members.empty()) return false;
+  for (const auto& [name, type] : members) {
+    if (std::optional<LeafType> leaf = LeafTypeOf(type)) out->leaves[name] = *leaf;
+    else if (!AddLeaves(store, type, name + ".", out, depth + 1)) return false;
   }
   return true;
 }
@@ -51,6 +37,32 @@ bool Fits(LeafType t, const FieldValue& v) {
 }
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> StructureMembers(Store& store, const std::string& structure,
+                                                                  const std::string& prefix) {
+  Stmt q(store.db(), "SELECT m.name, m.type, m.array_size FROM data_members m "
+                     "JOIN data_structures s ON s.id = m.structure_id WHERE s.name=? "
+                     "ORDER BY m.position");
+  q.Bind(1, std::string_view(structure));
+  std::vector<std::tuple<std::string, std::string, int64_t>> rows;
+  while (q.Step()) rows.emplace_back(q.Text(0), q.Text(1), q.Int(2));
+  std::vector<std::pair<std::string, std::string>> members;
+  for (const auto& [name, type, array] : rows) {
+    if (array)
+      for (int64_t k = 1; k <= array; ++k) members.emplace_back(prefix + name + "[" + std::to_string(k) + "]", type);
+    else
+      members.emplace_back(prefix + name, type);
+  }
+  return members;
+}
+
+std::optional<LeafType> LeafTypeOf(const std::string& type) {
+  if (type == "STRING") return LeafType::kString;
+  if (type == "LONG") return LeafType::kLong;
+  if (type == "FLOAT") return LeafType::kFloat;
+  if (type == "BINARY") return LeafType::kBinary;
+  return std::nullopt;
+}
 
 bool LoadSchema(Store& store, const std::string& structure, Schema* out) {
   out->structure = structure;

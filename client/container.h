@@ -8,6 +8,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "record.h"
 
@@ -21,6 +23,14 @@ struct Schema {
   std::string structure;
   std::map<std::string, LeafType> leaves;  // qualified name -> type
 };
+
+// The members of a structure in order as (qualified name, type), arrays
+// expanded to "Name[1]".. (1-based); empty when the structure is unknown.
+std::vector<std::pair<std::string, std::string>> StructureMembers(Store& store, const std::string& structure,
+                                                                  const std::string& prefix);
+
+// The leaf type a member type names; nullopt for a nested structure.
+std::optional<LeafType> LeafTypeOf(const std::string& type);
 
 // The leaves of a structure; false when the structure is unknown.
 bool LoadSchema(Store& store, const std::string& structure, Schema* out);

@@ -9,6 +9,7 @@
 
 #include "clock.h"
 #include "condition.h"
+#include "container.h"
 #include "password.h"
 #include "seed.h"
 #include "store.h"
@@ -572,23 +573,9 @@ class Loader {
   void MembersOf(const std::string& structure, const std::string& prefix,
                  std::set<std::string>* out, int depth = 0) {
     if (depth > 64) return;
-    Stmt q(store_.db(), "SELECT m.name, m.type, m.array_size FROM data_members m "
-                        "JOIN data_structures s ON s.id = m.structure_id WHERE s.name=? "
-                        "ORDER BY m.position");
-    q.Bind(1, std::string_view(structure));
-    std::vector<std::tuple<std::string, std::string, int64_t>> rows;
-    while (q.Step()) rows.emplace_back(q.Text(0), q.Text(1), q.Int(2));
-    for (const auto& [name, type, array] : rows) {
-      std::vector<std::string> names;
-      if (array)
-        for (int64_t k = 1; k <= array; ++k) names.push_back(prefix + name + "[" + std::to_string(k) + "]");
-      else
-        names.push_back(prefix + name);
-      for (const std::string& n : names) {
-        out->insert(n);
-        if (type != "STRING" && type != "LONG" && type != "FLOAT" && type != "BINARY")
-          MembersOf(type, n + ".", out, depth + 1);
-      }
+    for (const auto& [name, type] : StructureMembers(store_, structure, prefix)) {
+      out->insert(name);
+      if (!LeafTypeOf(type)) MembersOf(type, name + ".", out, depth + 1);
     }
   }
 

@@ -126,6 +126,15 @@ TEST_F(PersonTest, StaleDeletedOrLoggedOffPersonsAreRefused) {
   PvxjPerson other = PvxjExecutionServicePersistentPerson(svc, "USER4");
   Stmt(store().db(), "DELETE FROM persons WHERE user_id='USER4'").Run();
   EXPECT_EQ(PvxjPersonRefresh(other), PVX_ERROR_DOES_NOT_EXIST);
+  // The table getters refuse a deleted row the same way, under their own name.
+  char buf[32];
+  EXPECT_EQ(PvxjPersonFirstName(other, buf, sizeof buf), nullptr);
+  EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
+  EXPECT_STREQ(PvxjResultOrigin(PvxjResultObjectOfCurrentThread(), buf, sizeof buf), "PvxjPersonFirstName");
+  EXPECT_EQ(PvxjPersonPhoneIsNull(other), 0);
+  EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
+  EXPECT_EQ(PvxjPersonNamesOfRoles(other), 0u);
+  EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
   ASSERT_EQ(PvxjExecutionServiceLogoff(svc), PVX_OK);
   EXPECT_EQ(PvxjPersonRefresh(p), PVX_ERROR_NOT_LOGGED_ON);
 }
