@@ -6,7 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -33,6 +36,7 @@ struct Plan {
   std::optional<std::string> simulate;
   std::optional<std::string> path;
   std::optional<std::string> parameters;
+  int64_t timeout_s = 0;  // 0: wait as long as it runs
   std::string owner;
   std::optional<std::string> context;
 };
@@ -57,13 +61,14 @@ int32_t MakePlan(Store& store, int64_t item_id, Plan* plan) {
   q.Step();
   if (!has_program) return PVX_ERROR_NO_PROGRAM_FOR_PLATFORM;
   if (plan->simulate) return PVX_OK;
-  Stmt impl(store.db(), "SELECT path, parameters FROM program_implementations "
+  Stmt impl(store.db(), "SELECT path, parameters, coalesce(timeout, 0) FROM program_implementations "
                         "WHERE program_id=? AND kind=1 AND platform IN (?, ?) "
                         "AND path IS NOT NULL ORDER BY platform DESC LIMIT 1");
   impl.Bind(1, program).Bind(2, kPlatformSolaris).Bind(3, kPlatformNotSet);
   if (!impl.Step()) return PVX_ERROR_NO_PROGRAM_FOR_PLATFORM;
   plan->path = impl.Text(0);
   plan->parameters = impl.OptText(1);
+  plan->timeout_s = impl.Int(2);
   impl.Step();
   return PVX_OK;
 }
@@ -122,9 +127,18 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& env_add, in
   pid_t pid;
   if (::posix_spawn(&pid, plan.path->c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
     return false;
+  // A program past its timeout is killed, so the agent never waits forever.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(plan.timeout_s);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) return false;
+  while (true) {
+    pid_t got = ::waitpid(pid, &status, plan.timeout_s > 0 ? WNOHANG : 0);
+    if (got == pid) break;
+    if (got < 0 && errno != EINTR) return false;
+    if (got == 0) {
+      if (std::chrono::steady_clock::now() >= deadline) ::kill(pid, SIGKILL);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
   if (WIFEXITED(status))
     *rc = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))

@@ -11,7 +11,8 @@
 //   PVXJSIM_ACTIVITY_OID     the activity instance's persistent identifier
 // and PVXJSIM_DB naming the store, so the program can call the PEA functions
 // and Passthrough. Its exit status is the return code (_RC); a program killed
-// by a signal returns 128 plus the signal number, as shells report it.
+// by a signal returns 128 plus the signal number, as shells report it. One
+// that runs past the implementation's timeout (seconds) is killed.
 #ifndef PVXJSIM_PROGRAM_RUN_H
 #define PVXJSIM_PROGRAM_RUN_H
 

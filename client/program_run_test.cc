@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -111,10 +112,12 @@ class ProgramRunTest : public ClientTest {
     return path;
   }
 
-  std::string Program(const std::string& path, const std::string& parameters = "") {
+  std::string Program(const std::string& path, const std::string& parameters = "",
+                      int timeout = 0) {
     std::string p = R"({ "name": "Prog", "inContainer": "RunData", "outContainer": "RunData",
       "implementations": [ { "platform": "Solaris", "kind": "exe", "path": ")" + path + "\"";
     if (!parameters.empty()) p += R"(, "parameters": ")" + parameters + "\"";
+    if (timeout) p += R"(, "timeout": )" + std::to_string(timeout);
     return p + " } ] }";
   }
 };
@@ -203,6 +206,16 @@ TEST_F(ProgramRunTest, ExecutableGetsTheProgramContextAndItsExitIsTheReturnCode)
   EXPECT_NE(line.find("|USER2|ctx-7|AI"), std::string::npos) << line;
   EXPECT_NE(line.find("|a b\n"), std::string::npos) << line;
   EXPECT_EQ(Receive(svc, "exe", 0), FormatOid(oid_tag::kWorkitem, item));
+}
+
+TEST_F(ProgramRunTest, ProgramPastItsTimeoutIsKilled) {
+  int64_t item = ItemFor(Program(Script("hang.sh", "exec sleep 30\n"), "", 1));
+  auto t0 = Clock::now();
+  int32_t program_rc = -1;
+  ASSERT_EQ(ExecuteWorkitem(store(), {item, Person("USER2")}, &program_rc), PVX_OK);
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(10));
+  EXPECT_EQ(program_rc, 128 + SIGKILL);
+  EXPECT_EQ(Outcome(item), "FINISHED rc 137 FINISHED");
 }
 
 TEST_F(ProgramRunTest, ProgramThatCannotRunLeavesTheItemAlone) {
