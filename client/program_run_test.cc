@@ -1,15 +1,13 @@
 // Asynchronous replies and the program execution agent: Receive in order, by
 // identifier, on timeout and terminated; programs run by a simulate rule, by
-// a shell script, and by a program (this test binary) that passes through.
+// a shell script, and by a program (pea_probe) that passes through.
 #include "program_run.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <thread>
 
@@ -231,36 +229,6 @@ TEST_F(ProgramRunTest, ProgramThatCannotRunLeavesTheItemAlone) {
   EXPECT_EQ(Receive(svc, nullptr, 0), "rc " + std::to_string(PVX_ERROR_TIMEOUT));
 }
 
-// Run only as the program the next test starts: it passes through to the
-// starting session and reports what the PEA functions say.
-TEST(ProgramRunChild, DISABLED_ReportsWhatThePeaFunctionsSay) {
-  const char* report = std::getenv("PVXJSIM_TEST_REPORT");
-  ASSERT_NE(report, nullptr);
-  std::ofstream out(report);
-  PvxjExecutionService svc = 0;
-  ASSERT_EQ(PvxjExecutionServiceAllocate(&svc), PVX_OK);
-  char buf[64];
-  out << "passthrough " << PvxjExecutionServicePassthrough(svc) << "\n";
-  out << "logged on " << int(PvxjServiceIsLoggedOn(svc)) << "\n";
-  const char* user = PvxjServiceUserID(svc, buf, sizeof buf);
-  out << "service user " << (user ? user : "-") << "\n";
-  const char* id = PvxjPEAProgramID(buf, sizeof buf);
-  std::string program = id ? id : "-";
-  out << "program " << program.substr(0, 2) << "\n";
-  const char* pea_user = PvxjPEAUserID(buf, sizeof buf);
-  out << "pea user " << (pea_user ? pea_user : "-") << "\n";
-  const char* ctx = PvxjPEAProcessContext(buf, sizeof buf);
-  out << "context " << (ctx ? ctx : "-") << "\n";
-  const char* ai = PvxjPEAPersistentOidOfActivityInstance(buf, sizeof buf);
-  out << "activity " << std::string(ai ? ai : "-").substr(0, 2) << "\n";
-  const char* remote = PvxjPEARemoteUserID(program.c_str(), buf, sizeof buf);
-  out << "remote user " << (remote ? remote : "-") << "\n";
-  PvxjExecutionService second = 0;
-  ASSERT_EQ(PvxjExecutionServiceAllocate(&second), PVX_OK);
-  out << "remote passthrough " << PvxjExecutionServiceRemotePassthrough(second, program.c_str())
-      << "\n";
-}
-
 TEST_F(ProgramRunTest, StartedProgramPassesThroughToTheAgentsSession) {
   UseFileStore();
   PvxjExecutionService svc = Logon("USER2", "pw2");
@@ -272,15 +240,8 @@ TEST_F(ProgramRunTest, StartedProgramPassesThroughToTheAgentsSession) {
   EXPECT_EQ(PvxjExecutionServiceRemotePassthrough(spare, "PX000000000999"),
             PVX_ERROR_INVALID_PROGRAMID);
 
-  char self[4096];
-  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  ASSERT_GT(n, 0);
-  self[n] = 0;
   std::string report = dir_.File("report.txt");
-  std::string path = Script("child.sh", "PVXJSIM_TEST_REPORT='" + report + "' exec '" +
-                                            std::string(self) +
-                                            "' --gtest_also_run_disabled_tests "
-                                            "--gtest_filter=ProgramRunChild.* >/dev/null 2>&1\n");
+  std::string path = Script("child.sh", "exec '" PVXJSIM_PEA_PROBE "' '" + report + "'\n");
   int64_t item = ItemFor(Program(path));
   ASSERT_EQ(PvxjExecutionServicePEAStartUp(svc), PVX_OK);
   ExecuteRequest r{item, Person("USER2"), Session(svc), Correl("child"), std::nullopt};
