@@ -122,7 +122,7 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& env_add, in
   argv.push_back(nullptr);
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
-  // The program must exist and be runnable before anything is recorded.
+  // It may have gone since the agent looked.
   if (::access(plan.path->c_str(), X_OK) != 0) return false;
   pid_t pid;
   if (::posix_spawn(&pid, plan.path->c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
