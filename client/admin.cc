@@ -37,6 +37,8 @@ constexpr const char* kUsage =
     "  items [--user U]   list work items and notifications\n"
     "  finish ITEM [--rc N] [--set MEMBER=VALUE ...]\n"
     "                     finish a work item as its owner; navigation follows\n"
+    "  execute ITEM       run a work item's program as the agent would (simulate\n"
+    "                     rule or executable); its return code finishes the item\n"
     "  help               show this text\n"
     "\n"
     "The store is PATH, else $PVXJSIM_DB, else $XDG_DATA_HOME/pvxjsim/store.db,\n"
@@ -357,7 +359,7 @@ int RunAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
   static const Shape kShapes[] = {{"create", 1, 1}, {"reset", 1, 1},  {"load", 2, 2},
                                   {"check", 2, 2},  {"dump", 1, 1},   {"show", 1, 3},
                                   {"clock", 1, 3},  {"start", 2, 2},  {"items", 1, 1},
-                                  {"finish", 2, 2}};
+                                  {"finish", 2, 2}, {"execute", 2, 2}};
   const Shape* shape = nullptr;
   for (const Shape& s : kShapes)
     if (command == s.name) shape = &s;

@@ -13,12 +13,17 @@ namespace pvxjsim {
 
 int32_t AttachToSession(Store& store, ServiceState& svc, int64_t session);  // execution_service.cc
 
-std::string RecordProgramExecution(Store& store, int64_t person_id, int64_t session_id) {
+std::string RecordProgramExecution(Store& store, int64_t person_id,
+                                   std::optional<int64_t> session_id,
+                                   std::optional<int64_t> activity_instance_id) {
   // The identifier is only known once the row exists, so insert a
   // placeholder that is unique by construction and then name it.
   Stmt ins(store.db(), "INSERT INTO program_executions(program_id, person_id, session_id, "
-                       "started) VALUES(hex(randomblob(16)), ?, ?, ?)");
-  ins.Bind(1, person_id).Bind(2, session_id).Bind(3, std::string_view(ClockNow(store))).Run();
+                       "activity_instance_id, started) VALUES(hex(randomblob(16)), ?, ?, ?, ?)");
+  ins.Bind(1, person_id);
+  if (session_id) ins.Bind(2, *session_id); else ins.BindNull(2);
+  if (activity_instance_id) ins.Bind(3, *activity_instance_id); else ins.BindNull(3);
+  ins.Bind(4, std::string_view(ClockNow(store))).Run();
   int64_t row = store.LastInsertId();
   std::string id = FormatOid("PX", row);
   Stmt upd(store.db(), "UPDATE program_executions SET program_id=? WHERE id=?");
@@ -49,7 +54,7 @@ using namespace pvxjsim;
 namespace {
 
 constexpr int kPollMs = 20;
-constexpr int32_t kTerminateKind = 2;  // the kind of reply TerminateReceive posts
+constexpr int32_t kTerminateKind = kReplyTerminate;
 
 bool AllZero(const unsigned char* id) {
   for (int i = 0; i < PVXJ_CORREL_ID_LENGTH; ++i)

@@ -23,9 +23,16 @@ constexpr int32_t kMaxReceiveWaitMs = 2000;
 // program execution identifier (read by Passthrough).
 constexpr const char* kProgramIdVariable = "PVXJSIM_PROGRAM_ID";
 
-// Records a program execution the agent started for a session; returns its
-// program identifier. Caller holds a write transaction.
-std::string RecordProgramExecution(Store& store, int64_t person_id, int64_t session_id);
+// The kinds of reply a session's queue holds.
+constexpr int32_t kReplyExecution = 1;  // a program the agent ran has finished
+constexpr int32_t kReplyTerminate = 2;  // TerminateReceive: ends a wait
+
+// Records a program execution the agent started for a session (none: the
+// program has no session to pass through to) and an activity instance;
+// returns its program identifier. Caller holds a write transaction.
+std::string RecordProgramExecution(Store& store, int64_t person_id,
+                                   std::optional<int64_t> session_id,
+                                   std::optional<int64_t> activity_instance_id);
 
 // Queues a reply for a session. Caller holds a write transaction.
 void PostReply(Store& store, int64_t session_id, const CorrelId& correl, int32_t kind,

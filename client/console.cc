@@ -10,6 +10,7 @@
 #include "clock.h"
 #include "container.h"
 #include "engine.h"
+#include "program_run.h"
 #include "store.h"
 
 namespace pvxjsim {
@@ -318,6 +319,42 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
+namespace {
+
+// Runs the item's program for its owner, as the agent does when the owner
+// starts it. No session: the program cannot pass through, and no reply.
+int Execute(Store& store, const std::vector<std::string>& words, bool json, std::ostream& out,
+            std::ostream& err) {
+  char* end = nullptr;
+  long long item = std::strtoll(words[1].c_str(), &end, 10);
+  if (words[1].empty() || *end || item <= 0) {
+    err << "pvxjsim: \"" << Escaped(words[1]) << "\" is not a work item number\n";
+    return 2;
+  }
+  int64_t owner = 0;
+  {
+    Stmt o(store.db(), "SELECT owner_id FROM items WHERE id=? AND kind=1");
+    o.Bind(1, static_cast<int64_t>(item));
+    if (o.Step()) owner = o.Int(0);
+  }
+  ExecuteRequest r;
+  r.item_id = item;
+  r.person_id = owner;
+  int32_t program_rc = 0;
+  int32_t rc = owner ? ExecuteWorkitem(store, r, &program_rc) : PVX_ERROR_DOES_NOT_EXIST;
+  if (rc) {
+    err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
+    return 1;
+  }
+  if (json)
+    out << ojson{{"executed", item}, {"rc", program_rc}}.dump() << "\n";
+  else
+    out << "executed " << item << ", rc " << program_rc << "\n";
+  return 0;
+}
+
+}  // namespace
+
 int RunRuntimeCommand(Store& store, const std::vector<std::string>& words,
                       const std::vector<std::pair<std::string, std::string>>& options, bool json,
                       std::ostream& out, std::ostream& err) {
@@ -325,6 +362,7 @@ int RunRuntimeCommand(Store& store, const std::vector<std::string>& words,
   if (command == "start") return Start(store, words, options, json, out, err);
   if (command == "items") return Items(store, options, json, out, err);
   if (command == "finish") return Finish(store, words, options, json, out, err);
+  if (command == "execute") return Execute(store, words, json, out, err);
   return ShowInstance(store, words[2], json, out, err);
 }
 

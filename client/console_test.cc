@@ -159,6 +159,9 @@ TEST_F(ConsoleRunTest, RefusalsAreMessagesWithExitCodes) {
   EXPECT_EQ(Run({"finish", "99"}), 1);
   EXPECT_EQ(Run({"finish", "x1"}), 2);
   EXPECT_EQ(Run({"finish", "1", "--rc", "1e3"}), 2);
+  EXPECT_EQ(Run({"execute", "99"}), 1);
+  EXPECT_EQ(Run({"execute", "x1"}), 2);
+  EXPECT_EQ(Run({"execute", "1", "2"}), 2);
   EXPECT_EQ(Run({"clock", "set", "2025-02-30"}), 1);
   EXPECT_EQ(Run({"clock", "advance", "soon"}), 1);
   EXPECT_EQ(Run({"clock", "stop"}), 2);

@@ -254,7 +254,7 @@ TEST_F(LogonTest, PassthroughTakesOverTheSessionOfAProgramExecution) {
     WriteTx tx(store());
     Stmt q(store().db(), "SELECT id FROM sessions ORDER BY id DESC LIMIT 1");
     q.Step();
-    program_id = RecordProgramExecution(store(), PersonIdOf(store(), "USER2"), q.Int(0));
+    program_id = RecordProgramExecution(store(), PersonIdOf(store(), "USER2"), q.Int(0), std::nullopt);
     tx.Commit();
   }
   PvxjExecutionService program = 0;

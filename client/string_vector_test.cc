@@ -83,7 +83,7 @@ TEST_F(PeaTest, AStartedProgramLearnsItsExecution) {
     WriteTx tx(store());
     Stmt q(store().db(), "SELECT person_id, id FROM sessions ORDER BY id DESC LIMIT 1");
     ASSERT_TRUE(q.Step());
-    program_id = RecordProgramExecution(store(), q.Int(0), q.Int(1));
+    program_id = RecordProgramExecution(store(), q.Int(0), q.Int(1), std::nullopt);
     tx.Commit();
   }
   char buf[64];

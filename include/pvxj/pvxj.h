@@ -330,7 +330,9 @@ int32_t PvxjExecutionServiceForcePEAShutDown(PvxjExecutionService service,
                                              const char* userId);
 
 /* Takes over the session of the program execution that started this
- * process (named by the agent through the environment). */
+ * process (named by the agent through the environment). Outside such a
+ * process PVX_ERROR_INVALID_PROGRAMID; PVX_ERROR_PEA_NOT_RUNNING once the
+ * user's agent has stopped. */
 int32_t PvxjExecutionServicePassthrough(PvxjExecutionService service);
 
 /* Takes over the session of the program execution with this identifier. */

@@ -1,0 +1,48 @@
+// The program execution agent running a work item's program on this
+// platform, and the reply its completion leaves.
+//
+// A program with a `simulate` rule never starts a process: the rule's members
+// and return code become the activity's output. Otherwise the program's EXE
+// implementation for this platform (NotSet or Solaris, the Unix platforms the
+// definitions name) is started with the program context in its environment:
+//   PVXJSIM_PROGRAM_ID       the program execution the store recorded
+//   PVXJSIM_PEA_USER         the work item's owner
+//   PVXJSIM_PROCESS_CONTEXT  the instance's process context (unset when none)
+//   PVXJSIM_ACTIVITY_OID     the activity instance's persistent identifier
+// and PVXJSIM_DB naming the store, so the program can call the PEA functions
+// and Passthrough. Its exit status is the return code (_RC); a program killed
+// by a signal returns 128 plus the signal number, as shells report it. One
+// that runs past the implementation's timeout (seconds) is killed.
+#ifndef PVXJSIM_PROGRAM_RUN_H
+#define PVXJSIM_PROGRAM_RUN_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "agent.h"
+
+namespace pvxjsim {
+
+class Store;
+
+struct ExecuteRequest {
+  int64_t item_id = 0;
+  int64_t person_id = 0;                // must own the item
+  std::optional<int64_t> session_id;    // where the reply goes; none: no reply
+  CorrelId correl{};
+  std::optional<std::string> user_context;
+};
+
+// Starts the item, runs its program and finishes the item with the result, so
+// navigation goes on. Opens its own transactions (the caller holds none): a
+// started program reads and writes the store while the agent waits for it.
+// PVX_OK (program_rc: the program's return code), the work item errors of
+// StartWorkitem, PVX_ERROR_NO_PROGRAM_FOR_PLATFORM when there is neither a
+// simulate rule nor an EXE implementation here, PVX_ERROR_PROGRAM_EXECUTION
+// when the executable cannot be started (the item is then left untouched).
+int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& request, int32_t* program_rc);
+
+}  // namespace pvxjsim
+
+#endif

@@ -1,0 +1,267 @@
+// Asynchronous replies and the program execution agent: Receive in order, by
+// identifier, on timeout and terminated; programs run by a simulate rule, by
+// a shell script, and by a program (pea_probe) that passes through.
+#include "program_run.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <map>
+#include <thread>
+
+#include "engine.h"
+#include "seed.h"
+#include "session_id.h"
+#include "store.h"
+#include "test_support.h"
+
+namespace pvxjsim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+CorrelId Correl(const char* text) {
+  CorrelId id{};
+  std::memcpy(id.data(), text, std::min(std::strlen(text), id.size()));
+  return id;
+}
+
+class ProgramRunTest : public ClientTest {
+ protected:
+  int defined_ = 0;
+  std::map<int64_t, int64_t> activity_of_;  // work item -> activity instance (items go)
+
+  int64_t Session(PvxjExecutionService svc) { return FindService(svc)->session_id; }
+
+  void Post(PvxjExecutionService svc, const char* correl, const std::string& ref) {
+    WriteTx tx(store());
+    PostReply(store(), Session(svc), Correl(correl), kReplyExecution, std::nullopt, ref);
+    tx.Commit();
+  }
+
+  // The ref of the reply Receive takes (correl: none = any), or its error.
+  std::string Receive(PvxjExecutionService svc, const char* correl, int32_t timeout,
+                      CorrelId* got = nullptr) {
+    CorrelId id = correl ? Correl(correl) : CorrelId{};
+    PvxjExecutionData data = 0;
+    int32_t rc = PvxjExecutionServiceReceive(svc, id.data(), &data, timeout);
+    if (rc != PVX_OK) return "rc " + std::to_string(rc);
+    if (got) *got = id;
+    auto* obj = Client::Get().handles.Get<ExecutionDataObject>(data, Cls::ExecutionData);
+    return obj ? obj->ref : "no object";
+  }
+
+  // Loads a one-activity template whose program is given, starts an instance
+  // (with a process context) and returns its work item for USER2.
+  int64_t ItemFor(std::string program_json) {
+    // Each call defines its own template and program: a template with
+    // instances cannot be replaced.
+    std::string n = std::to_string(++defined_);
+    program_json.replace(program_json.find("\"Prog\""), 6, "\"Prog" + n + "\"");
+    std::string error;
+    WriteTx tx(store());
+    EXPECT_TRUE(LoadSystemDefinition(store(), R"({
+      "dataStructures": [ { "name": "RunData", "members": [
+        { "name": "N", "type": "LONG" }, { "name": "S", "type": "STRING" } ] } ],
+      "programs": [ )" + program_json + R"( ],
+      "processTemplates": [ { "name": "RunIt)" + n + R"(", "inContainer": "RunData",
+        "outContainer": "RunData", "activities": [
+          { "name": "Work", "program": "Prog)" + n + R"(", "staff": { "persons": ["USER2"] } } ] } ] })",
+                                     &error))
+        << error;
+    int64_t pi = 0;
+    EXPECT_EQ(CreateInstance(store(), "RunIt" + n, "", "USER2", &pi), PVX_OK);
+    EXPECT_EQ(StartInstance(store(), pi, "USER2", nullptr), PVX_OK);
+    Stmt c(store().db(), "UPDATE process_instances SET context='ctx-7' WHERE id=?");
+    c.Bind(1, pi).Run();
+    tx.Commit();
+    Stmt q(store().db(), "SELECT id, activity_instance_id FROM items "
+                         "WHERE process_instance_id=? AND kind=1");
+    q.Bind(1, pi);
+    EXPECT_TRUE(q.Step());
+    activity_of_[q.Int(0)] = q.Int(1);
+    return q.Int(0);
+  }
+
+  int64_t Person(const char* user) {
+    Stmt q(store().db(), "SELECT id FROM persons WHERE user_id=?");
+    q.Bind(1, user);
+    EXPECT_TRUE(q.Step());
+    return q.Int(0);
+  }
+
+  // The state and return code of the item's activity and its instance's state.
+  std::string Outcome(int64_t item) {
+    Stmt q(store().db(), "SELECT a.state, coalesce(a.return_code, 0), p.state "
+                         "FROM activity_instances a JOIN process_instances p "
+                         "ON p.id = a.process_instance_id WHERE a.id=?");
+    q.Bind(1, activity_of_[item]);
+    if (!q.Step()) return "gone";
+    return std::string(ActivityStateName(q.Int(0))) + " rc " + std::to_string(q.Int(1)) + " " +
+           ProcessStateName(q.Int(2));
+  }
+
+  std::string Script(const std::string& name, const std::string& body) {
+    std::string path = dir_.File(name);
+    WriteFile(path, "#!/bin/sh\n" + body);
+    ::chmod(path.c_str(), 0755);
+    return path;
+  }
+
+  std::string Program(const std::string& path, const std::string& parameters = "",
+                      int timeout = 0) {
+    std::string p = R"({ "name": "Prog", "inContainer": "RunData", "outContainer": "RunData",
+      "implementations": [ { "platform": "Solaris", "kind": "exe", "path": ")" + path + "\"";
+    if (!parameters.empty()) p += R"(, "parameters": ")" + parameters + "\"";
+    if (timeout) p += R"(, "timeout": )" + std::to_string(timeout);
+    return p + " } ] }";
+  }
+};
+
+TEST_F(ProgramRunTest, ReceiveTakesRepliesInOrderOrByIdentifier) {
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  Post(svc, "first", "R1");
+  Post(svc, "second", "R2");
+  Post(svc, "third", "R3");
+  EXPECT_EQ(Receive(svc, "third", 0), "R3");
+  CorrelId got{};
+  EXPECT_EQ(Receive(svc, nullptr, 0, &got), "R1");
+  EXPECT_EQ(got, Correl("first"));  // the identifier of what came back is written
+  EXPECT_EQ(Receive(svc, "third", 0), "rc " + std::to_string(PVX_ERROR_TIMEOUT));
+  EXPECT_EQ(Receive(svc, nullptr, 0), "R2");
+  // Another session never sees this session's replies.
+  PvxjExecutionService other = Logon("USER4", "pw4");
+  Post(svc, "mine", "R4");
+  EXPECT_EQ(Receive(other, nullptr, 0), "rc " + std::to_string(PVX_ERROR_TIMEOUT));
+  EXPECT_EQ(Receive(svc, "mine", 0), "R4");
+}
+
+TEST_F(ProgramRunTest, ReceiveWaitsForItsTimeoutOnTheRealClock) {
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  auto t0 = Clock::now();
+  EXPECT_EQ(Receive(svc, nullptr, 150), "rc " + std::to_string(PVX_ERROR_TIMEOUT));
+  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0);
+  EXPECT_GE(waited.count(), 150);
+  EXPECT_LT(waited.count(), 1500);
+  // A reply posted while it waits is taken.
+  std::thread poster([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::lock_guard<std::recursive_mutex> lock(Client::Get().mu);
+    Post(svc, "late", "LATE");
+  });
+  EXPECT_EQ(Receive(svc, "late", 1500), "LATE");
+  poster.join();
+}
+
+TEST_F(ProgramRunTest, TerminateReceiveEndsAWait) {
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  CorrelId id = Correl("pending");
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(PvxjExecutionServiceTerminateReceive(svc, id.data()), PVX_OK);
+  });
+  auto t0 = Clock::now();
+  EXPECT_EQ(Receive(svc, "pending", 1900), "");  // the termination reply has no object
+  EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(1500));
+  stopper.join();
+}
+
+TEST_F(ProgramRunTest, SimulateRuleFinishesTheActivityAndLeavesAReply) {
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  int64_t item = ItemFor(R"({ "name": "Prog", "inContainer": "RunData", "outContainer":
+    "RunData", "simulate": { "set": { "S": "simulated", "N": 9 }, "rc": 4 } })");
+  ExecuteRequest r{item, Person("USER2"), Session(svc), Correl("sim"), "uc"};
+  int32_t program_rc = -1;
+  EXPECT_EQ(ExecuteWorkitem(store(), r, &program_rc), PVX_OK);
+  EXPECT_EQ(program_rc, 4);
+  EXPECT_EQ(Outcome(item), "FINISHED rc 4 FINISHED");
+  EXPECT_EQ(Receive(svc, "sim", 0), FormatOid(oid_tag::kWorkitem, item));
+  // Once finished (and gone) it cannot run again, and nobody else may run it.
+  EXPECT_EQ(ExecuteWorkitem(store(), r, nullptr), PVX_ERROR_DOES_NOT_EXIST);
+  int64_t other = ItemFor(R"({ "name": "Prog", "simulate": { "rc": 0 } })");
+  r.item_id = other;
+  r.person_id = Person("USER4");
+  EXPECT_EQ(ExecuteWorkitem(store(), r, nullptr), PVX_ERROR_NOT_AUTHORIZED);
+}
+
+TEST_F(ProgramRunTest, ExecutableGetsTheProgramContextAndItsExitIsTheReturnCode) {
+  UseFileStore();
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  std::string seen = dir_.File("seen.txt");
+  std::string path = Script("prog.sh", "{ echo \"$PVXJSIM_PROGRAM_ID|$PVXJSIM_PEA_USER|"
+                                       "$PVXJSIM_PROCESS_CONTEXT|$PVXJSIM_ACTIVITY_OID|$1 $2\"; "
+                                       "} > '" + seen + "'\nexit 5\n");
+  int64_t item = ItemFor(Program(path, "a  b"));
+  ExecuteRequest r{item, Person("USER2"), Session(svc), Correl("exe"), std::nullopt};
+  int32_t program_rc = -1;
+  ASSERT_EQ(ExecuteWorkitem(store(), r, &program_rc), PVX_OK);
+  EXPECT_EQ(program_rc, 5);
+  EXPECT_EQ(Outcome(item), "FINISHED rc 5 FINISHED");
+  std::string line = ReadFile(seen);
+  EXPECT_EQ(line.substr(0, 2), "PX") << line;
+  EXPECT_NE(line.find("|USER2|ctx-7|AI"), std::string::npos) << line;
+  EXPECT_NE(line.find("|a b\n"), std::string::npos) << line;
+  EXPECT_EQ(Receive(svc, "exe", 0), FormatOid(oid_tag::kWorkitem, item));
+}
+
+TEST_F(ProgramRunTest, ProgramPastItsTimeoutIsKilled) {
+  int64_t item = ItemFor(Program(Script("hang.sh", "exec sleep 30\n"), "", 1));
+  auto t0 = Clock::now();
+  int32_t program_rc = -1;
+  ASSERT_EQ(ExecuteWorkitem(store(), {item, Person("USER2")}, &program_rc), PVX_OK);
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(10));
+  EXPECT_EQ(program_rc, 128 + SIGKILL);
+  EXPECT_EQ(Outcome(item), "FINISHED rc 137 FINISHED");
+}
+
+TEST_F(ProgramRunTest, ProgramThatCannotRunLeavesTheItemAlone) {
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  int64_t item = ItemFor(Program(dir_.File("missing")));
+  ExecuteRequest r{item, Person("USER2"), Session(svc), Correl("x"), std::nullopt};
+  EXPECT_EQ(ExecuteWorkitem(store(), r, nullptr), PVX_ERROR_PROGRAM_EXECUTION);
+  EXPECT_EQ(Outcome(item), "READY rc 0 RUNNING");
+  int64_t dll = ItemFor(R"({ "name": "Prog", "implementations": [
+    { "platform": "Solaris", "kind": "dll", "path": "x.so", "entryPoint": "run" } ] })");
+  EXPECT_EQ(ExecuteWorkitem(store(), {dll, Person("USER2")}, nullptr),
+            PVX_ERROR_NO_PROGRAM_FOR_PLATFORM);
+  EXPECT_EQ(Receive(svc, nullptr, 0), "rc " + std::to_string(PVX_ERROR_TIMEOUT));
+}
+
+TEST_F(ProgramRunTest, StartedProgramPassesThroughToTheAgentsSession) {
+  UseFileStore();
+  PvxjExecutionService svc = Logon("USER2", "pw2");
+  // Outside a started program there is nothing to pass through to.
+  ::unsetenv(kProgramIdVariable);
+  PvxjExecutionService spare = 0;
+  ASSERT_EQ(PvxjExecutionServiceAllocate(&spare), PVX_OK);
+  EXPECT_EQ(PvxjExecutionServicePassthrough(spare), PVX_ERROR_INVALID_PROGRAMID);
+  EXPECT_EQ(PvxjExecutionServiceRemotePassthrough(spare, "PX000000000999"),
+            PVX_ERROR_INVALID_PROGRAMID);
+
+  std::string report = dir_.File("report.txt");
+  std::string path = Script("child.sh", "exec '" PVXJSIM_PEA_PROBE "' '" + report + "'\n");
+  int64_t item = ItemFor(Program(path));
+  ASSERT_EQ(PvxjExecutionServicePEAStartUp(svc), PVX_OK);
+  ExecuteRequest r{item, Person("USER2"), Session(svc), Correl("child"), std::nullopt};
+  int32_t program_rc = -1;
+  ASSERT_EQ(ExecuteWorkitem(store(), r, &program_rc), PVX_OK);
+  EXPECT_EQ(program_rc, 0) << ReadFile(report);
+  EXPECT_EQ(ReadFile(report),
+            "passthrough 0\nlogged on 1\nservice user USER2\nprogram PX\npea user USER2\n"
+            "context ctx-7\nactivity AI\nremote user USER2\nremote passthrough 0\n");
+  EXPECT_EQ(Outcome(item), "FINISHED rc 0 FINISHED");
+
+  // With the agent stopped, a program can no longer pass through.
+  ASSERT_EQ(PvxjExecutionServicePEAShutDown(svc), PVX_OK);
+  int64_t again = ItemFor(Program(path));
+  r.item_id = again;
+  ASSERT_EQ(ExecuteWorkitem(store(), r, &program_rc), PVX_OK);
+  EXPECT_NE(ReadFile(report).find("passthrough " + std::to_string(PVX_ERROR_PEA_NOT_RUNNING)),
+            std::string::npos)
+      << ReadFile(report);
+}
+
+}  // namespace
+}  // namespace pvxjsim
