@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz.h"
 #include "record.h"
 
 namespace {
@@ -26,6 +27,8 @@ PvxjExecutionService Session() {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pvxjsim::Record record;
