@@ -270,6 +270,15 @@ bool Blank(const char* text) {
   return true;
 }
 
+// Names (of objects and of persons) compare without regard to case, as the
+// server treats them everywhere else; other texts compare as written.
+bool IsNameColumn(const ColumnDef& col) {
+  if (col.type != ColumnType::kText || col.enums) return false;
+  const std::string_view n = col.name;
+  return n == "NAME" || (n.size() > 5 && n.substr(n.size() - 5) == "_NAME") || n == "OWNER" || n == "STARTER" ||
+         n == "CREATOR" || n == "PROCESS_ADMIN";
+}
+
 const ColumnDef* FindColumn(const ObjectKind& kind, const std::string& name) {
   for (const ColumnDef& c : kind.columns)
     if (name == c.name) return &c;
@@ -461,7 +470,8 @@ class Parser {
     if (!col) return Fail("unknown column " + Peek().text + " for a " + kind_.name);
     if (++conditions_ > kMaxFilterConditions) return Fail("filter has too many conditions");
     Next();
-    std::string lhs = col->sql;
+    const bool name = IsNameColumn(*col);
+    std::string lhs = name ? std::string(col->sql) + " COLLATE NOCASE" : std::string(col->sql);
 
     bool negate = false;
     if (IsWord("NOT")) {
@@ -473,9 +483,10 @@ class Parser {
       Next();
       if (col->type != ColumnType::kText) return Fail("LIKE needs a text column");
       if (Peek().type != Tok::kString) return Fail("LIKE needs a quoted pattern");
-      out_->params.push_back(LikeToGlob(Peek().text));
+      out_->params.push_back(name ? Upper(LikeToGlob(Peek().text)) : LikeToGlob(Peek().text));
       Next();
-      *sql = std::string(negate ? "(NOT " : "(") + lhs + " GLOB ?)";
+      const std::string subject = name ? "upper(" + std::string(col->sql) + ")" : lhs;
+      *sql = std::string(negate ? "(NOT " : "(") + subject + " GLOB ?)";
       return PVX_OK;
     }
     if (IsWord("IN")) {

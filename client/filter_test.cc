@@ -38,12 +38,12 @@ int32_t SortRc(const char* text, std::string* order = nullptr) {
 TEST(FilterTest, ConditionsBecomeParameterisedSql) {
   Compiled c = Filter("NAME = 'x'");
   ASSERT_EQ(c.rc, PVX_OK);
-  EXPECT_EQ(c.sql, "(t.name = ?)");
+  EXPECT_EQ(c.sql, "(t.name COLLATE NOCASE = ?)");  // a name: case does not count
   EXPECT_EQ(c.params, (std::vector<SqlValue>{std::string("x")}));
 
   c = Filter("state in (READY, 2) and not (starter is null or name != 'a''b')");
   ASSERT_EQ(c.rc, PVX_OK);
-  EXPECT_EQ(c.sql, "((t.state IN (?,?)) AND (NOT ((t.starter IS NULL) OR (t.name IS NOT ?))))");
+  EXPECT_EQ(c.sql, "((t.state IN (?,?)) AND (NOT ((t.starter COLLATE NOCASE IS NULL) OR (t.name COLLATE NOCASE IS NOT ?))))");
   EXPECT_EQ(c.params, (std::vector<SqlValue>{int64_t{1}, int64_t{2}, std::string("a'b")}));
 
   c = Filter("START_TIME < '2024-05-01' AND STARTER = CURRENT_USER");
@@ -58,13 +58,15 @@ TEST(FilterTest, LikePatternsUseStarAndQuestionMarkOnly) {
     EXPECT_EQ(c.rc, PVX_OK) << text;
     return c.params.empty() ? std::string("?") : std::get<std::string>(c.params[0]);
   };
-  EXPECT_EQ(pattern("NAME LIKE 'Pro*'"), "Pro*");
-  EXPECT_EQ(pattern("NAME LIKE 'a?c'"), "a?c");
-  EXPECT_EQ(pattern("NAME LIKE '50\\*'"), "50[*]");
-  EXPECT_EQ(pattern("NAME LIKE '[x]'"), "[[]x]");
-  EXPECT_EQ(pattern("NAME LIKE '100%_'"), "100*_");  // % as in SQL: any text
-  EXPECT_EQ(pattern("NAME LIKE '100\\%'"), "100%");
-  EXPECT_EQ(Filter("NAME NOT LIKE 'a*'").sql, "(NOT t.name GLOB ?)");
+  EXPECT_EQ(pattern("DESCRIPTION LIKE 'Pro*'"), "Pro*");
+  EXPECT_EQ(pattern("DESCRIPTION LIKE 'a?c'"), "a?c");
+  EXPECT_EQ(pattern("DESCRIPTION LIKE '50\\*'"), "50[*]");
+  EXPECT_EQ(pattern("DESCRIPTION LIKE '[x]'"), "[[]x]");
+  EXPECT_EQ(pattern("DESCRIPTION LIKE '100%_'"), "100*_");  // % as in SQL: any text
+  EXPECT_EQ(pattern("DESCRIPTION LIKE '100\\%'"), "100%");
+  // A name's pattern meets the upper-cased name.
+  EXPECT_EQ(pattern("NAME LIKE 'Pro*'"), "PRO*");
+  EXPECT_EQ(Filter("NAME NOT LIKE 'a*'").sql, "(NOT upper(t.name) GLOB ?)");
   EXPECT_EQ(Filter("STATE LIKE 'R*'").rc, PVX_ERROR_INVALID_FILTER);
 }
 
@@ -240,7 +242,7 @@ TEST(FilterValuesTest, ImpossibleDatesPercentAndMissingValues) {
             PVX_ERROR_INVALID_COMPARISON_VALUE);
   CompiledFilter g;
   ASSERT_EQ(CompileFilter(ProcessInstanceKind(), "NAME LIKE 'Cr%'", "U", &g, &error), PVX_OK);
-  EXPECT_EQ(std::get<std::string>(g.params[0]), "Cr*");
+  EXPECT_EQ(std::get<std::string>(g.params[0]), "CR*");
 
   // Against the store: a template without a role is "different from" any role.
   std::string err;

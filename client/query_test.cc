@@ -50,7 +50,6 @@ TEST_F(QueryTest, SeededTemplatesComeInCreationOrderWithoutCriteria) {
 TEST_F(QueryTest, FiltersSelectTemplates) {
   EXPECT_EQ(Templates("NAME = 'OrderEntry'"), (Names{"OrderEntry"}));
   EXPECT_EQ(Templates("name like 'Credit*'"), (Names{"CreditRequest", "CreditEscalation"}));
-  EXPECT_EQ(Templates("NAME LIKE 'credit*'"), Names{});  // case counts
   EXPECT_EQ(Templates("NAME LIKE '?rder*'"), (Names{"OrderEntry"}));
   EXPECT_EQ(Templates("CATEGORY = 'Finance' AND NOT NAME LIKE '*Escalation'"),
             (Names{"CreditRequest"}));
@@ -62,6 +61,18 @@ TEST_F(QueryTest, FiltersSelectTemplates) {
   EXPECT_EQ(Templates("NAME NOT IN ('TravelRequest') AND CREATION_TIME >= '2024-01-03'"),
             (Names{"OrderEntry", "CreditEscalation"}));
   EXPECT_EQ(Templates("PROCESS_ADMIN = CURRENT_USER"), (Names{"TravelRequest", "OrderEntry"}));
+}
+
+TEST_F(QueryTest, NamesCompareWithoutRegardToCaseOtherTextsAsWritten) {
+  EXPECT_EQ(Templates("NAME = 'creditrequest'"), (Names{"CreditRequest"}));
+  EXPECT_EQ(Templates("NAME IN ('ORDERENTRY', 'travelrequest')"), (Names{"TravelRequest", "OrderEntry"}));
+  EXPECT_EQ(Templates("NAME LIKE 'credit*'"), (Names{"CreditRequest", "CreditEscalation"}));
+  EXPECT_EQ(Templates("NAME <> 'CREDITREQUEST' AND NAME LIKE 'Credit*'"), (Names{"CreditEscalation"}));
+  EXPECT_EQ(Templates("PROCESS_ADMIN = 'user1'"), Templates("PROCESS_ADMIN = 'USER1'"));
+  // A description is no name: its case counts.
+  EXPECT_EQ(Templates("DESCRIPTION = 'Business travel approval'"), (Names{"TravelRequest"}));
+  EXPECT_EQ(Templates("DESCRIPTION = 'BUSINESS TRAVEL APPROVAL'"), Names{});
+  EXPECT_EQ(Templates("DESCRIPTION LIKE 'business*'"), Names{});
 }
 
 TEST_F(QueryTest, SortCriteriaAndThresholdShapeTheResult) {
