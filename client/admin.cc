@@ -39,6 +39,11 @@ constexpr const char* kUsage =
     "                     finish a work item as its owner; navigation follows\n"
     "  execute ITEM       run a work item's program as the agent would (simulate\n"
     "                     rule or executable); its return code finishes the item\n"
+    "  checkout ITEM [--platform P] [--data common|specified|all] [--stream FILE]\n"
+    "                     check a work item out as its owner and show its program\n"
+    "                     data (FILE: the program data stream); --cancel undoes it\n"
+    "  checkin ITEM [--rc N] [--set MEMBER=VALUE ...]\n"
+    "                     check a checked-out work item in; navigation follows\n"
     "  help               show this text\n"
     "\n"
     "The store is PATH, else $PVXJSIM_DB, else $XDG_DATA_HOME/pvxjsim/store.db,\n"
@@ -176,9 +181,10 @@ struct Args {
   }
 };
 
-// Options that take a value; --empty and --json take none.
+// Options that take a value; --empty, --cancel and --json take none.
 bool TakesValue(const std::string& name) {
-  return name == "--db" || name == "--user" || name == "--set" || name == "--rc";
+  return name == "--db" || name == "--user" || name == "--set" || name == "--rc" ||
+         name == "--platform" || name == "--data" || name == "--stream";
 }
 
 std::optional<Args> ParseArgs(const std::vector<std::string>& args, std::ostream& err) {
@@ -189,7 +195,7 @@ std::optional<Args> ParseArgs(const std::vector<std::string>& args, std::ostream
       a.db_path = w.substr(5);
     } else if (w == "--json") {
       a.json = true;
-    } else if (w == "--empty") {
+    } else if (w == "--empty" || w == "--cancel") {
       a.options.emplace_back(w, "");
     } else if (w.rfind("--", 0) == 0 && TakesValue(w)) {
       if (i + 1 >= args.size()) {
@@ -359,7 +365,8 @@ int RunAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
   static const Shape kShapes[] = {{"create", 1, 1}, {"reset", 1, 1},  {"load", 2, 2},
                                   {"check", 2, 2},  {"dump", 1, 1},   {"show", 1, 3},
                                   {"clock", 1, 3},  {"start", 2, 2},  {"items", 1, 1},
-                                  {"finish", 2, 2}, {"execute", 2, 2}};
+                                  {"finish", 2, 2}, {"execute", 2, 2}, {"checkout", 2, 2},
+                                  {"checkin", 2, 2}};
   const Shape* shape = nullptr;
   for (const Shape& s : kShapes)
     if (command == s.name) shape = &s;

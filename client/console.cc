@@ -5,11 +5,13 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <fstream>
 #include <iomanip>
 
 #include "clock.h"
 #include "container.h"
 #include "engine.h"
+#include "program_data.h"
 #include "program_run.h"
 #include "store.h"
 
@@ -29,6 +31,10 @@ const char* RcName(int32_t rc) {
     case PVX_ERROR_MEMBER_NOT_FOUND: return "no such member in the container's structure";
     case PVX_ERROR_WRONG_TYPE: return "value does not fit the member's type";
     case PVX_ERROR_INVALID_CONTAINER: return "the input structure is unknown";
+    case PVX_ERROR_CHECKOUT_NOT_POSSIBLE: return "cannot be checked out now";
+    case PVX_ERROR_NO_PROGRAM_FOR_PLATFORM: return "its program has no implementation for that platform";
+    case PVX_ERROR_PROGRAM_EXECUTION: return "the program could not be started";
+    case PVX_ERROR_FORMAT: return "the program's output is not MEMBER=VALUE lines; the activity is in error";
   }
   return "refused";
 }
@@ -181,15 +187,39 @@ int Items(Store& store, const std::vector<std::pair<std::string, std::string>>& 
   return 0;
 }
 
+// The work item a command names, and its owner, who acts on it. --user, when
+// given, must be the owner. Returns -1 when found, else the exit code.
+int ItemAndOwner(Store& store, const std::string& word,
+                 const std::vector<std::pair<std::string, std::string>>& options,
+                 std::ostream& err, int64_t* item, int64_t* owner) {
+  char* end = nullptr;
+  long long n = std::strtoll(word.c_str(), &end, 10);
+  if (word.empty() || *end || n <= 0) {
+    err << "pvxjsim: \"" << Escaped(word) << "\" is not a work item number\n";
+    return 2;
+  }
+  *item = n;
+  Stmt o(store.db(), "SELECT owner_id FROM items WHERE id=? AND kind=1");
+  o.Bind(1, *item);
+  if (!o.Step()) {
+    err << "pvxjsim: " << *item << ": " << RcName(PVX_ERROR_DOES_NOT_EXIST) << "\n";
+    return 1;
+  }
+  *owner = o.Int(0);
+  o.Step();
+  for (const auto& [k, v] : options)
+    if (k == "--user" && PersonIdOfUser(store, v) != *owner) {
+      err << "pvxjsim: " << *item << ": " << RcName(PVX_ERROR_NOT_AUTHORIZED) << "\n";
+      return 1;
+    }
+  return -1;
+}
+
+// finish and checkin: the owner ends the item with a return code and output.
 int Finish(Store& store, const std::vector<std::string>& words,
            const std::vector<std::pair<std::string, std::string>>& options, bool json,
            std::ostream& out, std::ostream& err) {
-  char* end = nullptr;
-  long long item = std::strtoll(words[1].c_str(), &end, 10);
-  if (words[1].empty() || *end || item <= 0) {
-    err << "pvxjsim: \"" << Escaped(words[1]) << "\" is not a work item number\n";
-    return 2;
-  }
+  bool checkin = words[0] == "checkin";
   int32_t program_rc = 0;
   std::vector<std::pair<std::string, std::string>> sets;
   for (const auto& [k, v] : options) {
@@ -208,34 +238,156 @@ int Finish(Store& store, const std::vector<std::string>& words,
         return 2;
       }
       sets.push_back(setting);
-    } else if (k == "--user") {
-      // the owner is who finishes it; --user is accepted and checked below
     }
   }
   WriteTx tx(store);
-  Stmt o(store.db(), "SELECT owner_id FROM items WHERE id=? AND kind=1");
-  o.Bind(1, static_cast<int64_t>(item));
-  if (!o.Step()) {
-    err << "pvxjsim: " << item << ": " << RcName(PVX_ERROR_DOES_NOT_EXIST) << "\n";
-    return 1;
-  }
-  int64_t owner = o.Int(0);
-  o.Step();
-  for (const auto& [k, v] : options)
-    if (k == "--user" && PersonIdOfUser(store, v) != owner) {
-      err << "pvxjsim: " << item << ": " << RcName(PVX_ERROR_NOT_AUTHORIZED) << "\n";
-      return 1;
-    }
-  int32_t rc = FinishWorkitem(store, item, owner, program_rc, sets);
+  int64_t item = 0, owner = 0;
+  if (int code = ItemAndOwner(store, words[1], options, err, &item, &owner); code >= 0)
+    return code;
+  int32_t rc = checkin ? CheckInWorkitem(store, item, owner, program_rc, sets)
+                       : FinishWorkitem(store, item, owner, program_rc, sets);
   if (rc) {
     err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
     return 1;
   }
   tx.Commit();
+  const char* done = checkin ? "checked in" : "finished";
   if (json)
-    out << ojson{{"finished", item}}.dump() << "\n";
+    out << ojson{{checkin ? "checkedIn" : "finished", item}}.dump() << "\n";
   else
-    out << "finished " << item << "\n";
+    out << done << " " << item << "\n";
+  return 0;
+}
+
+const char* ModeName(int64_t mode) { return mode == 1 ? "Normal" : mode == 2 ? "Safe" : "???"; }
+const char* UserName(int64_t user) { return user == 1 ? "Agent" : user == 2 ? "Starter" : "???"; }
+const char* KindName(int64_t kind) {
+  return kind == kImplExe ? "exe" : kind == kImplDll ? "dll" : kind == kImplExternal ? "external" : "???";
+}
+
+ojson ProgramDataJson(int64_t item, const ProgramData& d) {
+  ojson j;
+  j["checkedOut"] = item;
+  j["program"] = d.program;
+  j["description"] = d.description ? ojson(*d.description) : ojson(nullptr);
+  j["icon"] = d.icon ? ojson(*d.icon) : ojson(nullptr);
+  j["unattended"] = d.unattended;
+  j["trusted"] = d.trusted;
+  j["executionMode"] = ModeName(d.execution_mode);
+  j["executionUser"] = UserName(d.execution_user);
+  ojson impls = ojson::array();
+  for (const Implementation& impl : d.implementations) {
+    ojson o{{"platform", PlatformName(impl.platform)}, {"kind", KindName(impl.kind)}};
+    for (const auto& [key, value] : impl.options) {
+      if (auto* n = std::get_if<int32_t>(&value)) o[key] = *n;
+      else o[key] = ValueText(value);
+    }
+    impls.push_back(o);
+  }
+  j["implementations"] = impls;
+  j["inStructure"] = d.in.type_name.empty() ? ojson(nullptr) : ojson(d.in.type_name);
+  j["in"] = ContainerJson(d.in);
+  j["outStructure"] = d.out.type_name.empty() ? ojson(nullptr) : ojson(d.out.type_name);
+  j["out"] = ContainerJson(d.out);
+  return j;
+}
+
+// checkout ITEM: the owner takes the item to run its program elsewhere and
+// gets the program data; --cancel gives it back.
+int CheckOut(Store& store, const std::vector<std::string>& words,
+             const std::vector<std::pair<std::string, std::string>>& options, bool json,
+             std::ostream& out, std::ostream& err) {
+  std::optional<int64_t> platform;
+  std::optional<int32_t> requested;
+  std::optional<std::string> stream_path;
+  bool cancel = false;
+  for (const auto& [k, v] : options) {
+    if (k == "--platform") {
+      platform = PlatformByName(v);
+      if (!platform) {
+        err << "pvxjsim: --platform takes NotSet, Quill, Borix, HPUX, Windows95, WindowsNT, "
+               "Vantor, Solaris or 0..7, not \"" << Escaped(v) << "\"\n";
+        return 2;
+      }
+    } else if (k == "--data") {
+      if (v == "common") requested = kCommonDataOnly;
+      else if (v == "specified") requested = kSpecifiedDefinitions;
+      else if (v == "all") requested = kAllDefinitions;
+      else {
+        err << "pvxjsim: --data takes common, specified or all, not \"" << Escaped(v) << "\"\n";
+        return 2;
+      }
+    } else if (k == "--stream") {
+      stream_path = v;
+    } else if (k == "--cancel") {
+      cancel = true;
+    }
+  }
+  // A platform alone asks for its implementation; nothing asks for all.
+  if (!requested) requested = platform ? kSpecifiedDefinitions : kAllDefinitions;
+  if (*requested == kSpecifiedDefinitions && !platform) {
+    err << "pvxjsim: --data specified needs --platform\n";
+    return 2;
+  }
+  WriteTx tx(store);
+  int64_t item = 0, owner = 0;
+  if (int code = ItemAndOwner(store, words[1], options, err, &item, &owner); code >= 0)
+    return code;
+  if (cancel) {
+    if (int32_t rc = CancelCheckOutWorkitem(store, item, owner)) {
+      err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
+      return 1;
+    }
+    tx.Commit();
+    if (json)
+      out << ojson{{"cancelled", item}}.dump() << "\n";
+    else
+      out << "check-out of " << item << " cancelled\n";
+    return 0;
+  }
+  ProgramData d;
+  if (int32_t rc = CheckOutWorkitem(store, item, owner, *requested, platform.value_or(0), &d)) {
+    err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
+    return 1;
+  }
+  if (stream_path) {
+    // Written before the check-out counts, so a failed write changes nothing.
+    std::vector<uint8_t> bytes = SerializeRecord(ProgramDataRecord(d));
+    std::ofstream f(*stream_path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.close();
+    if (!f) {
+      err << "pvxjsim: cannot write " << Escaped(*stream_path) << "\n";
+      return 1;
+    }
+  }
+  tx.Commit();
+  ojson j = ProgramDataJson(item, d);
+  if (json) {
+    out << j.dump() << "\n";
+    return 0;
+  }
+  out << "checked out " << item << ": program " << Escaped(d.program) << "\n";
+  if (d.description) out << "  description: " << Escaped(*d.description) << "\n";
+  if (d.icon) out << "  icon: " << Escaped(*d.icon) << "\n";
+  out << "  execution: " << ModeName(d.execution_mode) << ", as " << UserName(d.execution_user)
+      << (d.unattended ? ", unattended" : "") << (d.trusted ? ", trusted" : "") << "\n";
+  for (const auto& impl : j["implementations"]) {
+    out << "  implementation:";
+    for (auto it = impl.begin(); it != impl.end(); ++it)
+      out << " " << it.key() << "="
+          << Escaped(it->is_string() ? it->get<std::string>() : it->dump());
+    out << "\n";
+  }
+  for (const char* part : {"in", "out"}) {
+    std::string structure_key = std::string(part) + "Structure";
+    if (j[structure_key].is_null()) continue;
+    out << (std::string(part) == "in" ? "In" : "Out") << " ("
+        << Escaped(j[structure_key].get<std::string>()) << "):\n";
+    for (auto it = j[part].begin(); it != j[part].end(); ++it)
+      out << "  " << Escaped(it.key()) << " = "
+          << Escaped(it->is_string() ? it->get<std::string>() : it->dump()) << "\n";
+  }
   return 0;
 }
 
@@ -361,7 +513,9 @@ int RunRuntimeCommand(Store& store, const std::vector<std::string>& words,
   const std::string& command = words[0];
   if (command == "start") return Start(store, words, options, json, out, err);
   if (command == "items") return Items(store, options, json, out, err);
-  if (command == "finish") return Finish(store, words, options, json, out, err);
+  if (command == "finish" || command == "checkin")
+    return Finish(store, words, options, json, out, err);
+  if (command == "checkout") return CheckOut(store, words, options, json, out, err);
   if (command == "execute") return Execute(store, words, json, out, err);
   return ShowInstance(store, words[2], json, out, err);
 }

@@ -170,5 +170,46 @@ TEST_F(ConsoleRunTest, RefusalsAreMessagesWithExitCodes) {
   EXPECT_EQ(Run({"items", "--frobnicate"}), 2);
 }
 
+// A work item checked out with its program data, given back, checked out
+// again and checked in; navigation follows the check-in.
+TEST_F(ConsoleRunTest, CheckOutShowsTheProgramDataAndCheckInFinishes) {
+  json started = RunJson({"start", "CreditRequest", "--user", "USER2", "--set", "Amount=20000"});
+  std::string instance = started["instance"];
+  json items = RunJson({"items", "--user", "USER2"});
+  ASSERT_EQ(items.size(), 1u);
+  std::string id = std::to_string(items[0]["id"].get<int64_t>());
+  EXPECT_EQ(Run({"checkout", id, "--platform", "Solaris"}), 1);
+  EXPECT_NE(err_.str().find("no implementation for that platform"), std::string::npos);
+  EXPECT_EQ(Run({"checkout", id, "--data", "specified"}), 2);
+  EXPECT_EQ(Run({"checkout", id, "--platform", "Mars"}), 2);
+  EXPECT_EQ(Run({"checkout", id, "--user", "USER3"}), 1);
+  EXPECT_EQ(Run({"checkin", id}), 1);  // not checked out
+
+  std::string stream = dir_.File("data.pvxs");
+  json data = RunJson({"checkout", id, "--platform", "NotSet", "--stream", stream});
+  EXPECT_EQ(data["program"], "CollectData");
+  EXPECT_EQ(data["executionUser"], "Agent");
+  ASSERT_EQ(data["implementations"].size(), 1u);
+  EXPECT_EQ(data["implementations"][0]["path"], "collect_data");
+  EXPECT_EQ(data["in"]["Amount"], 20000.0);
+  EXPECT_EQ(data["outStructure"], "CreditData");
+  EXPECT_EQ(ReadFile(stream).substr(0, 4), "PVXS");
+  EXPECT_EQ(RunJson({"items", "--user", "USER2"})[0]["state"], "CHECKED_OUT");
+  EXPECT_EQ(Run({"checkout", id}), 1);
+  EXPECT_EQ(RunJson({"checkout", id, "--cancel"})["cancelled"], std::stoll(id));
+  EXPECT_EQ(RunJson({"items", "--user", "USER2"})[0]["state"], "READY");
+
+  ASSERT_EQ(Run({"checkout", id}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("checked out " + id + ": program CollectData\n"), std::string::npos)
+      << out_.str();
+  EXPECT_NE(out_.str().find("In (CreditData):\n"), std::string::npos) << out_.str();
+  EXPECT_EQ(Run({"checkin", id, "--set", "Customer.Name=Zed", "--rc", "3"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "checked in " + id + "\n");
+  json show = RunJson({"show", "instance", instance});
+  EXPECT_EQ(show["data"]["Customer.Name"], "Zed");
+  EXPECT_EQ(show["activities"][0]["state"], "FINISHED");
+  EXPECT_EQ(show["activities"][0]["rc"], 3);
+}
+
 }  // namespace
 }  // namespace pvxjsim

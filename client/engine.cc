@@ -931,6 +931,16 @@ int32_t DeleteInstance(Store& store, int64_t pi) {
   return PVX_OK;
 }
 
+bool ActivityInError(Store& store, int64_t ai, const std::string& reason) {
+  Engine e(store);
+  int64_t state = e.State(ai);
+  if (state != kAsReady && state != kAsRunning && state != kAsCheckedOut) return false;
+  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
+  del.Bind(1, ai).Run();
+  e.InError(ai, reason);
+  return true;
+}
+
 int32_t RestartActivity(Store& store, int64_t ai) {
   Engine e(store);
   if (e.State(ai) != kAsInError) return PVX_ERROR_WRONG_STATE;
@@ -991,12 +1001,16 @@ int32_t StartWorkitem(Store& store, int64_t item_id, int64_t person_id) {
   return PVX_OK;
 }
 
-int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id) {
+int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t requested,
+                         int64_t platform, ProgramData* data) {
   CheckDeadlines(store);
   ItemRow r;
   if (int32_t rc = LoadItem(store, item_id, person_id, true, &r)) return rc;
   if ((r.state != kItemReady && r.state != kItemRunning) || r.pi_state != kPsRunning)
     return PVX_ERROR_CHECKOUT_NOT_POSSIBLE;
+  // Nothing changes when the program data cannot be had.
+  ProgramData d;
+  if (int32_t rc = ReadProgramData(store, r.ai, requested, platform, &d)) return rc;
   std::string now = ClockNow(store);
   SetItem(store, item_id, "", kItemCheckedOut);
   Stmt a(store.db(), "UPDATE activity_instances SET state=?, started=coalesce(started, ?), "
@@ -1004,6 +1018,18 @@ int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id) {
                      "WHERE id=?");
   a.Bind(1, kAsCheckedOut).Bind(2, std::string_view(now)).Bind(3, person_id);
   a.Bind(4, std::string_view(now)).Bind(5, r.ai).Run();
+  if (data) *data = std::move(d);
+  return PVX_OK;
+}
+
+int32_t CancelCheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id) {
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, true, &r)) return rc;
+  if (r.state != kItemCheckedOut) return PVX_ERROR_WRONG_STATE;
+  std::string now = ClockNow(store);
+  SetItem(store, item_id, "", kItemReady);
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, last_state_change=? WHERE id=?");
+  a.Bind(1, kAsReady).Bind(2, std::string_view(now)).Bind(3, r.ai).Run();
   return PVX_OK;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "program_data.h"
 #include "record.h"
 
 namespace pvxjsim {
@@ -86,14 +87,24 @@ int32_t DeleteInstance(Store& store, int64_t instance_id);
 // activity counts as finished (with its input as output). ForceRestart: a
 // finished activity is offered again (its successors are not undone).
 int32_t RestartActivity(Store& store, int64_t activity_instance_id);
+// A program's result that cannot be taken: the activity's work items are
+// withdrawn and it waits in error, with the reason, for a restart. false
+// (nothing changed) when the activity is no longer active.
+bool ActivityInError(Store& store, int64_t activity_instance_id, const std::string& reason);
 int32_t ForceFinishActivity(Store& store, int64_t activity_instance_id);
 int32_t ForceRestartActivity(Store& store, int64_t activity_instance_id);
 
 // --- work item operations by person_id (the owner unless stated).
 // PVX_ERROR_NOT_AUTHORIZED for anyone else.
 int32_t StartWorkitem(Store& store, int64_t item_id, int64_t person_id);
-int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id);
-// Check in = finish a checked-out item.
+// Check-out: the client runs the program itself. The item and its activity
+// are checked out and *data (may be nullptr) receives the program data asked
+// for (program_data.h); PVX_ERROR_CHECKOUT_NOT_POSSIBLE for an item that is
+// not ready or running, or whose instance is not running. Cancelling puts
+// the item back to ready. Check in = finish a checked-out item.
+int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t requested,
+                         int64_t platform, ProgramData* data);
+int32_t CancelCheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id);
 int32_t CheckInWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t rc,
                         const std::vector<std::pair<std::string, std::string>>& output);
 int32_t HoldWorkitem(Store& store, int64_t item_id, int64_t person_id,

@@ -237,7 +237,7 @@ TEST_F(EngineTest, WorkItemStateMachine) {
   EXPECT_EQ(StartWorkitem(*store_, item, owner), PVX_OK);
   EXPECT_EQ(State(pi, "A"), "RUNNING");
   EXPECT_EQ(TransferWorkitem(*store_, item, owner, "USER1"), PVX_ERROR_WRONG_STATE);  // started
-  EXPECT_EQ(CheckOutWorkitem(*store_, item, owner), PVX_OK);
+  EXPECT_EQ(CheckOutWorkitem(*store_, item, owner, kAllDefinitions, 0, nullptr), PVX_OK);
   EXPECT_EQ(State(pi, "A"), "CHECKED_OUT");
   EXPECT_EQ(CheckInWorkitem(*store_, item, owner, 0, {{"N", "5"}}), PVX_OK);
   EXPECT_EQ(State(pi, "Small"), "READY");  // N is now 5

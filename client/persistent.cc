@@ -2,6 +2,7 @@
 // containers, program data and program templates from streams.
 #include "client.h"
 #include "container.h"
+#include "program_data.h"
 #include "session_id.h"
 
 using namespace pvxjsim;
@@ -93,6 +94,20 @@ uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, u
       *rc = PVX_ERROR_INVALID_STREAM;
       SetLastResult(*rc, "stream holds another kind of object");
       return 0;
+    }
+    // Program data is checked whole: its common data, implementations and
+    // both containers' members.
+    if (obj->record.kind == RecordKind::kProgramData) {
+      ProgramData data;
+      std::string why;
+      *rc = ProgramDataFromRecord(*store, obj->record, &data, &why);
+      if (*rc) {
+        if (!why.empty()) SetLastResult(*rc, why);
+        return 0;
+      }
+      uint32_t handle = 0;
+      *rc = AddHandle(cls, std::move(obj), &handle);
+      return handle;
     }
     // The stream must describe something this system knows.
     bool container = obj->record.kind == RecordKind::kReadOnlyContainer ||
