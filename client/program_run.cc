@@ -6,14 +6,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
 #include <chrono>
-#include <thread>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <thread>
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "container.h"
 #include "engine.h"
 #include "session_id.h"
 #include "store.h"
@@ -27,23 +30,29 @@ namespace {
 constexpr int64_t kPlatformNotSet = 0;
 constexpr int64_t kPlatformSolaris = 7;
 
-constexpr const char* kVariables[] = {"PVXJSIM_PROGRAM_ID", "PVXJSIM_PEA_USER",
-                                      "PVXJSIM_PROCESS_CONTEXT", "PVXJSIM_ACTIVITY_OID",
-                                      "PVXJSIM_DB"};
+constexpr const char* kVariables[] = {
+    "PVXJSIM_PROGRAM_ID",   "PVXJSIM_PEA_USER",     "PVXJSIM_PROCESS_CONTEXT",
+    "PVXJSIM_ACTIVITY_OID", "PVXJSIM_DB",           "PVXJSIM_IN_CONTAINER",
+    "PVXJSIM_OUT_CONTAINER", "PVXJSIM_EXECUTION_USER"};
 
 struct Plan {
   int64_t ai = 0;
   std::optional<std::string> simulate;
   std::optional<std::string> path;
   std::optional<std::string> parameters;
+  std::optional<std::string> working_directory;
+  std::optional<std::string> environment;  // "NAME=VALUE;NAME=VALUE"
+  bool inherit_environment = true;
   int64_t timeout_s = 0;  // 0: wait as long as it runs
+  int64_t execution_user = 1;  // Pvx_GU_: 1 agent, 2 starter
   std::string owner;
   std::optional<std::string> context;
 };
 
 // What the item's activity runs. PVX_OK or PVX_ERROR_NO_PROGRAM_FOR_PLATFORM.
 int32_t MakePlan(Store& store, int64_t item_id, Plan* plan) {
-  Stmt q(store.db(), "SELECT i.activity_instance_id, pr.id, pr.simulate, pe.user_id, p.context "
+  Stmt q(store.db(), "SELECT i.activity_instance_id, pr.id, pr.simulate, pe.user_id, p.context, "
+                     "pr.execution_user "
                      "FROM items i JOIN activity_instances a ON a.id = i.activity_instance_id "
                      "JOIN activities d ON d.id = a.activity_id "
                      "JOIN process_instances p ON p.id = i.process_instance_id "
@@ -58,10 +67,12 @@ int32_t MakePlan(Store& store, int64_t item_id, Plan* plan) {
   plan->simulate = q.OptText(2);
   plan->owner = q.Text(3);
   plan->context = q.OptText(4);
+  plan->execution_user = q.Int(5);
   q.Step();
   if (!has_program) return PVX_ERROR_NO_PROGRAM_FOR_PLATFORM;
   if (plan->simulate) return PVX_OK;
-  Stmt impl(store.db(), "SELECT path, parameters, coalesce(timeout, 0) FROM program_implementations "
+  Stmt impl(store.db(), "SELECT path, parameters, coalesce(timeout, 0), working_directory, "
+                        "environment, coalesce(inherit_environment, 1) FROM program_implementations "
                         "WHERE program_id=? AND kind=1 AND platform IN (?, ?) "
                         "AND path IS NOT NULL ORDER BY platform DESC LIMIT 1");
   impl.Bind(1, program).Bind(2, kPlatformSolaris).Bind(3, kPlatformNotSet);
@@ -69,6 +80,9 @@ int32_t MakePlan(Store& store, int64_t item_id, Plan* plan) {
   plan->path = impl.Text(0);
   plan->parameters = impl.OptText(1);
   plan->timeout_s = impl.Int(2);
+  plan->working_directory = impl.OptText(3);
+  plan->environment = impl.OptText(4);
+  plan->inherit_environment = impl.Int(5) != 0;
   impl.Step();
   return PVX_OK;
 }
@@ -104,18 +118,162 @@ std::vector<std::string> Arguments(const Plan& plan) {
   return args;
 }
 
-// Starts the executable and waits for it. false: it could not be started.
-bool RunExecutable(const Plan& plan, const std::vector<std::string>& env_add, int32_t* rc) {
-  std::vector<std::string> env;
-  for (char** e = environ; e && *e; ++e) {
-    bool replaced = false;
-    for (const char* name : kVariables) {
-      size_t n = std::strlen(name);
-      if (std::strncmp(*e, name, n) == 0 && (*e)[n] == '=') replaced = true;
-    }
-    if (!replaced) env.emplace_back(*e);
+// A file the agent makes for one run and removes after it.
+class TempFile {
+ public:
+  explicit TempFile(const char* role) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/pvxjsim-" + role + "-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    fd_ = ::mkstemp(name.data());
+    if (fd_ >= 0) path_ = name.data();
   }
-  env.insert(env.end(), env_add.begin(), env_add.end());
+  ~TempFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  bool ok() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
+  bool Write(const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+      ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+  // The file as the program left it (it may have replaced it); false when it
+  // is longer than limit.
+  bool Read(size_t limit, std::string* out) const {
+    std::ifstream in(path_, std::ios::binary);
+    out->clear();
+    char buf[4096];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+      out->append(buf, static_cast<size_t>(in.gcount()));
+      if (out->size() > limit) return false;
+    }
+    return true;
+  }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// The container file form: a line "MEMBER=VALUE" per member that is set;
+// a newline, tab or backslash inside a value is written \n, \t or \\.
+std::string EscapeValue(const std::string& v) {
+  std::string out;
+  for (char c : v) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\\') out += "\\\\";
+    else out += c;
+  }
+  return out;
+}
+
+std::string UnescapeValue(const std::string& v) {
+  std::string out;
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '\\' && i + 1 < v.size()) {
+      char n = v[++i];
+      out += n == 'n' ? '\n' : n == 't' ? '\t' : n == 'r' ? '\r' : n;
+    } else {
+      out += v[i];
+    }
+  }
+  return out;
+}
+
+std::string ContainerText(const Record& record) {
+  std::string text;
+  for (const Field& f : record.fields) {
+    if (std::holds_alternative<std::monostate>(f.value)) continue;
+    text += f.name + "=" + EscapeValue(ValueText(f.value)) + "\n";
+  }
+  return text;
+}
+
+// Reads what the program wrote. Empty lines and lines starting with # are
+// skipped. false (with *bad_line) for a line that is not MEMBER=VALUE.
+bool ParseOutput(const std::string& text, std::vector<std::pair<std::string, std::string>>* set,
+                 size_t* bad_line) {
+  size_t line_no = 0, start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++line_no;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    size_t eq = line.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      *bad_line = line_no;
+      return false;
+    }
+    set->emplace_back(line.substr(0, eq), UnescapeValue(line.substr(eq + 1)));
+  }
+  return true;
+}
+
+// Sets NAME=VALUE in env, replacing an entry of the same name.
+void Put(std::vector<std::string>* env, const std::string& entry) {
+  size_t eq = entry.find('=');
+  if (eq == std::string::npos || eq == 0) return;
+  std::string prefix = entry.substr(0, eq + 1);
+  for (std::string& e : *env)
+    if (e.compare(0, prefix.size(), prefix) == 0) {
+      e = entry;
+      return;
+    }
+  env->push_back(entry);
+}
+
+// The program's environment: the agent's own (unless the implementation
+// says not to inherit it) without its PVXJSIM_ variables, then the
+// implementation's entries, then what the agent tells the program, which
+// nothing overrides.
+std::vector<std::string> ProgramEnvironment(const Plan& plan,
+                                            const std::vector<std::string>& agent_vars) {
+  std::vector<std::string> env;
+  if (plan.inherit_environment)
+    for (char** e = environ; e && *e; ++e) {
+      bool ours = false;
+      for (const char* name : kVariables) {
+        size_t n = std::strlen(name);
+        if (std::strncmp(*e, name, n) == 0 && (*e)[n] == '=') ours = true;
+      }
+      if (!ours) env.emplace_back(*e);
+    }
+  if (plan.environment) {
+    size_t start = 0;
+    while (start <= plan.environment->size()) {
+      size_t semi = plan.environment->find(';', start);
+      if (semi == std::string::npos) semi = plan.environment->size();
+      std::string entry = plan.environment->substr(start, semi - start);
+      if (entry.rfind("PVXJSIM_", 0) != 0) Put(&env, entry);
+      start = semi + 1;
+    }
+  }
+  // A program run as its starter sees itself as that user.
+  if (plan.execution_user == 2) {
+    Put(&env, "USER=" + plan.owner);
+    Put(&env, "LOGNAME=" + plan.owner);
+  }
+  for (const std::string& v : agent_vars) Put(&env, v);
+  return env;
+}
+
+// Starts the executable and waits for it. false: it could not be started.
+bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars, int32_t* rc) {
+  std::vector<std::string> env = ProgramEnvironment(plan, agent_vars);
   std::vector<std::string> args = Arguments(plan);
   std::vector<char*> argv, envp;
   for (auto& a : args) argv.push_back(a.data());
@@ -124,9 +282,15 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& env_add, in
   envp.push_back(nullptr);
   // It may have gone since the agent looked.
   if (::access(plan.path->c_str(), X_OK) != 0) return false;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (plan.working_directory)
+    posix_spawn_file_actions_addchdir_np(&actions, plan.working_directory->c_str());
   pid_t pid;
-  if (::posix_spawn(&pid, plan.path->c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
-    return false;
+  int spawned = ::posix_spawn(&pid, plan.path->c_str(), &actions, nullptr, argv.data(),
+                              envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return false;
   // A program past its timeout is killed, so the agent never waits forever.
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(plan.timeout_s);
   int status = 0;
@@ -139,6 +303,7 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& env_add, in
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
+  // A working directory that is not there fails in the child (127).
   if (WIFEXITED(status))
     *rc = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))
@@ -152,11 +317,15 @@ void Reply(Store& store, const ExecuteRequest& r) {
             FormatOid(oid_tag::kWorkitem, r.item_id));
 }
 
+// The largest output file the agent reads.
+constexpr size_t kMaxOutput = 1 << 20;
+
 }  // namespace
 
 int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_rc) {
   Plan plan;
   std::string program_id;
+  TempFile in_file("in"), out_file("out");
   {
     WriteTx tx(store);
     if (int32_t rc = MakePlan(store, r.item_id, &plan)) return rc;
@@ -171,7 +340,10 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
       return PVX_OK;
     }
     if (::access(plan.path->c_str(), X_OK) != 0) return PVX_ERROR_PROGRAM_EXECUTION;
+    if (!in_file.ok() || !out_file.ok()) return PVX_ERROR_RESOURCE;
     if (int32_t rc = StartWorkitem(store, r.item_id, r.person_id)) return rc;
+    Record in = LoadContainer(store, "AI", plan.ai, "in").value_or(Record{});
+    if (!in_file.Write(ContainerText(in))) return PVX_ERROR_RESOURCE;
     program_id = RecordProgramExecution(store, r.person_id, r.session_id, plan.ai);
     tx.Commit();
   }
@@ -180,7 +352,10 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
       std::string(kProgramIdVariable) + "=" + program_id,
       "PVXJSIM_PEA_USER=" + plan.owner,
       "PVXJSIM_ACTIVITY_OID=" + FormatOid(oid_tag::kActivityInstance, plan.ai),
-      "PVXJSIM_DB=" + store.path()};
+      "PVXJSIM_DB=" + store.path(),
+      "PVXJSIM_IN_CONTAINER=" + in_file.path(),
+      "PVXJSIM_OUT_CONTAINER=" + out_file.path(),
+      std::string("PVXJSIM_EXECUTION_USER=") + (plan.execution_user == 2 ? "Starter" : "Agent")};
   if (plan.context) env.push_back("PVXJSIM_PROCESS_CONTEXT=" + *plan.context);
   int32_t exit_rc = 0;
   bool ran = RunExecutable(plan, env, &exit_rc);
@@ -193,9 +368,31 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
     tx.Commit();
     return PVX_ERROR_PROGRAM_EXECUTION;
   }
+  std::string text;
+  std::vector<std::pair<std::string, std::string>> set;
+  size_t bad_line = 0;
+  std::string refused;
+  if (!out_file.Read(kMaxOutput, &text))
+    refused = "the program's output is longer than " + std::to_string(kMaxOutput) + " bytes";
+  else if (!ParseOutput(text, &set, &bad_line))
+    refused = "line " + std::to_string(bad_line) + " of the program's output is not MEMBER=VALUE";
+  int32_t rc = refused.empty() ? FinishWorkitem(store, r.item_id, r.person_id, exit_rc, set)
+                               : PVX_ERROR_FORMAT;
+  if (rc == PVX_ERROR_MEMBER_NOT_FOUND || rc == PVX_ERROR_WRONG_TYPE || rc == PVX_ERROR_FORMAT) {
+    // The program ran, but its result cannot be taken: the activity waits in
+    // error for an administrator, with the reason.
+    if (refused.empty())
+      refused = "the program set a member " + std::string(rc == PVX_ERROR_MEMBER_NOT_FOUND
+                                                              ? "its output structure does not have"
+                                                              : "to a value of another type");
+    if (!ActivityInError(store, plan.ai, refused)) rc = PVX_ERROR_WRONG_STATE;
+    Reply(store, r);
+    tx.Commit();
+    if (program_rc) *program_rc = exit_rc;
+    return rc == PVX_ERROR_WRONG_STATE ? PVX_OK : rc;
+  }
   // The program may have finished or moved the item itself; then only the
   // reply is left to give.
-  int32_t rc = FinishWorkitem(store, r.item_id, r.person_id, exit_rc, {});
   if (rc != PVX_OK && rc != PVX_ERROR_WRONG_STATE) return rc;
   Reply(store, r);
   tx.Commit();

@@ -9,10 +9,21 @@
 //   PVXJSIM_PEA_USER         the work item's owner
 //   PVXJSIM_PROCESS_CONTEXT  the instance's process context (unset when none)
 //   PVXJSIM_ACTIVITY_OID     the activity instance's persistent identifier
+//   PVXJSIM_IN_CONTAINER     a file holding the activity's input container
+//   PVXJSIM_OUT_CONTAINER    an empty file the program writes its output to
+//   PVXJSIM_EXECUTION_USER   Agent or Starter (the program's executionUser)
 // and PVXJSIM_DB naming the store, so the program can call the PEA functions
-// and Passthrough. Its exit status is the return code (_RC); a program killed
-// by a signal returns 128 plus the signal number, as shells report it. One
-// that runs past the implementation's timeout (seconds) is killed.
+// and Passthrough. Both container files hold a line MEMBER=VALUE per member
+// (newline, tab and backslash in a value written \n, \t, \\); the output
+// file's members are set on the output container, which starts from the
+// input. Its exit status is the return code (_RC); a program killed by a
+// signal returns 128 plus the signal number, as shells report it. One that
+// runs past the implementation's timeout (seconds) is killed.
+//
+// The implementation's workingDirectory, environment ("NAME=VALUE;...") and
+// inheritEnvironment apply. A program whose executionUser is Starter runs as
+// the user who started the work item: USER and LOGNAME name that user (the
+// agent cannot change its operating system identity).
 #ifndef PVXJSIM_PROGRAM_RUN_H
 #define PVXJSIM_PROGRAM_RUN_H
 
@@ -41,6 +52,10 @@ struct ExecuteRequest {
 // StartWorkitem, PVX_ERROR_NO_PROGRAM_FOR_PLATFORM when there is neither a
 // simulate rule nor an EXE implementation here, PVX_ERROR_PROGRAM_EXECUTION
 // when the executable cannot be started (the item is then left untouched).
+// Output the item's output structure cannot take (an unknown member, a value
+// of another type, a line that is not MEMBER=VALUE) puts the activity in
+// error and gives PVX_ERROR_MEMBER_NOT_FOUND, PVX_ERROR_WRONG_TYPE or
+// PVX_ERROR_FORMAT.
 int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& request, int32_t* program_rc);
 
 }  // namespace pvxjsim

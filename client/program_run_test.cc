@@ -11,6 +11,7 @@
 #include <map>
 #include <thread>
 
+#include "container.h"
 #include "engine.h"
 #include "seed.h"
 #include "session_id.h"
@@ -83,6 +84,14 @@ class ProgramRunTest : public ClientTest {
     EXPECT_TRUE(q.Step());
     activity_of_[q.Int(0)] = q.Int(1);
     return q.Int(0);
+  }
+
+  // A run asked for by the item's owner outside any session.
+  ExecuteRequest Request(int64_t item) {
+    ExecuteRequest r;
+    r.item_id = item;
+    r.person_id = Person("USER2");
+    return r;
   }
 
   int64_t Person(const char* user) {
@@ -210,7 +219,7 @@ TEST_F(ProgramRunTest, ProgramPastItsTimeoutIsKilled) {
   int64_t item = ItemFor(Program(Script("hang.sh", "exec sleep 30\n"), "", 1));
   auto t0 = Clock::now();
   int32_t program_rc = -1;
-  ASSERT_EQ(ExecuteWorkitem(store(), {item, Person("USER2")}, &program_rc), PVX_OK);
+  ASSERT_EQ(ExecuteWorkitem(store(), Request(item), &program_rc), PVX_OK);
   EXPECT_LT(Clock::now() - t0, std::chrono::seconds(10));
   EXPECT_EQ(program_rc, 128 + SIGKILL);
   EXPECT_EQ(Outcome(item), "FINISHED rc 137 FINISHED");
@@ -224,7 +233,7 @@ TEST_F(ProgramRunTest, ProgramThatCannotRunLeavesTheItemAlone) {
   EXPECT_EQ(Outcome(item), "READY rc 0 RUNNING");
   int64_t dll = ItemFor(R"({ "name": "Prog", "implementations": [
     { "platform": "Solaris", "kind": "dll", "path": "x.so", "entryPoint": "run" } ] })");
-  EXPECT_EQ(ExecuteWorkitem(store(), {dll, Person("USER2")}, nullptr),
+  EXPECT_EQ(ExecuteWorkitem(store(), Request(dll), nullptr),
             PVX_ERROR_NO_PROGRAM_FOR_PLATFORM);
   EXPECT_EQ(Receive(svc, nullptr, 0), "rc " + std::to_string(PVX_ERROR_TIMEOUT));
 }
@@ -261,6 +270,96 @@ TEST_F(ProgramRunTest, StartedProgramPassesThroughToTheAgentsSession) {
   EXPECT_NE(ReadFile(report).find("passthrough " + std::to_string(PVX_ERROR_PEA_NOT_RUNNING)),
             std::string::npos)
       << ReadFile(report);
+}
+
+// The container files: the program reads its input and writes its output,
+// values with newlines and backslashes included.
+TEST_F(ProgramRunTest, ExecutableReadsItsInputAndSetsItsOutput) {
+  std::string path = Script("calc.sh", R"(n=$(sed -n 's/^N=//p' "$PVXJSIM_IN_CONTAINER")
+printf '# result\nN=%d\n\nS=one\\ntwo \\\\ end\r\n' $((n * 2)) > "$PVXJSIM_OUT_CONTAINER"
+)");
+  int64_t item = ItemFor(Program(path));
+  {
+    WriteTx tx(store());
+    Schema schema;
+    ASSERT_TRUE(LoadSchema(store(), "RunData", &schema));
+    Record in;
+    in.type_name = "RunData";
+    ASSERT_EQ(SetMember(schema, &in, "N", 21), PVX_OK);
+    SaveContainer(store(), "AI", activity_of_[item], "in", in);
+    tx.Commit();
+  }
+  ASSERT_EQ(ExecuteWorkitem(store(), Request(item), nullptr), PVX_OK);
+  EXPECT_EQ(Outcome(item), "FINISHED rc 0 FINISHED");
+  auto out = LoadContainer(store(), "AI", activity_of_[item], "out");
+  ASSERT_TRUE(out.has_value());
+  EXPECT_EQ(ValueText(GetMember(*out, "N")), "42");
+  EXPECT_EQ(ValueText(GetMember(*out, "S")), "one\ntwo \\ end");
+}
+
+// Output the structure cannot take leaves the activity in error, its item
+// withdrawn, with the reason; a restart offers it again.
+TEST_F(ProgramRunTest, OutputTheStructureCannotTakePutsTheActivityInError) {
+  struct Case {
+    const char* output;
+    int32_t rc;
+    const char* reason;
+  } cases[] = {
+      {"Missing=1", PVX_ERROR_MEMBER_NOT_FOUND, "does not have"},
+      {"N=many", PVX_ERROR_WRONG_TYPE, "another type"},
+      {"N 5", PVX_ERROR_FORMAT, "line 1 of the program's output is not MEMBER=VALUE"},
+  };
+  for (const Case& c : cases) {
+    std::string path = Script("bad.sh", std::string("echo '") + c.output +
+                                            "' > \"$PVXJSIM_OUT_CONTAINER\"\n");
+    int64_t item = ItemFor(Program(path));
+    int32_t program_rc = -1;
+    EXPECT_EQ(ExecuteWorkitem(store(), Request(item), &program_rc), c.rc) << c.output;
+    EXPECT_EQ(program_rc, 0);
+    EXPECT_EQ(Outcome(item), "IN_ERROR rc 0 RUNNING") << c.output;
+    Stmt q(store().db(), "SELECT a.error_reason, (SELECT count(*) FROM items i WHERE "
+                         "i.activity_instance_id=a.id AND i.kind=1) FROM activity_instances a "
+                         "WHERE a.id=?");
+    q.Bind(1, activity_of_[item]);
+    ASSERT_TRUE(q.Step());
+    EXPECT_NE(q.Text(0).find(c.reason), std::string::npos) << q.Text(0);
+    EXPECT_EQ(q.Int(1), 0);
+    q.Step();
+    WriteTx tx(store());
+    EXPECT_EQ(RestartActivity(store(), activity_of_[item]), PVX_OK);
+    tx.Commit();
+    EXPECT_EQ(Outcome(item), "READY rc 0 RUNNING");
+  }
+}
+
+// workingDirectory, environment and inheritEnvironment apply; a program run
+// as its starter sees that user in USER and LOGNAME.
+TEST_F(ProgramRunTest, ImplementationOptionsAndExecutionUserApply) {
+  std::string seen = dir_.File("env.txt");
+  std::string work = dir_.File("");
+  std::string path = Script("env.sh", "{ pwd; echo \"$A|$B|${HOME-unset}|$USER|$LOGNAME|"
+                                      "$PVXJSIM_EXECUTION_USER|$PVXJSIM_PEA_USER\"; } > '" +
+                                          seen + "'\n");
+  ::setenv("PVXJSIM_PEA_USER", "not-this", 1);
+  int64_t item = ItemFor(R"({ "name": "Prog", "executionUser": "Starter", "implementations": [
+    { "platform": "NotSet", "kind": "exe", "path": ")" + path + R"(", "workingDirectory": ")" +
+                         work + R"(", "environment": "A=1;B=two;PVXJSIM_PEA_USER=forged",
+      "inheritEnvironment": false } ] })");
+  ASSERT_EQ(ExecuteWorkitem(store(), Request(item), nullptr), PVX_OK);
+  ::unsetenv("PVXJSIM_PEA_USER");
+  std::string text = ReadFile(seen);
+  std::string dir = work.substr(0, work.size() - 1);
+  EXPECT_EQ(text.substr(0, text.find('\n')), dir) << text;
+  EXPECT_NE(text.find("\n1|two|unset|USER2|USER2|Starter|USER2\n"), std::string::npos) << text;
+
+  // The default: the agent's own environment and identity.
+  ::setenv("PVXJSIM_TEST_MARK", "kept", 1);
+  std::string path2 = Script("env2.sh", "echo \"$PVXJSIM_TEST_MARK|$PVXJSIM_EXECUTION_USER\" > '" +
+                                            seen + "'\n");
+  int64_t agent = ItemFor(Program(path2));
+  ASSERT_EQ(ExecuteWorkitem(store(), Request(agent), nullptr), PVX_OK);
+  ::unsetenv("PVXJSIM_TEST_MARK");
+  EXPECT_EQ(ReadFile(seen), "kept|Agent\n");
 }
 
 }  // namespace
