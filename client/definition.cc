@@ -148,18 +148,6 @@ std::string Join(const std::vector<std::string>& v) {
   return out;
 }
 
-std::vector<std::string> Split(const std::string& s) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  if (s.empty()) return out;
-  while (true) {
-    size_t semi = s.find(';', start);
-    out.push_back(s.substr(start, semi == std::string::npos ? std::string::npos : semi - start));
-    if (semi == std::string::npos) return out;
-    start = semi + 1;
-  }
-}
-
 int64_t IdOf(Store& store, const char* table, const std::string& name) {
   std::string sql = std::string("SELECT id FROM ") + table + " WHERE name=?";
   Stmt s(store.db(), sql);
@@ -948,8 +936,8 @@ bool ParseJson(const std::string& text, json* out, std::string* error) {
       throw DefinitionError(path() + ": nested deeper than " + std::to_string(kMaxJsonDepth));
     }
     switch (event) {
-      case json::parse_event_t::object_start: stack.push_back({false}); break;
-      case json::parse_event_t::array_start: stack.push_back({true}); break;
+      case json::parse_event_t::object_start: stack.push_back(Frame{false, 0, {}}); break;
+      case json::parse_event_t::array_start: stack.push_back(Frame{true, 0, {}}); break;
       case json::parse_event_t::key: stack.back().key = parsed.get<std::string>(); break;
       case json::parse_event_t::object_end:
       case json::parse_event_t::array_end:

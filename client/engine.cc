@@ -1041,6 +1041,29 @@ int32_t CheckInWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_
   return FinishWorkitem(store, item_id, person_id, rc, output);
 }
 
+int32_t TerminateWorkitem(Store& store, int64_t item_id, int64_t person_id) {
+  CheckDeadlines(store);
+  ItemRow r;
+  if (int32_t rc = LoadItem(store, item_id, person_id, false, &r)) return rc;
+  if (r.pi_state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  if (r.ai_state != kAsReady && r.ai_state != kAsRunning && r.ai_state != kAsCheckedOut &&
+      r.ai_state != kAsSuspended)
+    return PVX_ERROR_WRONG_STATE;
+  Engine e(store);
+  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
+  del.Bind(1, r.ai).Run();
+  e.SetState(r.ai, kAsTerminated);
+  Stmt u(store.db(), "UPDATE activity_instances SET ended=?, next_deadline=NULL WHERE id=?");
+  u.Bind(1, std::string_view(e.now())).Bind(2, r.ai).Run();
+  // A terminated activity gives no output: its connectors are false and what
+  // depends on it alone is skipped, so the instance can still end.
+  auto [pi, activity_id, block] = e.Where(r.ai);
+  ActivityDef d = LoadDef(store, activity_id);
+  e.Navigate(r.ai, pi, d, block, false, 0, Record{});
+  e.Drain();
+  return PVX_OK;
+}
+
 int32_t HoldWorkitem(Store& store, int64_t item_id, int64_t person_id, const std::string& until) {
   ItemRow r;
   if (int32_t rc = LoadItem(store, item_id, person_id, true, &r)) return rc;

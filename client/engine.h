@@ -107,6 +107,10 @@ int32_t CheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id, int32
 int32_t CancelCheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id);
 int32_t CheckInWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t rc,
                         const std::vector<std::pair<std::string, std::string>>& output);
+// Terminate: by the owner, an administrator or a person authorised for the
+// owner. The activity is terminated (its other items withdrawn) and counts
+// as not run: its connectors are false, so navigation goes on.
+int32_t TerminateWorkitem(Store& store, int64_t item_id, int64_t person_id);
 int32_t HoldWorkitem(Store& store, int64_t item_id, int64_t person_id,
                      const std::string& until);
 int32_t ReleaseWorkitem(Store& store, int64_t item_id, int64_t person_id);

@@ -276,6 +276,31 @@ TEST_F(EngineTest, ForceFinishAndForceRestart) {
   tx.Commit();
 }
 
+// A terminated work item ends its activity without output: what depends on
+// it alone is skipped and the instance can still finish.
+TEST_F(EngineTest, TerminatedWorkItemIsADeadPath) {
+  int64_t pi = Start("Graph", 50);
+  Finish(pi, "A");
+  Stmt q(store_->db(), "SELECT id, owner_id FROM items WHERE process_instance_id=? AND "
+                       "name='Big' AND kind=1");
+  q.Bind(1, pi);
+  ASSERT_TRUE(q.Step());
+  int64_t item = q.Int(0), owner = q.Int(1);
+  q.Step();
+  int64_t user1 = 0;
+  for (Stmt p(store_->db(), "SELECT id FROM persons WHERE user_id='USER1'"); p.Step();)
+    user1 = p.Int(0);
+  WriteTx tx(*store_);
+  EXPECT_EQ(TerminateWorkitem(*store_, item, user1), PVX_ERROR_NOT_AUTHORIZED);
+  EXPECT_EQ(TerminateWorkitem(*store_, item, owner), PVX_OK);
+  EXPECT_EQ(State(pi, "Big"), "TERMINATED");
+  EXPECT_EQ(State(pi, "JoinAll"), "SKIPPED");
+  EXPECT_EQ(State(pi, "JoinAny"), "SKIPPED");
+  EXPECT_EQ(InstanceState(pi), "FINISHED");
+  EXPECT_EQ(TerminateWorkitem(*store_, item, owner), PVX_ERROR_DOES_NOT_EXIST);
+  tx.Commit();
+}
+
 TEST_F(EngineTest, TheLongestChainOfAutomaticActivitiesRunsThrough) {
   // 500 activities that finish by themselves, one after the other: the
   // deepest navigation a definition can ask for.
