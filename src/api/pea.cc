@@ -1,6 +1,7 @@
 // The PEA family: what a program started by the program execution agent
 // learns about its activity, for itself or for another program execution.
 #include <cstdio>
+#include <string>
 
 #include "api/catalogue.h"
 #include "api/executor.h"
@@ -8,10 +9,20 @@
 #include "api/rows.h"
 #include "driver/keywords.h"
 #include "driver/run_context.h"
+#include "driver/section.h"
 #include "eval/registry.h"
 
 namespace kr::api {
 namespace {
+
+// The identifier slot receives the result (form n): like every output slot it
+// gets the store check, filed under PersistentOid, which warns when the slot
+// already holds an identifier.
+bool echo_oid_result_slot(Call& c, std::size_t k) {
+  const int32_t n = c.v[k].number;
+  echo(c.ctx, kPersistentOidHdl, std::to_string(n));
+  return store_check(c.ctx, kPersistentOid, n) != 0;
+}
 
 // The program identifier in its own forms; PersistentOid standing in for
 // PersistentOidHdl.
@@ -25,7 +36,11 @@ bool resolve_pea(Call& c) {
   for (std::size_t k = 0; k < c.row.params.size(); ++k) {
     const int kw = c.row.params[k].keyword;
     if (kw == kProgramIdInputFileSpec || kw == kPersistentOid) continue;
-    if (kw == kProgramID ? !echo_program_id(c) : !echo_param(c, k)) return false;
+    if (kw == kPersistentOidHdl) {
+      if (!echo_oid_result_slot(c, k)) return false;
+    } else if (kw == kProgramID ? !echo_program_id(c) : !echo_param(c, k)) {
+      return false;
+    }
   }
   return true;
 }
