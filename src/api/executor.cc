@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "api/files.h"
 #include "api/vectors.h"
@@ -70,6 +71,7 @@ Read read_value(Call& call, const Param& p, Value& val) {
   // An unreadable flag leaves the value an earlier line of the section gave.
   const bool flag_was_given = val.given;
   const int32_t flag_was = val.number;
+  Value before = std::move(val);
   val = Value{};
   val.given = true;
   switch (p.form) {
@@ -89,8 +91,13 @@ Read read_value(Call& call, const Param& p, Value& val) {
     case Form::kTextDefault:
     case Form::kHex:
     case Form::kFileIn:
-    case Form::kFileOut:
-      return read_text(call, p, val);
+    case Form::kFileOut: {
+      // A text that could not be read (TC0020) was not given: the call goes
+      // on with what the section gave before it, or without the parameter.
+      Read r = read_text(call, p, val);
+      if (r == Read::kAtEnd) val = std::move(before);
+      return r;
+    }
     case Form::kWord:
     case Form::kEnum: {
       std::string_view tok;
@@ -158,6 +165,17 @@ Read read_expectation(Call& call, int keyword) {
   }
 }
 
+// An XpValue the method has no use for: quoted text or one token, read and dropped.
+Read skip_expectation(RunContext& ctx) {
+  if (ctx.in.peek_nonspace() == '"') {
+    std::string text;
+    Read r = read_string(ctx, &text);
+    return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
+  }
+  std::string_view tok;
+  return next_token(ctx, &tok) ? Read::kOk : Read::kAbort;
+}
+
 // The vector of the row's receiver when `keyword` names it and the row does
 // not take that vector as a parameter of its own.
 const VectorOps* receiver_vector(const Row& row, int keyword) {
@@ -172,18 +190,21 @@ bool read_section(Call& call) {
   RunContext& ctx = call.ctx;
   const Row& row = call.row;
   const bool rc_set = row.result == Result::kRc;
+  const bool both = family_of(row)->one_expectation_set;
   for (;;) {
     std::string_view tok;
     if (!next_token(ctx, &tok)) return false;
     const int id = keyword_id(tok);
     if (id == kEnd) return true;
     Read r;
-    if (id == kXpRc && rc_set) {
+    if (id == kXpRc && (rc_set || both)) {
       if (!next_token(ctx, &tok)) return false;
-      call.xp_rc.assign(tok);
+      if (rc_set) call.xp_rc.assign(tok);
       continue;
     } else if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
+    } else if (id == kXpValue && both) {
+      r = skip_expectation(ctx);
     } else if (const VectorOps* ops = receiver_vector(row, id)) {
       if (!(row.flags & kVectorForm)) {
         tool_error(ctx, TC0016);
