@@ -139,6 +139,17 @@ Read read_value(Call& call, const Param& p, Value& val) {
   return Read::kOk;
 }
 
+// An XpValue the method has no use for: quoted text or one token, read and dropped.
+Read skip_expectation(RunContext& ctx) {
+  if (ctx.in.peek_nonspace() == '"') {
+    std::string text;
+    Read r = read_string(ctx, &text);
+    return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
+  }
+  std::string_view tok;
+  return next_token(ctx, &tok) ? Read::kOk : Read::kAbort;
+}
+
 Read read_expectation(Call& call, int keyword) {
   RunContext& ctx = call.ctx;
   call.xp_like = (keyword == kXpValueLike);
@@ -156,6 +167,10 @@ Read read_expectation(Call& call, int keyword) {
       return read_u32(ctx, &call.xp_ulong);
     case Result::kDouble:
       return read_double(ctx, &call.xp_double);
+    case Result::kNone:
+    case Result::kObject:
+      // Nothing to compare it with: quoted text or a token alike.
+      return skip_expectation(ctx);
     default: {
       std::string_view tok;
       if (!next_token(ctx, &tok)) return Read::kAbort;
@@ -163,17 +178,6 @@ Read read_expectation(Call& call, int keyword) {
       return Read::kOk;
     }
   }
-}
-
-// An XpValue the method has no use for: quoted text or one token, read and dropped.
-Read skip_expectation(RunContext& ctx) {
-  if (ctx.in.peek_nonspace() == '"') {
-    std::string text;
-    Read r = read_string(ctx, &text);
-    return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
-  }
-  std::string_view tok;
-  return next_token(ctx, &tok) ? Read::kOk : Read::kAbort;
 }
 
 // The vector of the row's receiver when `keyword` names it and the row does
