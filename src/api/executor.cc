@@ -41,9 +41,16 @@ Read read_null_word(RunContext& ctx, Value& val) {
   return Read::kOk;
 }
 
+// Texts reach the API as C strings, which end at a NUL byte: the echo and
+// the comparison show no more than that.
+void cut_at_nul(std::string* text) {
+  if (std::size_t z = text->find('\0'); z != std::string::npos) text->resize(z);
+}
+
 Read read_text(Call& call, const Param& p, Value& val) {
   RunContext& ctx = call.ctx;
   Read r = read_string(ctx, &val.text);
+  cut_at_nul(&val.text);
   if (r == Read::kNull) {
     val.null = true;
   } else if (r == Read::kDefault) {
@@ -159,6 +166,7 @@ Read read_expectation(Call& call, int keyword) {
     case Result::kText:
     case Result::kDateTime: {
       Read r = read_string(ctx, &call.xp_value);
+      cut_at_nul(&call.xp_value);
       return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
     }
     case Result::kLong:
@@ -442,7 +450,10 @@ void echo_bytes(RunContext& ctx, int keyword, const unsigned char* bytes, std::s
 
 bool file_word(Call& call, int keyword, std::string* word) {
   const Value& v = call.param(keyword);
-  if (read_word(v.file.get(), word)) return true;
+  if (read_word(v.file.get(), word)) {
+    cut_at_nul(word);
+    return true;
+  }
   tool_error(call.ctx, TC0007, v.text + " (a word longer than " + std::to_string(kMaxFileWord) + " bytes)");
   return false;
 }
