@@ -227,6 +227,10 @@ bool read_section(Call& call) {
       (void)ops;
     } else if (const Param* p = family_of(row)->accepted(id)) {
       int k = param_index(row, id);
+      // PersistentOid and PersistentOidHdl name one parameter: the later one counts.
+      if (id == kPersistentOid || id == kPersistentOidHdl)
+        if (int other = param_index(row, id == kPersistentOid ? kPersistentOidHdl : kPersistentOid); other >= 0)
+          call.v[static_cast<std::size_t>(other)].given = false;
       Value scratch;
       r = read_value(call, k >= 0 ? row.params[static_cast<std::size_t>(k)] : *p,
                      k >= 0 ? call.v[static_cast<std::size_t>(k)] : scratch);
