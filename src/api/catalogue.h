@@ -186,6 +186,10 @@ struct Family {
   // null: a section may give a keyword of another method of its family,
   // which is read in that form and ignored.
   const Param* accepted(int keyword) const;
+  // XpRc and XpValue belong to the family's one parameter set: every method
+  // reads both and ignores the one its result has no use for. Otherwise a
+  // method that returns a return code takes only XpRc, any other only XpValue.
+  bool one_expectation_set = false;
 };
 
 // A value read for one parameter.

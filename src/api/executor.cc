@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "api/files.h"
 #include "api/vectors.h"
@@ -40,9 +41,16 @@ Read read_null_word(RunContext& ctx, Value& val) {
   return Read::kOk;
 }
 
+// Texts reach the API as C strings, which end at a NUL byte: the echo and
+// the comparison show no more than that.
+void cut_at_nul(std::string* text) {
+  if (std::size_t z = text->find('\0'); z != std::string::npos) text->resize(z);
+}
+
 Read read_text(Call& call, const Param& p, Value& val) {
   RunContext& ctx = call.ctx;
   Read r = read_string(ctx, &val.text);
+  cut_at_nul(&val.text);
   if (r == Read::kNull) {
     val.null = true;
   } else if (r == Read::kDefault) {
@@ -70,6 +78,7 @@ Read read_value(Call& call, const Param& p, Value& val) {
   // An unreadable flag leaves the value an earlier line of the section gave.
   const bool flag_was_given = val.given;
   const int32_t flag_was = val.number;
+  Value before = std::move(val);
   val = Value{};
   val.given = true;
   switch (p.form) {
@@ -89,8 +98,13 @@ Read read_value(Call& call, const Param& p, Value& val) {
     case Form::kTextDefault:
     case Form::kHex:
     case Form::kFileIn:
-    case Form::kFileOut:
-      return read_text(call, p, val);
+    case Form::kFileOut: {
+      // A text that could not be read (TC0020) was not given: the call goes
+      // on with what the section gave before it, or without the parameter.
+      Read r = read_text(call, p, val);
+      if (r == Read::kAtEnd) val = std::move(before);
+      return r;
+    }
     case Form::kWord:
     case Form::kEnum: {
       std::string_view tok;
@@ -132,6 +146,17 @@ Read read_value(Call& call, const Param& p, Value& val) {
   return Read::kOk;
 }
 
+// An XpValue the method has no use for: quoted text or one token, read and dropped.
+Read skip_expectation(RunContext& ctx) {
+  if (ctx.in.peek_nonspace() == '"') {
+    std::string text;
+    Read r = read_string(ctx, &text);
+    return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
+  }
+  std::string_view tok;
+  return next_token(ctx, &tok) ? Read::kOk : Read::kAbort;
+}
+
 Read read_expectation(Call& call, int keyword) {
   RunContext& ctx = call.ctx;
   call.xp_like = (keyword == kXpValueLike);
@@ -141,6 +166,7 @@ Read read_expectation(Call& call, int keyword) {
     case Result::kText:
     case Result::kDateTime: {
       Read r = read_string(ctx, &call.xp_value);
+      cut_at_nul(&call.xp_value);
       return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
     }
     case Result::kLong:
@@ -149,6 +175,10 @@ Read read_expectation(Call& call, int keyword) {
       return read_u32(ctx, &call.xp_ulong);
     case Result::kDouble:
       return read_double(ctx, &call.xp_double);
+    case Result::kNone:
+    case Result::kObject:
+      // Nothing to compare it with: quoted text or a token alike.
+      return skip_expectation(ctx);
     default: {
       std::string_view tok;
       if (!next_token(ctx, &tok)) return Read::kAbort;
@@ -172,18 +202,21 @@ bool read_section(Call& call) {
   RunContext& ctx = call.ctx;
   const Row& row = call.row;
   const bool rc_set = row.result == Result::kRc;
+  const bool both = family_of(row)->one_expectation_set;
   for (;;) {
     std::string_view tok;
     if (!next_token(ctx, &tok)) return false;
     const int id = keyword_id(tok);
     if (id == kEnd) return true;
     Read r;
-    if (id == kXpRc && rc_set) {
+    if (id == kXpRc && (rc_set || both)) {
       if (!next_token(ctx, &tok)) return false;
-      call.xp_rc.assign(tok);
+      if (rc_set) call.xp_rc.assign(tok);
       continue;
     } else if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
+    } else if (id == kXpValue && both) {
+      r = skip_expectation(ctx);
     } else if (const VectorOps* ops = receiver_vector(row, id)) {
       if (!(row.flags & kVectorForm)) {
         tool_error(ctx, TC0016);
@@ -194,6 +227,10 @@ bool read_section(Call& call) {
       (void)ops;
     } else if (const Param* p = family_of(row)->accepted(id)) {
       int k = param_index(row, id);
+      // PersistentOid and PersistentOidHdl name one parameter: the later one counts.
+      if (id == kPersistentOid || id == kPersistentOidHdl)
+        if (int other = param_index(row, id == kPersistentOid ? kPersistentOidHdl : kPersistentOid); other >= 0)
+          call.v[static_cast<std::size_t>(other)].given = false;
       Value scratch;
       r = read_value(call, k >= 0 ? row.params[static_cast<std::size_t>(k)] : *p,
                      k >= 0 ? call.v[static_cast<std::size_t>(k)] : scratch);
@@ -417,7 +454,10 @@ void echo_bytes(RunContext& ctx, int keyword, const unsigned char* bytes, std::s
 
 bool file_word(Call& call, int keyword, std::string* word) {
   const Value& v = call.param(keyword);
-  if (read_word(v.file.get(), word)) return true;
+  if (read_word(v.file.get(), word)) {
+    cut_at_nul(word);
+    return true;
+  }
   tool_error(call.ctx, TC0007, v.text + " (a word longer than " + std::to_string(kMaxFileWord) + " bytes)");
   return false;
 }

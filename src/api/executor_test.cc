@@ -84,6 +84,31 @@ TEST(Executor, ResultBuffersAreBoundedAndZeroIsOutOfResources) {
   EXPECT_EQ(r.result.find("PvxjExecutionServiceLogoff"), std::string::npos);
 }
 
+TEST(Executor, ANulByteEndsATextAsTheApiSeesIt) {
+  using namespace std::string_literals;
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceLogon ExecutionServiceHdl 1 UserID \"ADMIN\0tail\" Password \"password\" XpRc PVX_OK End\n"
+      "PvxjExecutionServiceUserID ExecutionServiceHdl 1 BufferLength 64 XpValue \"ADMIN\0x\" End\n"s);
+  EXPECT_EQ(r.code, 0) << r.result;
+  EXPECT_NE(r.result.find("parameter:  UserID = ADMIN\n"), std::string::npos) << r.result;
+  EXPECT_NE(r.result.find("XpValue = \"ADMIN\"\n"), std::string::npos) << r.result;
+  EXPECT_EQ(r.result.find('\0'), std::string::npos);
+}
+
+TEST(Executor, ThePersistentIdentifierSlotKeywordsAreOneParameter) {
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServicePersistentWorklist ExecutionServiceHdl 1 PersistentOid 50 PersistentOidHdl 2\n"
+      "  WorklistHdl 1 End\n"
+      "PvxjExecutionServicePersistentWorklist ExecutionServiceHdl 1 PersistentOidHdl 3 PersistentOid 0\n"
+      "  WorklistHdl 2 End\n");
+  EXPECT_NE(r.result.find("parameter:  PersistentOid = 2\n            PersistentObjectName = \n"), std::string::npos)
+      << r.result;
+  EXPECT_NE(r.result.find("parameter:  PersistentOid = 0\n..........Report"), std::string::npos) << r.result;
+  EXPECT_EQ(r.result.find("Handle value = 50"), std::string::npos);
+}
+
 // Random soups of the family's keywords and values: every run must end with
 // a verdict, whatever handles, slots and values the sections name.
 TEST(Executor, RandomSectionsAlwaysEndInAVerdict) {

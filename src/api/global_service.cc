@@ -14,14 +14,14 @@ constexpr Row kGlobalRows[] = {
 };
 static_assert(ids_follow(kGlobalRows));
 constexpr int kGlobalClasses[] = {kPVXJGLOBAL};
-constexpr Family kGlobal{"PvxjGlobal", kGlobalClasses, kGlobalRows};
+constexpr Family kGlobal{"PvxjGlobal", kGlobalClasses, kGlobalRows, true};
 
 constexpr Row kServiceRows[] = {
 #include "api/service.def"
 };
 static_assert(ids_follow(kServiceRows));
 constexpr int kServiceClasses[] = {kPVXJSERVICE};
-constexpr Family kService{"PvxjService", kServiceClasses, kServiceRows};
+constexpr Family kService{"PvxjService", kServiceClasses, kServiceRows, true};
 
 }  // namespace
 

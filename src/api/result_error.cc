@@ -35,14 +35,14 @@ constexpr Row kResultRows[] = {
 };
 static_assert(ids_follow(kResultRows));
 constexpr int kResultClasses[] = {kPVXJRESULT};
-constexpr Family kResult{"PvxjResult", kResultClasses, kResultRows};
+constexpr Family kResult{"PvxjResult", kResultClasses, kResultRows, true};
 
 constexpr Row kErrorRows[] = {
 #include "api/error.def"
 };
 static_assert(ids_follow(kErrorRows));
 constexpr int kErrorClasses[] = {kPVXJERROR};
-constexpr Family kError{"PvxjError", kErrorClasses, kErrorRows};
+constexpr Family kError{"PvxjError", kErrorClasses, kErrorRows, true};
 
 constexpr Row kMessageRows[] = {
 #include "api/message.def"

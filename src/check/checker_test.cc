@@ -93,6 +93,15 @@ TEST(Check, ValuesFollowTheirForms) {
   EXPECT_TRUE(has(f, "value of Password missing [TC0020]"));
   f = check(kLogon + "PvxjExecutionServiceIsLoggedOn ExecutionServiceHdl 1 XpValue YES End\n");
   EXPECT_TRUE(has(f, "expects TRUE or FALSE, not 'YES': the check cannot pass"));
+  // Families with one parameter set read the other expectation and ignore it;
+  // the execution service family refuses it.
+  f = check("PvxjGlobalConnect XpValue \"a b\" XpRc PVX_OK End\n"
+            "PvxjGlobalConfigurationID BufferLength 9 XpRc PVX_OK XpValue NULL End\n");
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_TRUE(has(f, "1:19: warning: PvxjGlobalConnect returns a return code: XpValue is not evaluated"));
+  EXPECT_TRUE(has(f, "2:42: warning: PvxjGlobalConfigurationID returns a value: XpRc is not evaluated"));
+  f = check(kLogon + "PvxjExecutionServiceIsLoggedOn ExecutionServiceHdl 1 XpRc PVX_OK End\n");
+  EXPECT_TRUE(has(f, "'XpRc' does not apply to PvxjExecutionServiceIsLoggedOn"));
   f = check(kLogon +
             "PvxjExecutionServiceReceive ExecutionServiceHdl 1 ExecutionDataHdl 1 CorrelId NULL Timeout 5 End\n");
   EXPECT_TRUE(f.empty());

@@ -134,6 +134,16 @@ St SectionReader::handle_number(std::string_view what, int32_t* out, std::size_t
 }
 
 // Quoted text, NULL or DEFAULT, as the string value reader takes them.
+St SectionReader::any_value(std::string_view what, std::size_t* at) {
+  if (in_.peek_nonspace() == '"') {
+    std::string v;
+    bool nd;
+    return text(what, kMaxTokenLength, &v, &nd, at);
+  }
+  std::string_view t;
+  return take(&t, at);
+}
+
 St SectionReader::text(std::string_view what, std::size_t max_len, std::string* value, bool* null_or_default,
                        std::size_t* at) {
   value->clear();

@@ -52,6 +52,8 @@ class SectionReader {
   St boolean(std::string_view what, std::size_t* at);
   // A decimal floating-point XpValue.
   St double_value(std::size_t* at);
+  // A value read and dropped: quoted text when it opens with a quote, else one token.
+  St any_value(std::string_view what, std::size_t* at);
 
   // Skips through "End" unless the refused token was "End" itself.
   St abandon(bool at_end);
