@@ -98,6 +98,7 @@ enum class Form : uint8_t {
   kBool,          // TRUE | FALSE
   kLong,          // signed 32-bit number
   kULong,         // unsigned 32-bit number
+  kUShort,        // unsigned 16-bit number (the fields of a date-time value)
   kULongOrNull,   // unsigned number or NULL, passed by pointer
   kULongOrDefault,// unsigned number or DEFAULT
 };

@@ -38,6 +38,7 @@ std::string display_form(const Param& p) {
     case Form::kBool: return "TRUE | FALSE";
     case Form::kLong: return "long";
     case Form::kULong: return "unsigned long";
+    case Form::kUShort: return "short";
     case Form::kULongOrNull: return "unsigned long | NULL";
     case Form::kULongOrDefault: return "unsigned long | DEFAULT";
   }

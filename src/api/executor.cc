@@ -111,6 +111,8 @@ Read read_value(Call& call, const Param& p, Value& val) {
     }
     case Form::kULong:
       return read_u32(ctx, &val.unsigned_number);
+    case Form::kUShort:
+      return read_u16(ctx, &val.unsigned_number);
     case Form::kULongOrNull:
       if (starts_null(ctx)) return read_null_word(ctx, val);
       return read_u32(ctx, &val.unsigned_number);
@@ -472,6 +474,7 @@ bool echo_param(Call& call, std::size_t k) {
       echo(ctx, p.keyword, num);
       return true;
     case Form::kULong:
+    case Form::kUShort:
     case Form::kULongOrDefault:
       snprintf(num, sizeof num, "%u", val.unsigned_number);
       echo(ctx, p.keyword, num);

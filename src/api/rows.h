@@ -26,6 +26,7 @@ constexpr Param enm(int kw, const EnumTable& t) { return {kw, Form::kEnum, &t}; 
 constexpr Param flag(int kw) { return {kw, Form::kBool}; }
 constexpr Param long_(int kw) { return {kw, Form::kLong}; }
 constexpr Param ulong_(int kw) { return {kw, Form::kULong}; }
+constexpr Param ushort_(int kw) { return {kw, Form::kUShort}; }
 constexpr Param ulong_or_null(int kw) { return {kw, Form::kULongOrNull}; }
 constexpr Param ulong_or_default(int kw) { return {kw, Form::kULongOrDefault}; }
 constexpr Param correl(int kw) { return {kw, Form::kCorrelOrNull}; }
@@ -138,6 +139,7 @@ consteval void wire_param(Wiring& w, const Param& p, std::size_t k) {
       }
       return;
     case Form::kULongOrNull: add(Src::kUnsignedPtr); return;
+    case Form::kUShort: add(Src::kUnsigned); return;
     case Form::kSessionSlot:
     case Form::kOidSlot:
     case Form::kStreamSlot:

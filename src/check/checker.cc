@@ -351,6 +351,8 @@ class Checker {
         return r_.number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &g.at);
       case Form::kULong:
         return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
+      case Form::kUShort:
+        return r_.number(what, 0, std::numeric_limits<uint16_t>::max(), &n, &g.at);
       case Form::kText:
       case Form::kTextCl:
       case Form::kTextDefault:
