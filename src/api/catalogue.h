@@ -110,6 +110,7 @@ enum class Display : uint8_t {
   kSortCriteria,  // "sc_value" | NULL
   kDateTime,      // "dt_value" | NULL
   kValueList,     // "value1;value2;..." | NULL
+  kResultSlot,    // n: a slot the section fills (an identifier slot of the form n)
 };
 
 struct Param {
@@ -120,6 +121,7 @@ struct Param {
   Display display = Display::kForm;
   bool passed = true;     // false: read and echoed, never an argument of the C function
   bool deferred = false;  // a file the family hook opens when it uses it
+  bool synonym = false;   // another keyword of the parameter before it: read, never shown in the syntax reference
 };
 
 // The value form the syntax reference prints for a parameter ("i",
@@ -158,6 +160,7 @@ enum Flag : unsigned {
   kVectorForm = 1 << 6,   // the receiver may be given as its vector: every element
   kXpText = 1 << 7,       // XpValue is quoted text whatever the result (a family step reports)
   kReceiverRequired = 1 << 8,  // a section without the receiver is TC0008 naming it
+  kOwnReport = 1 << 9,    // a family step writes the whole report: nothing is expected or checked
 };
 
 struct Call;

@@ -1,6 +1,7 @@
 // The PEA family: what a program started by the program execution agent
 // learns about its activity, for itself or for another program execution.
 #include <cstdio>
+#include <string>
 
 #include "api/catalogue.h"
 #include "api/executor.h"
@@ -8,10 +9,19 @@
 #include "api/rows.h"
 #include "driver/keywords.h"
 #include "driver/run_context.h"
+#include "driver/section.h"
 #include "eval/registry.h"
 
 namespace kr::api {
 namespace {
+
+// The identifier slot the section fills: echoed under PersistentOid, the
+// keyword the registry files the slots under, and store-checked, so that an
+// identifier already kept there is reported before it is replaced.
+bool echo_oid_out(Call& c, const Value& slot) {
+  echo(c.ctx, kPersistentOid, std::to_string(slot.number));
+  return store_check(c.ctx, kPersistentOid, slot.number) != 0;
+}
 
 // The program identifier in its own forms; PersistentOid standing in for
 // PersistentOidHdl.
@@ -25,7 +35,10 @@ bool resolve_pea(Call& c) {
   for (std::size_t k = 0; k < c.row.params.size(); ++k) {
     const int kw = c.row.params[k].keyword;
     if (kw == kProgramIdInputFileSpec || kw == kPersistentOid) continue;
-    if (kw == kProgramID ? !echo_program_id(c) : !echo_param(c, k)) return false;
+    const bool ok = kw == kProgramID         ? echo_program_id(c)
+                    : kw == kPersistentOidHdl ? echo_oid_out(c, slot)
+                                              : echo_param(c, k);
+    if (!ok) return false;
   }
   return true;
 }

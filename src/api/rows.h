@@ -46,6 +46,9 @@ constexpr Param show_names() { return {kShowAllObjectNames, Form::kBool, nullptr
 constexpr Param optional(Param p) { p.optional = true; return p; }
 constexpr Param not_passed(Param p) { p.passed = false; return p; }
 constexpr Param deferred(Param p) { p.deferred = true; return p; }
+constexpr Param synonym(Param p) { p.synonym = true; return p; }
+// An identifier slot of the form n: the section stores the identifier it gets there.
+constexpr Param oid_out(int kw) { return {kw, Form::kOidSlot, nullptr, false, Display::kResultSlot}; }
 
 // ---- Argument sources --------------------------------------------------------
 
