@@ -186,6 +186,9 @@ struct Family {
   std::string_view name;        // e.g. "PvxjExecutionService"
   std::span<const int> classes; // class keyword ids whose sections it serves
   std::span<const Row> rows;    // in id order, ids without gaps
+  // XpRc and XpValue are taken by every method of the family: the one a
+  // method does not check is read and ignored. Otherwise it is TC0010.
+  bool both_expectations = false;
   // The first parameter of any row of the family with this keyword, or
   // null: a section may give a keyword of another method of its family,
   // which is read in that form and ignored.

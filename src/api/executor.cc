@@ -169,10 +169,23 @@ const VectorOps* receiver_vector(const Row& row, int keyword) {
   return ops;
 }
 
+// The expectation a method does not check, in a family that takes both:
+// XpRc's name, or XpValue's quoted text or word.
+Read skip_expectation(RunContext& ctx) {
+  if (ctx.in.peek_nonspace() == '"') {
+    std::string ignored;
+    Read r = read_string(ctx, &ignored);
+    return r == Read::kNull || r == Read::kDefault ? Read::kOk : r;
+  }
+  std::string_view tok;
+  return next_token(ctx, &tok) ? Read::kOk : Read::kAbort;
+}
+
 // Reads the parameters through End. False when the section was abandoned.
 bool read_section(Call& call) {
   RunContext& ctx = call.ctx;
   const Row& row = call.row;
+  const Family* family = family_of(row);
   const bool rc_set = row.result == Result::kRc;
   for (;;) {
     std::string_view tok;
@@ -186,6 +199,8 @@ bool read_section(Call& call) {
       continue;
     } else if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
+    } else if ((id == kXpRc || id == kXpValue) && family->both_expectations) {
+      r = skip_expectation(ctx);
     } else if (const VectorOps* ops = receiver_vector(row, id)) {
       if (!(row.flags & kVectorForm)) {
         tool_error(ctx, TC0016);
@@ -194,7 +209,7 @@ bool read_section(Call& call) {
       call.vector_form = true;
       r = read_i32(ctx, &call.vector_number);
       (void)ops;
-    } else if (const Param* p = family_of(row)->accepted(id)) {
+    } else if (const Param* p = family->accepted(id)) {
       int k = param_index(row, id);
       Value scratch;
       r = read_value(call, k >= 0 ? row.params[static_cast<std::size_t>(k)] : *p,

@@ -218,6 +218,21 @@ class Checker {
         if ((s = r_.handle_number(kw(id), &vector_receiver.number, &vector_receiver.at)) != St::kOk) return;
         continue;
       }
+      if ((id == kXpRc || id == kXpValue) && row->family->both_expectations) {
+        std::string_view v;
+        std::size_t v_at;
+        if (in_.peek_nonspace() == '"') {
+          std::string text;
+          bool nd;
+          s = r_.text(kw(id), kMaxTokenLength, &text, &nd, &v_at);
+        } else {
+          s = r_.word(&v, &v_at);
+        }
+        if (s != St::kOk) return;
+        warning(t_at, kw(id) + " is not evaluated by " + std::string(row->keyword) + ", which " +
+                          (rc_set ? "returns a return code (XpRc)" : "returns a value (XpValue)"));
+        continue;
+      }
       const api::Param* p = row->family->accepted(id);
       if (!p) {
         if (starts_with(t, "/*"))

@@ -121,6 +121,20 @@ TEST(Check, ExpectationsOfTheSessionFamilies) {
   EXPECT_TRUE(has(f, "[TC0007]")) << f.size();
 }
 
+// The vector and person families take XpRc and XpValue everywhere; the one a
+// method does not check is only worth a warning. The date-time family knows
+// no XpRc.
+TEST(Check, FamiliesTakingBothExpectations) {
+  auto f = check(
+      "PvxjStringVectorAllocate StringVectorHdl 1 XpValue \"not checked\" XpRc PVX_OK End\n"
+      "PvxjStringVectorSize StringVectorHdl 1 XpRc PVX_OK XpValue 0 End\n");
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_TRUE(has(f, "1:44: warning: XpValue is not evaluated by PvxjStringVectorAllocate"));
+  EXPECT_TRUE(has(f, "2:40: warning: XpRc is not evaluated by PvxjStringVectorSize"));
+  f = check("PvxjDateTime_SET_VALUE DateTimeHdl 1 Year 2000 XpRc PVX_OK End\n");
+  EXPECT_TRUE(has(f, "'XpRc' does not apply to PvxjDateTime_SET_VALUE")) << f.size();
+}
+
 TEST(Check, IfAndLoopStructure) {
   EXPECT_TRUE(has(check("TestTool_If End\nTestTool_Then\nTestTool_EndIf\n"), "1:1: error: no API section") ||
               has(check("TestTool_If End\nTestTool_Then\nTestTool_EndIf\n"), "2:1: error: no API section"));
