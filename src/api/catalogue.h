@@ -98,6 +98,7 @@ enum class Form : uint8_t {
   kBool,          // TRUE | FALSE
   kLong,          // signed 32-bit number
   kULong,         // unsigned 32-bit number
+  kUShort,        // unsigned 16-bit number (the fields of a date-time value)
   kULongOrNull,   // unsigned number or NULL, passed by pointer
   kULongOrDefault,// unsigned number or DEFAULT
 };
@@ -109,6 +110,7 @@ enum class Display : uint8_t {
   kSortCriteria,  // "sc_value" | NULL
   kDateTime,      // "dt_value" | NULL
   kValueList,     // "value1;value2;..." | NULL
+  kResultSlot,    // n: a slot the section fills (an identifier slot of the form n)
 };
 
 struct Param {
@@ -119,6 +121,7 @@ struct Param {
   Display display = Display::kForm;
   bool passed = true;     // false: read and echoed, never an argument of the C function
   bool deferred = false;  // a file the family hook opens when it uses it
+  bool synonym = false;   // another keyword of the parameter before it: read, never shown in the syntax reference
 };
 
 // The value form the syntax reference prints for a parameter ("i",
@@ -157,6 +160,7 @@ enum Flag : unsigned {
   kVectorForm = 1 << 6,   // the receiver may be given as its vector: every element
   kXpText = 1 << 7,       // XpValue is quoted text whatever the result (a family step reports)
   kReceiverRequired = 1 << 8,  // a section without the receiver is TC0008 naming it
+  kOwnReport = 1 << 9,    // a family step writes the whole report: nothing is expected or checked
 };
 
 struct Call;
@@ -182,14 +186,13 @@ struct Family {
   std::string_view name;        // e.g. "PvxjExecutionService"
   std::span<const int> classes; // class keyword ids whose sections it serves
   std::span<const Row> rows;    // in id order, ids without gaps
+  // XpRc and XpValue are taken by every method of the family: the one a
+  // method does not check is read and ignored. Otherwise it is TC0010.
+  bool both_expectations = false;
   // The first parameter of any row of the family with this keyword, or
   // null: a section may give a keyword of another method of its family,
   // which is read in that form and ignored.
   const Param* accepted(int keyword) const;
-  // XpRc and XpValue belong to the family's one parameter set: every method
-  // reads both and ignores the one its result has no use for. Otherwise a
-  // method that returns a return code takes only XpRc, any other only XpValue.
-  bool one_expectation_set = false;
 };
 
 // A value read for one parameter.

@@ -9,6 +9,7 @@ std::string display_form(const Param& p) {
     case Display::kSortCriteria: return "\"sc_value\" | NULL";
     case Display::kDateTime: return "\"dt_value\" | NULL";
     case Display::kValueList: return "\"value1;value2;...\" | NULL";
+    case Display::kResultSlot: return "n";
     case Display::kForm: break;
   }
   switch (p.form) {
@@ -38,6 +39,7 @@ std::string display_form(const Param& p) {
     case Form::kBool: return "TRUE | FALSE";
     case Form::kLong: return "long";
     case Form::kULong: return "unsigned long";
+    case Form::kUShort: return "short";
     case Form::kULongOrNull: return "unsigned long | NULL";
     case Form::kULongOrDefault: return "unsigned long | DEFAULT";
   }

@@ -125,6 +125,8 @@ Read read_value(Call& call, const Param& p, Value& val) {
     }
     case Form::kULong:
       return read_u32(ctx, &val.unsigned_number);
+    case Form::kUShort:
+      return read_u16(ctx, &val.unsigned_number);
     case Form::kULongOrNull:
       if (starts_null(ctx)) return read_null_word(ctx, val);
       return read_u32(ctx, &val.unsigned_number);
@@ -146,7 +148,8 @@ Read read_value(Call& call, const Param& p, Value& val) {
   return Read::kOk;
 }
 
-// An XpValue the method has no use for: quoted text or one token, read and dropped.
+// An expectation the method has no use for (an XpValue, or in a family that
+// takes both, the other one): quoted text or one token, read and dropped.
 Read skip_expectation(RunContext& ctx) {
   if (ctx.in.peek_nonspace() == '"') {
     std::string text;
@@ -201,8 +204,9 @@ const VectorOps* receiver_vector(const Row& row, int keyword) {
 bool read_section(Call& call) {
   RunContext& ctx = call.ctx;
   const Row& row = call.row;
+  const Family* family = family_of(row);
   const bool rc_set = row.result == Result::kRc;
-  const bool both = family_of(row)->one_expectation_set;
+  const bool both = family->both_expectations;
   for (;;) {
     std::string_view tok;
     if (!next_token(ctx, &tok)) return false;
@@ -225,7 +229,7 @@ bool read_section(Call& call) {
       call.vector_form = true;
       r = read_i32(ctx, &call.vector_number);
       (void)ops;
-    } else if (const Param* p = family_of(row)->accepted(id)) {
+    } else if (const Param* p = family->accepted(id)) {
       int k = param_index(row, id);
       // PersistentOid and PersistentOidHdl name one parameter: the later one counts.
       if (id == kPersistentOid || id == kPersistentOidHdl)
@@ -512,6 +516,7 @@ bool echo_param(Call& call, std::size_t k) {
       echo(ctx, p.keyword, num);
       return true;
     case Form::kULong:
+    case Form::kUShort:
     case Form::kULongOrDefault:
       snprintf(num, sizeof num, "%u", val.unsigned_number);
       echo(ctx, p.keyword, num);

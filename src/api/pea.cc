@@ -15,13 +15,12 @@
 namespace kr::api {
 namespace {
 
-// The identifier slot receives the result (form n): like every output slot it
-// gets the store check, filed under PersistentOid, which warns when the slot
-// already holds an identifier.
-bool echo_oid_result_slot(Call& c, std::size_t k) {
-  const int32_t n = c.v[k].number;
-  echo(c.ctx, kPersistentOidHdl, std::to_string(n));
-  return store_check(c.ctx, kPersistentOid, n) != 0;
+// The identifier slot the section fills: echoed under PersistentOid, the
+// keyword the registry files the slots under, and store-checked, so that an
+// identifier already kept there is reported before it is replaced.
+bool echo_oid_out(Call& c, const Value& slot) {
+  echo(c.ctx, kPersistentOid, std::to_string(slot.number));
+  return store_check(c.ctx, kPersistentOid, slot.number) != 0;
 }
 
 // The program identifier in its own forms; PersistentOid standing in for
@@ -36,11 +35,10 @@ bool resolve_pea(Call& c) {
   for (std::size_t k = 0; k < c.row.params.size(); ++k) {
     const int kw = c.row.params[k].keyword;
     if (kw == kProgramIdInputFileSpec || kw == kPersistentOid) continue;
-    if (kw == kPersistentOidHdl) {
-      if (!echo_oid_result_slot(c, k)) return false;
-    } else if (kw == kProgramID ? !echo_program_id(c) : !echo_param(c, k)) {
-      return false;
-    }
+    const bool ok = kw == kProgramID         ? echo_program_id(c)
+                    : kw == kPersistentOidHdl ? echo_oid_out(c, slot)
+                                              : echo_param(c, k);
+    if (!ok) return false;
   }
   return true;
 }

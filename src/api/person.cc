@@ -163,7 +163,7 @@ constexpr Row kRows[] = {
 };
 static_assert(ids_follow(kRows));
 constexpr int kClasses[] = {kPVXJPERSON};
-constexpr Family kFamily{"PvxjPerson", kClasses, kRows};
+constexpr Family kFamily{"PvxjPerson", kClasses, kRows, true};
 
 }  // namespace
 

@@ -26,6 +26,7 @@ constexpr Param enm(int kw, const EnumTable& t) { return {kw, Form::kEnum, &t}; 
 constexpr Param flag(int kw) { return {kw, Form::kBool}; }
 constexpr Param long_(int kw) { return {kw, Form::kLong}; }
 constexpr Param ulong_(int kw) { return {kw, Form::kULong}; }
+constexpr Param ushort_(int kw) { return {kw, Form::kUShort}; }
 constexpr Param ulong_or_null(int kw) { return {kw, Form::kULongOrNull}; }
 constexpr Param ulong_or_default(int kw) { return {kw, Form::kULongOrDefault}; }
 constexpr Param correl(int kw) { return {kw, Form::kCorrelOrNull}; }
@@ -45,6 +46,9 @@ constexpr Param show_names() { return {kShowAllObjectNames, Form::kBool, nullptr
 constexpr Param optional(Param p) { p.optional = true; return p; }
 constexpr Param not_passed(Param p) { p.passed = false; return p; }
 constexpr Param deferred(Param p) { p.deferred = true; return p; }
+constexpr Param synonym(Param p) { p.synonym = true; return p; }
+// An identifier slot of the form n: the section stores the identifier it gets there.
+constexpr Param oid_out(int kw) { return {kw, Form::kOidSlot, nullptr, false, Display::kResultSlot}; }
 
 // ---- Argument sources --------------------------------------------------------
 
@@ -138,6 +142,7 @@ consteval void wire_param(Wiring& w, const Param& p, std::size_t k) {
       }
       return;
     case Form::kULongOrNull: add(Src::kUnsignedPtr); return;
+    case Form::kUShort: add(Src::kUnsigned); return;
     case Form::kSessionSlot:
     case Form::kOidSlot:
     case Form::kStreamSlot:

@@ -13,14 +13,14 @@ constexpr Row kStringRows[] = {
 };
 static_assert(ids_follow(kStringRows));
 constexpr int kStringClasses[] = {kPVXJSTRINGVECTOR};
-constexpr Family kStringVector{"PvxjStringVector", kStringClasses, kStringRows};
+constexpr Family kStringVector{"PvxjStringVector", kStringClasses, kStringRows, true};
 
 constexpr Row kIntRows[] = {
 #include "api/int_vector.def"
 };
 static_assert(ids_follow(kIntRows));
 constexpr int kIntClasses[] = {kPVXJINTVECTOR};
-constexpr Family kIntVector{"PvxjIntVector", kIntClasses, kIntRows};
+constexpr Family kIntVector{"PvxjIntVector", kIntClasses, kIntRows, true};
 
 }  // namespace
 

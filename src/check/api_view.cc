@@ -14,6 +14,7 @@ std::optional<ApiMethod> api_method(int keyword_id) {
       m.expect = ApiMethod::Expect::kRc;
       break;
     case api::Result::kText:
+    case api::Result::kDateTime:  // its text is compared
       m.expect = ApiMethod::Expect::kText;
       break;
     case api::Result::kBool:
@@ -33,6 +34,9 @@ std::optional<ApiMethod> api_method(int keyword_id) {
       m.expect = ApiMethod::Expect::kNothing;
       break;
   }
+  // A family step compares a list text with XpValue (the person and error lists).
+  if (row->flags & api::kXpText) m.expect = ApiMethod::Expect::kText;
+  if (row->flags & api::kOwnReport) m.expect = ApiMethod::Expect::kNothing;
   m.like = (row->flags & api::kLike) != 0;
   m.vector_form = (row->flags & api::kVectorForm) != 0;
   m.own_steps = row->resolve != nullptr;

@@ -182,7 +182,7 @@ class Checker {
     Given vector_receiver;
     const bool rc_set = row->expect == ApiMethod::Expect::kRc;
     // Families with one parameter set read XpRc and XpValue in every method.
-    const bool both = row->family->one_expectation_set;
+    const bool both = row->family->both_expectations;
     for (;;) {
       std::string_view t;
       std::size_t t_at;
@@ -359,6 +359,8 @@ class Checker {
         return r_.number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &g.at);
       case Form::kULong:
         return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
+      case Form::kUShort:
+        return r_.number(what, 0, std::numeric_limits<uint16_t>::max(), &n, &g.at);
       case Form::kText:
       case Form::kTextCl:
       case Form::kTextDefault:

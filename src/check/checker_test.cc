@@ -109,6 +109,41 @@ TEST(Check, ValuesFollowTheirForms) {
   EXPECT_TRUE(has(f, "CorrelId expects a number or NULL, not 'Nix'"));
 }
 
+// Date-time results and the person's lists are compared as text; the dump
+// compares nothing; date-time fields are 16-bit.
+TEST(Check, ExpectationsOfTheSessionFamilies) {
+  auto f = check(
+      "PvxjDateTimeCurrentTime DateTimeHdl 1 XpValue \"04-16-1998 08:32:59PM\" End\n"
+      "PvxjDateTime_SET_VALUE DateTimeHdl 2 Year 65535 Month 0 Day 1 Hour 0 Minute 0 Second 0 XpValue FALSE End\n"
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceUserSettings ExecutionServiceHdl 1 PersonHdl 1 End\n"
+      "PvxjPersonLogonBlockedTime PersonHdl 1 DateTimeHdl 3 XpValue NULL End\n"
+      "PvxjPersonNamesOfRoles PersonHdl 1 StringVectorHdl 1 XpValue \"Team lead;Approver\" End\n");
+  EXPECT_TRUE(f.empty()) << f[0];
+  f = check(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceUserSettings ExecutionServiceHdl 1 PersonHdl 1 End\n"
+      "PvxjPerson_DUMP_ALL PersonHdl 1 XpValue TRUE End\n");
+  ASSERT_EQ(f.size(), 1u);
+  EXPECT_TRUE(has(f, "PvxjPerson_DUMP_ALL returns nothing to compare: XpValue is not evaluated"));
+  f = check("PvxjDateTime_SET_VALUE DateTimeHdl 2 Year 65536 End\n");
+  EXPECT_TRUE(has(f, "[TC0007]")) << f.size();
+}
+
+// The vector and person families take XpRc and XpValue everywhere; the one a
+// method does not check is only worth a warning. The date-time family knows
+// no XpRc.
+TEST(Check, FamiliesTakingBothExpectations) {
+  auto f = check(
+      "PvxjStringVectorAllocate StringVectorHdl 1 XpValue \"not checked\" XpRc PVX_OK End\n"
+      "PvxjStringVectorSize StringVectorHdl 1 XpRc PVX_OK XpValue 0 End\n");
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_TRUE(has(f, "1:44: warning: PvxjStringVectorAllocate returns a return code: XpValue is not evaluated"));
+  EXPECT_TRUE(has(f, "2:40: warning: PvxjStringVectorSize returns a value: XpRc is not evaluated"));
+  f = check("PvxjDateTime_SET_VALUE DateTimeHdl 1 Year 2000 XpRc PVX_OK End\n");
+  EXPECT_TRUE(has(f, "'XpRc' does not apply to PvxjDateTime_SET_VALUE")) << f.size();
+}
+
 TEST(Check, IfAndLoopStructure) {
   EXPECT_TRUE(has(check("TestTool_If End\nTestTool_Then\nTestTool_EndIf\n"), "1:1: error: no API section") ||
               has(check("TestTool_If End\nTestTool_Then\nTestTool_EndIf\n"), "2:1: error: no API section"));

@@ -134,18 +134,28 @@ Read read_i32(RunContext& ctx, int32_t* out) {
   return Read::kOk;
 }
 
-Read read_u32(RunContext& ctx, uint32_t* out) {
+namespace {
+
+Read read_unsigned(RunContext& ctx, uint32_t max, uint32_t* out) {
   std::size_t start = (ctx.in.peek_nonspace(), ctx.in.pos());
   if (!take_slot(ctx, {})) return Read::kAbort;
   bool neg, ovf;
   uint64_t mag;
   if (!scan_integer(ctx, &neg, &mag, &ovf)) return number_error(ctx, start);
   // A negative count would wrap to four billion: refuse it instead.
-  if (ovf || (neg && mag != 0) || mag > std::numeric_limits<uint32_t>::max()) return number_error(ctx, start);
+  if (ovf || (neg && mag != 0) || mag > max) return number_error(ctx, start);
   *out = static_cast<uint32_t>(mag);
   ctx.cur = std::to_string(*out);
   return Read::kOk;
 }
+
+}  // namespace
+
+Read read_u32(RunContext& ctx, uint32_t* out) { return read_unsigned(ctx, std::numeric_limits<uint32_t>::max(), out); }
+
+// A larger number would be cut to its low 16 bits: refused like any number
+// that does not fit.
+Read read_u16(RunContext& ctx, uint32_t* out) { return read_unsigned(ctx, std::numeric_limits<uint16_t>::max(), out); }
 
 Read read_double(RunContext& ctx, double* out) {
   std::size_t start = (ctx.in.peek_nonspace(), ctx.in.pos());

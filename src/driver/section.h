@@ -44,6 +44,8 @@ Read read_string(RunContext& ctx, std::string* out, std::size_t max_len = kMaxTo
 // number, or a number that does not fit, is TC0007 and the section ends.
 Read read_i32(RunContext& ctx, int32_t* out);
 Read read_u32(RunContext& ctx, uint32_t* out);
+// An unsigned 16-bit number (the fields of a date-time value), kept in 32 bits.
+Read read_u16(RunContext& ctx, uint32_t* out);
 Read read_double(RunContext& ctx, double* out);
 
 // TRUE or FALSE (any case); any other word is TC0007 with the word.

@@ -102,6 +102,7 @@ std::vector<std::string> api_template(const api::Row& row) {
   std::vector<std::string> t{std::string(row.keyword)};
   for (std::size_t k = 0; k < row.params.size(); ++k) {
     const api::Param& p = row.params[k];
+    if (p.synonym) continue;  // the general section names the other keywords
     std::string form = reference_form(p);
     if (k == 0 && (row.flags & api::kVectorForm) && p.form == api::Form::kIn)
       if (const api::VectorOps* v = api::vector_ops_for_element(p.keyword))

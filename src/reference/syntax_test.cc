@@ -105,6 +105,12 @@ TEST(SyntaxReference, GeneralInformationHeadingsInOrder) {
   }
   EXPECT_LT(at, index_of(doc, "===RUNNING THE TOOL====================================================="));
   expect_block(doc, "TEST_CASE_BODY", {"TEST_CASE_BODY", "", "  TEST_CASE_BODY = [ FUNCTION_TEMPLATE | COMMENT ]+"});
+  // The two rules of an IF expression, as the checks state them.
+  std::size_t rule = 0;
+  for (std::size_t i = 0; i < doc.size(); ++i)
+    if (doc[i].ends_with("(AcRc == XpRc)       -> true/false,")) rule = i;
+  ASSERT_GT(rule, 0u);
+  EXPECT_TRUE(doc[rule + 1].ends_with("(AcValue == XpValue) -> true/false.")) << doc[rule + 1];
 }
 
 TEST(SyntaxReference, HandleTable) {
@@ -213,6 +219,7 @@ TEST(SyntaxReference, EveryServedKeywordHasItsTemplate) {
       // Its parameter lines in echo order, then the expectations, then End.
       std::size_t line = at + 1;
       for (const api::Param& p : row.params) {
+        if (p.synonym) continue;  // the general section names it
         ASSERT_LT(line, doc.size());
         std::string kw(keyword_text(p.keyword));
         // Left-justified in 34 characters; a longer keyword keeps one blank.
@@ -282,6 +289,27 @@ TEST(SyntaxReference, ExampleTemplate) {
                                       "  XpRc                              PVX_OK",
                                       "End",
                                   }));
+}
+
+// The identifier slot a PEA method fills is of the form n, its synonym is
+// not a parameter of its own, and the person dump expects nothing.
+TEST(SyntaxReference, FilledSlotsSynonymsAndTheDump) {
+  const api::Row* oid = api::row_for(keyword_id("PvxjPEAPersistentOidOfActivityInstance"));
+  const api::Row* dump = api::row_for(keyword_id("PvxjPerson_DUMP_ALL"));
+  const api::Row* set = api::row_for(keyword_id("PvxjDateTime_SET_VALUE"));
+  ASSERT_TRUE(oid && dump && set);
+  EXPECT_EQ(api_template(*oid), (std::vector<std::string>{
+                                    "PvxjPEAPersistentOidOfActivityInstance",
+                                    "  PersistentOidHdl                  n",
+                                    "  PersistentOidOutputFileSpec       [\"FileSpec\"]",
+                                    "  BufferLength                      unsigned long",
+                                    "  XpValue                           \"value\" | NULL",
+                                    "End",
+                                }));
+  EXPECT_EQ(api_template(*dump),
+            (std::vector<std::string>{"PvxjPerson_DUMP_ALL", "  PersonHdl                         i", "End"}));
+  ASSERT_GE(api_template(*set).size(), 3u);
+  EXPECT_EQ(api_template(*set)[2], "  Year                              short");
 }
 
 TEST(SyntaxReference, ToolMethodsFromTheirParameterRows) {
