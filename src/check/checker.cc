@@ -13,6 +13,7 @@
 #include "check/values.h"
 #include "diag/rc_names.h"
 #include "driver/class_lookup.h"
+#include "driver/cmdline.h"
 #include "driver/keywords.h"
 #include "driver/output.h"
 #include "driver/reader.h"
@@ -608,13 +609,8 @@ class Checker {
   std::set<std::pair<int, int>> created_;
 };
 
-// The run's default extension: ".dat" unless the name has a "." that is
-// not directly followed by a backslash.
-std::string with_dat(const std::string& name) {
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || (dot + 1 < name.size() && name[dot + 1] == '\\')) return name + ".dat";
-  return name;
-}
+// The run's default extension, by the run's own rule.
+std::string with_dat(const std::string& name) { return with_default_extension(name, ".dat"); }
 
 bool read_file(const std::string& name, std::string* data) {
   FILE* f = fopen(name.c_str(), "rb");

@@ -77,14 +77,6 @@ constexpr DumpRow kDumpOrder[] = {
     {"-a", &CommandLineSettings::api_rc, " (ApiRc)", true},
 };
 
-// Appends the default extension unless the name has a "." that is not
-// directly followed by a backslash.
-std::string with_default_extension(const std::string& name, std::string_view ext) {
-  std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || (dot + 1 < name.size() && name[dot + 1] == '\\')) return name + std::string(ext);
-  return name;
-}
-
 bool is_reference_word(std::string_view w, Mode* mode) {
   if (iequals(w, "Syntax")) *mode = Mode::kSyntax;
   else if (iequals(w, "ApiRCs")) *mode = Mode::kApiRcs;
@@ -131,6 +123,17 @@ Invocation prepare_run(Invocation inv, Sink& err) {
 }
 
 }  // namespace
+
+std::string with_default_extension(const std::string& name, std::string_view ext) {
+  const std::size_t dot = name.rfind('.');
+  // A dot right before a path separator belongs to "." or ".." (or ends a
+  // folder name): the file itself has no extension. Both separators count
+  // here, so ./t1 and ../t1 get one as ..\t1 does.
+  if (dot == std::string::npos ||
+      (dot + 1 < name.size() && (name[dot + 1] == '\\' || name[dot + 1] == '/')))
+    return name + std::string(ext);
+  return name;
+}
 
 const OptionValue* CommandLineSettings::cl_value(std::string_view kw) const {
   switch (keyword_id(kw)) {

@@ -48,6 +48,10 @@ struct Invocation {
 // dump to the given sinks. Opens nothing.
 Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, Sink& err);
 
+// `name` with `ext` appended unless its last "." starts an extension (a
+// dot directly before a path separator does not).
+std::string with_default_extension(const std::string& name, std::string_view ext);
+
 // The fixed -h help text.
 void write_help(Sink& out);
 

@@ -33,6 +33,16 @@ TEST(CommandLine, DefaultExtensionsFollowTheLastDot) {
   EXPECT_EQ(parse({"..\\t1", "r"}).inv.settings.input_file, "..\\t1.dat");
   EXPECT_EQ(parse({"t1.txt", "r"}).inv.settings.input_file, "t1.txt");
   EXPECT_EQ(parse({"dir.old\\t1", "r"}).inv.settings.input_file, "dir.old\\t1");
+  // This platform's separator counts like the backslash: ./t1 is t1, not a
+  // name without extension (and ./t1 ./t1 are not one file).
+  auto dotted = parse({"./t1", "../r1"});
+  ASSERT_EQ(dotted.inv.mode, Mode::kRun);
+  EXPECT_EQ(dotted.inv.settings.input_file, "./t1.dat");
+  EXPECT_EQ(dotted.inv.settings.result_file, "../r1.log");
+  EXPECT_EQ(dotted.inv.settings.test_case_name, "./t1");
+  EXPECT_EQ(parse({"./t1", "./t1"}).inv.mode, Mode::kRun);
+  EXPECT_EQ(parse({"dir.old/t1", "r"}).inv.settings.input_file, "dir.old/t1");
+  EXPECT_EQ(parse({"t1.", "r"}).inv.settings.input_file, "t1.");
   EXPECT_EQ(parse({"a", "a"}).inv.mode, Mode::kRun);  // a.dat and a.log differ
   auto same = parse({"a.x", "a.x"});
   EXPECT_EQ(same.inv.mode, Mode::kExit);
