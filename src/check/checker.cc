@@ -580,6 +580,8 @@ class Checker {
       case ToolValue::kHandleNumber:
         handle.given = true;
         return r_.handle_number(what, &handle.number, &handle.at);
+      case ToolValue::kWord:
+        return r_.take(&t, &at);
     }
     return St::kOk;
   }
