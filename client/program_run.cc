@@ -3,6 +3,7 @@
 #include "program_run.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <thread>
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -147,11 +149,15 @@ class TempFile {
     }
     return true;
   }
-  // The file as the program left it (it may have replaced it); false when it
-  // is longer than limit.
+  // The file as the program left it (it may have replaced or removed it);
+  // false when it is longer than limit or no longer a plain file.
   bool Read(size_t limit, std::string* out) const {
-    std::ifstream in(path_, std::ios::binary);
     out->clear();
+    // Only a plain file is read: a pipe left in its place could block forever.
+    struct stat st;
+    if (::lstat(path_.c_str(), &st) != 0) return true;  // removed: no output
+    if (!S_ISREG(st.st_mode)) return false;
+    std::ifstream in(path_, std::ios::binary);
     char buf[4096];
     while (in.read(buf, sizeof buf) || in.gcount() > 0) {
       out->append(buf, static_cast<size_t>(in.gcount()));
@@ -303,7 +309,6 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars,
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
-  // A working directory that is not there fails in the child (127).
   if (WIFEXITED(status))
     *rc = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))
@@ -325,7 +330,8 @@ constexpr size_t kMaxOutput = 1 << 20;
 int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_rc) {
   Plan plan;
   std::string program_id;
-  TempFile in_file("in"), out_file("out");
+  // Only an executable needs the container files.
+  std::unique_ptr<TempFile> in_file, out_file;
   {
     WriteTx tx(store);
     if (int32_t rc = MakePlan(store, r.item_id, &plan)) return rc;
@@ -339,11 +345,19 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
       if (program_rc) *program_rc = sim_rc;
       return PVX_OK;
     }
+    // What would keep the program from starting is checked before the item
+    // is touched.
     if (::access(plan.path->c_str(), X_OK) != 0) return PVX_ERROR_PROGRAM_EXECUTION;
-    if (!in_file.ok() || !out_file.ok()) return PVX_ERROR_RESOURCE;
+    struct stat dir;
+    if (plan.working_directory &&
+        (::stat(plan.working_directory->c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)))
+      return PVX_ERROR_PROGRAM_EXECUTION;
+    in_file = std::make_unique<TempFile>("in");
+    out_file = std::make_unique<TempFile>("out");
+    if (!in_file->ok() || !out_file->ok()) return PVX_ERROR_RESOURCE;
     if (int32_t rc = StartWorkitem(store, r.item_id, r.person_id)) return rc;
     Record in = LoadContainer(store, "AI", plan.ai, "in").value_or(Record{});
-    if (!in_file.Write(ContainerText(in))) return PVX_ERROR_RESOURCE;
+    if (!in_file->Write(ContainerText(in))) return PVX_ERROR_RESOURCE;
     program_id = RecordProgramExecution(store, r.person_id, r.session_id, plan.ai);
     tx.Commit();
   }
@@ -353,8 +367,8 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
       "PVXJSIM_PEA_USER=" + plan.owner,
       "PVXJSIM_ACTIVITY_OID=" + FormatOid(oid_tag::kActivityInstance, plan.ai),
       "PVXJSIM_DB=" + store.path(),
-      "PVXJSIM_IN_CONTAINER=" + in_file.path(),
-      "PVXJSIM_OUT_CONTAINER=" + out_file.path(),
+      "PVXJSIM_IN_CONTAINER=" + in_file->path(),
+      "PVXJSIM_OUT_CONTAINER=" + out_file->path(),
       std::string("PVXJSIM_EXECUTION_USER=") + (plan.execution_user == 2 ? "Starter" : "Agent")};
   if (plan.context) env.push_back("PVXJSIM_PROCESS_CONTEXT=" + *plan.context);
   int32_t exit_rc = 0;
@@ -372,8 +386,9 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
   std::vector<std::pair<std::string, std::string>> set;
   size_t bad_line = 0;
   std::string refused;
-  if (!out_file.Read(kMaxOutput, &text))
-    refused = "the program's output is longer than " + std::to_string(kMaxOutput) + " bytes";
+  if (!out_file->Read(kMaxOutput, &text))
+    refused = "the program's output is not a plain file of at most " + std::to_string(kMaxOutput) +
+              " bytes";
   else if (!ParseOutput(text, &set, &bad_line))
     refused = "line " + std::to_string(bad_line) + " of the program's output is not MEMBER=VALUE";
   int32_t rc = refused.empty() ? FinishWorkitem(store, r.item_id, r.person_id, exit_rc, set)

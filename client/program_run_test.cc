@@ -231,6 +231,11 @@ TEST_F(ProgramRunTest, ProgramThatCannotRunLeavesTheItemAlone) {
   ExecuteRequest r{item, Person("USER2"), Session(svc), Correl("x"), std::nullopt};
   EXPECT_EQ(ExecuteWorkitem(store(), r, nullptr), PVX_ERROR_PROGRAM_EXECUTION);
   EXPECT_EQ(Outcome(item), "READY rc 0 RUNNING");
+  // Nor can one whose working directory is not there.
+  int64_t nowhere = ItemFor(R"({ "name": "Prog", "implementations": [ { "platform": "Solaris",
+    "kind": "exe", "path": "/bin/true", "workingDirectory": ")" + dir_.File("gone") + R"(" } ] })");
+  EXPECT_EQ(ExecuteWorkitem(store(), Request(nowhere), nullptr), PVX_ERROR_PROGRAM_EXECUTION);
+  EXPECT_EQ(Outcome(nowhere), "READY rc 0 RUNNING");
   int64_t dll = ItemFor(R"({ "name": "Prog", "implementations": [
     { "platform": "Solaris", "kind": "dll", "path": "x.so", "entryPoint": "run" } ] })");
   EXPECT_EQ(ExecuteWorkitem(store(), Request(dll), nullptr),
@@ -330,6 +335,12 @@ TEST_F(ProgramRunTest, OutputTheStructureCannotTakePutsTheActivityInError) {
     tx.Commit();
     EXPECT_EQ(Outcome(item), "READY rc 0 RUNNING");
   }
+  // A pipe put in the output file's place is not read (it could block).
+  std::string path = Script("fifo.sh", "rm -f \"$PVXJSIM_OUT_CONTAINER\"\n"
+                                       "mkfifo \"$PVXJSIM_OUT_CONTAINER\"\n");
+  int64_t item = ItemFor(Program(path));
+  EXPECT_EQ(ExecuteWorkitem(store(), Request(item), nullptr), PVX_ERROR_FORMAT);
+  EXPECT_EQ(Outcome(item), "IN_ERROR rc 0 RUNNING");
 }
 
 // workingDirectory, environment and inheritEnvironment apply; a program run
