@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iomanip>
@@ -193,8 +194,9 @@ int ItemAndOwner(Store& store, const std::string& word,
                  const std::vector<std::pair<std::string, std::string>>& options,
                  std::ostream& err, int64_t* item, int64_t* owner) {
   char* end = nullptr;
+  errno = 0;
   long long n = std::strtoll(word.c_str(), &end, 10);
-  if (word.empty() || *end || n <= 0) {
+  if (word.empty() || *end || n <= 0 || errno == ERANGE) {
     err << "pvxjsim: \"" << Escaped(word) << "\" is not a work item number\n";
     return 2;
   }
@@ -478,8 +480,9 @@ namespace {
 int Execute(Store& store, const std::vector<std::string>& words, bool json, std::ostream& out,
             std::ostream& err) {
   char* end = nullptr;
+  errno = 0;
   long long item = std::strtoll(words[1].c_str(), &end, 10);
-  if (words[1].empty() || *end || item <= 0) {
+  if (words[1].empty() || *end || item <= 0 || errno == ERANGE) {
     err << "pvxjsim: \"" << Escaped(words[1]) << "\" is not a work item number\n";
     return 2;
   }

@@ -158,6 +158,8 @@ TEST_F(ConsoleRunTest, RefusalsAreMessagesWithExitCodes) {
   EXPECT_EQ(Run({"start", "CreditRequest", "--user", "GHOST"}), 1);
   EXPECT_EQ(Run({"finish", "99"}), 1);
   EXPECT_EQ(Run({"finish", "x1"}), 2);
+  EXPECT_EQ(Run({"checkout", "99999999999999999999"}), 2);
+  EXPECT_EQ(Run({"execute", "99999999999999999999"}), 2);
   EXPECT_EQ(Run({"finish", "1", "--rc", "1e3"}), 2);
   EXPECT_EQ(Run({"execute", "99"}), 1);
   EXPECT_EQ(Run({"execute", "x1"}), 2);
