@@ -70,6 +70,51 @@ int param_index(const Row& row, int keyword) {
   return -1;
 }
 
+namespace {
+
+// "Set" or "Create" as a whole word of a keyword's camel case at `at`.
+bool verb_at(std::string_view kw, std::size_t at) {
+  for (std::string_view verb : {std::string_view("Set"), std::string_view("Create")}) {
+    if (kw.substr(at, verb.size()) != verb) continue;
+    const std::size_t after = at + verb.size();
+    if (after < kw.size() && kw[after] >= 'A' && kw[after] <= 'Z') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool row_writes(const Row& row) {
+  const std::string_view kw = row.keyword;
+  // The verb follows the class: Pvxj<Class><Verb><What>.
+  if (const Family* f = family_of(row); f && kw.substr(0, f->name.size()) == f->name)
+    return verb_at(kw, f->name.size());
+  for (std::size_t i = 5; i < kw.size(); ++i)
+    if (kw[i - 1] >= 'a' && kw[i - 1] <= 'z' && verb_at(kw, i)) return true;
+  return false;
+}
+
+bool writes_to_server(const Row& row, const Param& p) {
+  if (!p.passed || !row_writes(row)) return false;
+  switch (p.form) {
+    case Form::kText:
+    case Form::kTextCl:
+    case Form::kTextDefault:
+    case Form::kHex:
+    case Form::kWord:
+    case Form::kEnum:
+    case Form::kBool:
+    case Form::kLong:
+    case Form::kULong:
+    case Form::kUShort:
+    case Form::kULongOrNull:
+    case Form::kULongOrDefault:
+      return true;
+    default:
+      return false;
+  }
+}
+
 Value& Call::param(int keyword) {
   int k = param_index(row, keyword);
   if (k >= 0) return v[static_cast<std::size_t>(k)];

@@ -256,6 +256,8 @@ struct Call {
   uint32_t xp_ulong;
   double xp_double;
   bool show_names = false;
+  // A value the call would store on the server could not be read: no call.
+  bool unread_write = false;
 
   // Outcome.
   int32_t rc = 0;
@@ -282,5 +284,13 @@ const Family* family_for_class(int class_id);
 
 // Index of a parameter keyword in a row, or -1.
 int param_index(const Row& row, int keyword);
+
+// Whether the row's method stores what it is given: a setter or a creator,
+// named Pvxj<Class>Set<...> or Pvxj<Class>Create<...>.
+bool row_writes(const Row& row);
+// Whether `p` is a value such a method stores: a value parameter (text,
+// flag, enumeration, number) passed to the C function. Handles, slots and
+// files are not values the tester spells, and expectations are no parameters.
+bool writes_to_server(const Row& row, const Param& p);
 
 }  // namespace kr::api

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "driver/class_lookup.h"
 #include "driver/keywords.h"
@@ -129,6 +130,50 @@ TEST(Catalogue, EveryParameterHasADisplayForm) {
         EXPECT_FALSE(d.keyword.empty()) << r.keyword;
         EXPECT_FALSE(d.form.empty()) << r.keyword;
       }
+}
+
+}  // namespace
+}  // namespace kr::api
+
+namespace kr::api {
+namespace {
+
+// The values whose unreadable spelling ends a section without its call: what
+// setters and create methods store. Listed in full, so that a new row that
+// stores something shows up here and is looked at.
+TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
+  std::set<std::string> got;
+  for (const Family* f : families())
+    for (const Row& r : f->rows)
+      for (const Param& p : r.params)
+        if (writes_to_server(r, p)) got.insert(std::string(r.keyword) + " " + std::string(keyword_text(p.keyword)));
+  std::set<std::string> want;
+  for (const char* list : {"PvxjExecutionServiceCreateActivityInstanceList", "PvxjExecutionServiceCreateProcessInstanceList",
+                           "PvxjExecutionServiceCreateProcessTemplateList", "PvxjExecutionServiceCreateWorklist"})
+    for (const char* p : {"ListName", "PersistentListType", "Owner", "Description", "Filter", "SortCriteria", "Threshold"})
+      want.insert(std::string(list) + " " + p);
+  for (const char* s : {"PvxjExecutionServiceSetPassword Password", "PvxjExecutionServiceSetPersonAbsent Absence",
+                        "PvxjExecutionServiceSetPersonAbsent UserID", "PvxjExecutionServiceSetSessionContext UserID",
+                        "PvxjExecutionServiceSetSessionContext SessionID", "PvxjExecutionServiceSetReconnectCount Count",
+                        "PvxjExecutionServiceSetTimeout Timeout", "PvxjGlobalSetConfigurationID ConfigurationID",
+                        "PvxjServiceSetPassword Password", "PvxjServiceSetReconnectCount Count",
+                        "PvxjServiceSetTimeout Timeout", "PvxjResultSetResult ReturnCode", "PvxjResultSetResult File",
+                        "PvxjResultSetResult Line", "PvxjResultSetResult Function", "PvxjPersonSetAbsence Absence",
+                        "PvxjPersonSetSubstitute Substitute"})
+    want.insert(s);
+  for (const std::string& s : got) EXPECT_TRUE(want.count(s)) << "stores, not listed: " << s;
+  for (const std::string& s : want) EXPECT_TRUE(got.count(s)) << "listed, does not store: " << s;
+}
+
+TEST(Catalogue, OnlyTheVerbAfterTheClassMakesASetter) {
+  // "Reset" inside a question, "Settings" of a getter: not setters.
+  EXPECT_FALSE(row_writes(*row_for(kPvxjPersonIsResetAbsence)));
+  EXPECT_FALSE(row_writes(*row_for(kPvxjServiceUserSettings)));
+  EXPECT_FALSE(row_writes(*row_for(kPvxjPersonSubstitute)));
+  EXPECT_TRUE(row_writes(*row_for(kPvxjPersonSetSubstitute)));
+  // A setter's handles are not values the tester spells.
+  const Row& set = *row_for(kPvxjPersonSetSubstitute);
+  EXPECT_FALSE(writes_to_server(set, set.params[0]));
 }
 
 }  // namespace

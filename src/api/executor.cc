@@ -160,10 +160,8 @@ Read skip_expectation(RunContext& ctx) {
   return next_token(ctx, &tok) ? Read::kOk : Read::kAbort;
 }
 
-Read read_expectation(Call& call, int keyword) {
+Read read_expectation_value(Call& call) {
   RunContext& ctx = call.ctx;
-  call.xp_like = (keyword == kXpValueLike);
-  call.xp_given = true;
   const Result kind = (call.row.flags & kXpText) ? Result::kText : call.row.result;
   switch (kind) {
     case Result::kText:
@@ -189,6 +187,24 @@ Read read_expectation(Call& call, int keyword) {
       return Read::kOk;
     }
   }
+}
+
+// An expectation that could not be read was not written: the section has
+// none, so it gives no verdict (and no API expression inside an IF) rather
+// than comparing with what was left of the bad value.
+Read read_expectation(Call& call, int keyword) {
+  call.xp_like = (keyword == kXpValueLike);
+  call.xp_given = true;
+  Read r = read_expectation_value(call);
+  if (r == Read::kAtEnd) {
+    call.xp_like = false;
+    call.xp_given = false;
+    call.xp_value.clear();
+    call.xp_long = kNoExpectedSigned;
+    call.xp_ulong = kNoExpectedUnsigned;
+    call.xp_double = kNoExpectedDouble;
+  }
+  return r;
 }
 
 // The vector of the row's receiver when `keyword` names it and the row does
@@ -238,6 +254,10 @@ bool read_section(Call& call) {
       Value scratch;
       r = read_value(call, k >= 0 ? row.params[static_cast<std::size_t>(k)] : *p,
                      k >= 0 ? call.v[static_cast<std::size_t>(k)] : scratch);
+      // A value the call would store on the server was not read: calling
+      // with what is left of it would store what the tester never wrote.
+      if (r == Read::kAtEnd && k >= 0 && writes_to_server(row, row.params[static_cast<std::size_t>(k)]))
+        call.unread_write = true;
     } else {
       tool_error(ctx, TC0010, tok);
       return false;
@@ -545,7 +565,7 @@ void api_handler(RunContext& ctx) {
   call.xp_long = kNoExpectedSigned;
   call.xp_ulong = kNoExpectedUnsigned;
   call.xp_double = kNoExpectedDouble;
-  if (!read_section(call)) return;
+  if (!read_section(call) || call.unread_write) return;
   ctx.cur = "End";  // errors from here on skip nothing: the section is read
   if ((row->flags & kReceiverRequired) && !call.v[0].given && !call.vector_form) {
     tool_error(ctx, TC0008, keyword_text(row->params[0].keyword));
