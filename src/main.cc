@@ -44,7 +44,9 @@ int main(int argc, char** argv) {
   Invocation inv;
   {
     Sink out(stdout);
-    inv = parse_command_line(args, out, err);
+    std::vector<std::string> side_outputs;
+    if (!lo.junit_file.empty()) side_outputs.push_back(lo.junit_file);
+    inv = parse_command_line(args, out, err, side_outputs);
   }
   inv.settings.junit_file = lo.junit_file;
   inv.settings.lines = lo.lines;

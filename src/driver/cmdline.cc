@@ -1,6 +1,7 @@
 #include "driver/cmdline.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "driver/keywords.h"
 #include "driver/output.h"
@@ -94,6 +95,41 @@ bool same_file(const std::string& a, const std::string& b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// What a name leads to: device and inode of the file it names or, when
+// there is none yet, of the folder it would be made in, with its name there.
+struct FileKey {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  std::string name;  // empty for an existing file
+  bool operator==(const FileKey&) const = default;
+};
+
+bool file_key(std::string path, FileKey* key) {
+  for (int hops = 0; hops < 40 && !path.empty(); ++hops) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+      *key = {st.st_dev, st.st_ino, {}};
+      return true;
+    }
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      // A dangling link: writing through it makes the file it points to.
+      std::string target(static_cast<std::size_t>(st.st_size) + 1, '\0');
+      const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+      if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return false;
+      target.resize(static_cast<std::size_t>(n));
+      path = target[0] == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+      continue;
+    }
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name == "." || name == ".." || ::stat(folder.c_str(), &st) != 0) return false;
+    *key = {st.st_dev, st.st_ino, name};
+    return true;
+  }
+  return false;
+}
+
 Invocation exit_with(int code) {
   Invocation inv;
   inv.mode = Mode::kExit;
@@ -101,8 +137,10 @@ Invocation exit_with(int code) {
   return inv;
 }
 
+constexpr std::string_view kIdentical = "USAGE ERROR: Input / output file specification is identical";
+
 // File names of a test run, for both forms.
-Invocation prepare_run(Invocation inv, Sink& err) {
+Invocation prepare_run(Invocation inv, Sink& err, const std::vector<std::string>& side_outputs) {
   CommandLineSettings& s = inv.settings;
   s.test_case_name = s.test_case.value;
   s.input_file = with_default_extension(s.test_case.value, ".dat");
@@ -112,7 +150,16 @@ Invocation prepare_run(Invocation inv, Sink& err) {
   } else {
     s.result_file = with_default_extension(s.result.value, ".log");
     if (s.input_file == s.result_file || same_file(s.input_file, s.result_file)) {
-      err.line("USAGE ERROR: Input / output file specification is identical");
+      err.line(kIdentical);
+      return exit_with(4);
+    }
+  }
+  for (std::size_t i = 0; i < side_outputs.size(); ++i) {
+    const std::string& f = side_outputs[i];
+    bool clash = names_one_file(f, s.input_file) || (!s.no_output && names_one_file(f, s.result_file));
+    for (std::size_t j = 0; j < i && !clash; ++j) clash = names_one_file(f, side_outputs[j]);
+    if (clash) {
+      err.line(kIdentical);
       return exit_with(4);
     }
   }
@@ -123,6 +170,12 @@ Invocation prepare_run(Invocation inv, Sink& err) {
 }
 
 }  // namespace
+
+bool names_one_file(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  FileKey ka, kb;
+  return file_key(a, &ka) && file_key(b, &kb) && ka == kb;
+}
 
 std::string with_default_extension(const std::string& name, std::string_view ext) {
   const std::size_t dot = name.rfind('.');
@@ -159,7 +212,8 @@ void write_argument_dump(const CommandLineSettings& s, Sink& to, bool with_refer
   to.line("-d");
 }
 
-Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, Sink& err) {
+Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, Sink& err,
+                              const std::vector<std::string>& side_outputs) {
   Invocation inv;
   CommandLineSettings& s = inv.settings;
   s.program = args.empty() ? std::string("kestrun1") : args[0];
@@ -179,7 +233,7 @@ Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, S
     }
     s.test_case = {args[1], true};
     s.result = {args[2], true};
-    return prepare_run(std::move(inv), err);
+    return prepare_run(std::move(inv), err, side_outputs);
   }
 
   struct Opt {
@@ -261,7 +315,7 @@ Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, S
     inv.redirect_label = "API RCs will be";
     return inv;
   }
-  if (has_i && has_o) return prepare_run(std::move(inv), err);
+  if (has_i && has_o) return prepare_run(std::move(inv), err, side_outputs);
   err.line("Missing options and arguments: -i <...> and -o <...>");
   return exit_with(4);
 }

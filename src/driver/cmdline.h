@@ -46,7 +46,17 @@ struct Invocation {
 
 // Reads the arguments; writes its messages, the help text and the argument
 // dump to the given sinks. Opens nothing.
-Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, Sink& err);
+// `side_outputs` are the other files a run writes (the long options'): a
+// run refuses one that names the test case, the result file or another of
+// them, as it refuses a result file that names the test case.
+Invocation parse_command_line(const std::vector<std::string>& args, Sink& out, Sink& err,
+                              const std::vector<std::string>& side_outputs = {});
+
+// Whether two names lead to one file: the same name, another spelling of
+// the path, a symbolic or a hard link. A file yet to be written counts by
+// its folder and its name in it, and a dangling link by what it points to,
+// so two names of a file no run has made yet are one file too.
+bool names_one_file(const std::string& a, const std::string& b);
 
 // `name` with `ext` appended unless its last "." starts an extension (a
 // dot directly before a path separator does not).

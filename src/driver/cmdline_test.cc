@@ -76,6 +76,43 @@ TEST(CommandLine, SameFileUnderAnotherNameIsIdentical) {
   fs::remove_all(dir);
 }
 
+// The names of files a run writes beside the result (--junit): one that
+// leads to the test case, the result file or another of them is refused,
+// whether the file exists yet or not.
+TEST(CommandLine, SideOutputsNeverNameTheRunsFiles) {
+  namespace fs = std::filesystem;
+  char tmpl[] = "/tmp/kr-cmdline-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  const std::string tc = dir + "/t.dat";
+  FILE* f = fopen(tc.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  fclose(f);
+  fs::create_directory(dir + "/sub");
+  fs::create_symlink("../r.log", dir + "/sub/dangling.xml");
+  auto run = [&](std::vector<std::string> side) {
+    std::vector<std::string> args = {"kestrun1", "-i", tc, "-o", dir + "/r"};
+    Parsed p;
+    Sink out(&p.out), err(&p.err);
+    p.inv = parse_command_line(args, out, err, side);
+    return p;
+  };
+  for (const std::string& side : {tc, dir + "/./t.dat", dir + "/r.log", dir + "/sub/../r.log", dir + "//r.log",
+                                  dir + "/sub/dangling.xml"}) {
+    auto p = run({side});
+    EXPECT_EQ(p.inv.mode, Mode::kExit) << side;
+    EXPECT_EQ(p.inv.exit_code, 4) << side;
+    EXPECT_EQ(p.err, "USAGE ERROR: Input / output file specification is identical\n") << side;
+  }
+  // Two side outputs naming one file (a future --record beside --junit).
+  EXPECT_EQ(run({dir + "/a.xml", dir + "/sub/../a.xml"}).inv.mode, Mode::kExit);
+  EXPECT_EQ(run({dir + "/a.xml", dir + "/b.xml"}).inv.mode, Mode::kRun);
+  EXPECT_FALSE(names_one_file(dir + "/sub/r.log", dir + "/r.log"));
+  EXPECT_FALSE(names_one_file(dir + "/none/x", dir + "/none/x.log"));
+  EXPECT_TRUE(names_one_file("same", "same"));
+  fs::remove_all(dir);
+}
+
 TEST(CommandLine, NoOutputSkipsTheIdenticalCheck) {
   auto p = parse({"-i", "NoOutput", "-o", "nooutput"});
   ASSERT_EQ(p.inv.mode, Mode::kRun);

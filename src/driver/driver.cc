@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "diag/tool_errors.h"
 #include "driver/class_lookup.h"
@@ -17,11 +18,11 @@
 namespace kr {
 namespace {
 
-enum class ReadResult { kOk, kCannotOpen, kTooLong };
+}  // namespace
 
-// Reads the whole test case. A device or a pipe has no size to trust, so no
-// file is read past kMaxTestCaseBytes; the 50 MB cases are far below it.
-ReadResult read_file(const std::string& name, std::string* data) {
+// A device or a pipe has no size to trust, so no file is read past
+// kMaxTestCaseBytes; the 50 MB cases are far below it.
+ReadResult read_test_case_file(const std::string& name, std::string* data) {
   FILE* f = fopen(name.c_str(), "rb");
   if (!f) return ReadResult::kCannotOpen;
   data->clear();
@@ -44,6 +45,10 @@ ReadResult read_file(const std::string& name, std::string* data) {
   if (result != ReadResult::kOk) std::string().swap(*data);
   return result;
 }
+
+std::string too_long_note() { return " (longer than " + std::to_string(kMaxTestCaseBytes) + " bytes)"; }
+
+namespace {
 
 void write_header(RunContext& ctx) {
   const CommandLineSettings& s = ctx.cl;
@@ -183,9 +188,13 @@ int run(RunContext& ctx) {
 int with_junit(RunContext& ctx, int code, bool fatal) {
   if (!ctx.junit) return code;
   ctx.junit->finish(ctx, code, fatal);
-  if (!ctx.junit->write(ctx.cl.junit_file)) {
-    ctx.err.line("USER ERROR:  Invalid file specification: " + ctx.cl.junit_file);
+  if (int error = ctx.junit->write(ctx.cl.junit_file)) {
+    // Ends as a result file that cannot be written does: a batch job must
+    // not take the run's results as delivered.
+    ctx.err.line("");
+    ctx.err.line("Can not write file:  " + ctx.cl.junit_file + "  (" + std::strerror(error) + ")");
     ctx.err.flush();
+    return 1;
   }
   return code;
 }
@@ -198,11 +207,10 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
   if (!settings.junit_file.empty()) ctx.junit = &junit;
   try {
     std::string data;
-    switch (read_file(settings.input_file, &data)) {
+    switch (read_test_case_file(settings.input_file, &data)) {
       case ReadResult::kOk: break;
       case ReadResult::kCannotOpen: tool_error(ctx, TC0001, settings.input_file); break;
-      case ReadResult::kTooLong:
-        tool_error(ctx, TC0001, settings.input_file + " (longer than " + std::to_string(kMaxTestCaseBytes) + " bytes)");
+      case ReadResult::kTooLong: tool_error(ctx, TC0001, settings.input_file + too_long_note());
     }
     ctx.in = Input(std::move(data));
     FILE* f = fopen(settings.result_file.c_str(), "w");

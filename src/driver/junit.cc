@@ -1,5 +1,9 @@
 #include "driver/junit.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "driver/run_context.h"
@@ -215,13 +219,21 @@ std::string JunitRecorder::xml() const {
   return x;
 }
 
-bool JunitRecorder::write(const std::string& file) const {
+int JunitRecorder::write(const std::string& file) const {
+  errno = 0;
   FILE* f = fopen(file.c_str(), "wb");
-  if (!f) return false;
+  if (!f) return errno ? errno : EIO;
   const std::string x = xml();
-  bool ok = fwrite(x.data(), 1, x.size(), f) == x.size();
-  ok = (fclose(f) == 0) && ok;
-  return ok;
+  int error = 0;
+  errno = 0;
+  if (fwrite(x.data(), 1, x.size(), f) != x.size() || fflush(f) != 0 || ferror(f)) error = errno ? errno : EIO;
+  errno = 0;
+  if (fclose(f) != 0 && !error) error = errno ? errno : EIO;
+  // Half a report would read as a shorter run: a plain file that could not
+  // take it all is removed (a device or a pipe is left alone).
+  struct stat st;
+  if (error && ::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(file.c_str());
+  return error;
 }
 
 }  // namespace kr

@@ -29,8 +29,9 @@ class JunitRecorder {
   void finish(RunContext& ctx, int exit_code, bool fatal);
 
   std::string xml() const;
-  // False when the file cannot be written.
-  bool write(const std::string& file) const;
+  // 0, or the error number when the file could not be written completely
+  // (a plain file is then removed rather than left half written).
+  int write(const std::string& file) const;
 
   struct Case {
     std::string name;

@@ -82,8 +82,38 @@ props = {p.get("name"): p.get("value") for p in s.find("properties")}
 assert props == {"verdict": "ended by a fatal tool error", "exit_code": "1"}, props
 PY
 
-# A JUnit file that cannot be written is said so; the run's exit code stands.
+# A JUnit file that cannot be written ends the run as a result file that
+# cannot be written does: exit code 1 and the file named with the reason,
+# and no half-written file left behind.
 PVXJSIM_DB=:memory: "$bin" -i mixed -o NoOutput --junit /nonexistent/dir/x.xml >/dev/null 2>err.txt
-[ $? = 12 ] || die "unwritable JUnit file changed the exit code"
-grep -q "^USER ERROR:  Invalid file specification: /nonexistent/dir/x.xml$" err.txt || die "no message for an unwritable JUnit file"
+[ $? = 1 ] || die "unwritable JUnit file: exit code not 1"
+grep -q "^Can not write file:  /nonexistent/dir/x.xml  (No such file or directory)$" err.txt ||
+  die "no message for an unwritable JUnit file"
+if [ -w /dev/full ]; then
+  PVXJSIM_DB=:memory: "$bin" -i mixed -o NoOutput --junit /dev/full >/dev/null 2>err.txt
+  [ $? = 1 ] || die "full JUnit file: exit code not 1"
+  grep -q "^Can not write file:  /dev/full  (No space left on device)$" err.txt || die "no message for a full JUnit file"
+fi
+# A plain file that cannot take it all (a file size limit) is removed.
+(trap "" XFSZ; ulimit -f 1; PVXJSIM_DB=:memory: exec "$bin" -i mixed -o NoOutput --junit big.xml) >/dev/null 2>err.txt
+[ $? = 1 ] || die "JUnit file over the size limit: exit code not 1"
+grep -q "^Can not write file:  big.xml  (File too large)$" err.txt || die "no message for a JUnit file over the size limit"
+[ -e big.xml ] && die "a half-written JUnit file was left"
+
+# --junit never replaces the test case or the result file, under any name,
+# and the run does not start.
+cp "$here/junit.files/mixed.dat" keep.dat
+mkdir sub && ln -s ../keep.log sub/dangling.xml && ln keep.dat hard.xml
+for target in keep.dat ./keep.dat "$work/keep.dat" hard.xml keep.log ./keep.log sub/../keep.log sub/dangling.xml; do
+  rm -f keep.log
+  PVXJSIM_DB=:memory: "$bin" -i keep -o keep --junit "$target" >/dev/null 2>err.txt
+  rc=$?
+  [ $rc = 4 ] || die "--junit $target: exit code $rc, expected 4"
+  grep -q "^USAGE ERROR: Input / output file specification is identical$" err.txt || die "--junit $target: no usage error"
+  cmp -s keep.dat "$here/junit.files/mixed.dat" || die "--junit $target replaced the test case"
+  [ -e keep.log ] && die "--junit $target: the run started"
+done
+# Another file in the same folder is fine.
+PVXJSIM_DB=:memory: "$bin" -i keep -o keep --junit keep.xml >/dev/null 2>&1
+[ $? = 12 ] || die "--junit keep.xml: the run did not go as without it"
 exit $fail
