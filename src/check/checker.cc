@@ -14,6 +14,7 @@
 #include "diag/rc_names.h"
 #include "driver/class_lookup.h"
 #include "driver/cmdline.h"
+#include "driver/driver.h"
 #include "driver/keywords.h"
 #include "driver/output.h"
 #include "driver/reader.h"
@@ -39,6 +40,13 @@ class Checker {
     std::string_view tok = in_.token();
     if (tok.empty()) error(0, "the file holds no token [TC0005]");
     while (!is_eof_token(tok) && !stopped_) {
+      // A file of nothing but mistakes would hold more findings than bytes.
+      if (findings_.raw.size() >= kMaxFindings) {
+        warning(in_.token_start(), "more than " + std::to_string(kMaxFindings) +
+                                       " findings: the rest of the file is not checked");
+        stopped_ = true;
+        break;
+      }
       top_level(tok, in_.token_start());
       tok = in_.token();
     }
@@ -614,18 +622,6 @@ class Checker {
 // The run's default extension, by the run's own rule.
 std::string with_dat(const std::string& name) { return with_default_extension(name, ".dat"); }
 
-bool read_file(const std::string& name, std::string* data) {
-  FILE* f = fopen(name.c_str(), "rb");
-  if (!f) return false;
-  data->clear();
-  char buf[1 << 16];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) data->append(buf, n);
-  const bool ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
-
 std::string plural(std::size_t n, std::string_view word) {
   std::string r = std::to_string(n);
   r.append(" ").append(word);
@@ -643,10 +639,14 @@ int check_files(const std::vector<std::string>& files, Sink& out) {
     const std::string name = with_dat(given);
     std::string data;
     std::vector<Finding> findings;
-    if (!read_file(name, &data))
-      findings.push_back({1, 1, Severity::kError, "cannot open the test case file [TC0001]"});
-    else
-      findings = check_text(std::move(data));
+    switch (read_test_case_file(name, &data)) {
+      case ReadResult::kOk: findings = check_text(std::move(data)); break;
+      case ReadResult::kCannotOpen:
+        findings.push_back({1, 1, Severity::kError, "cannot open the test case file [TC0001]"});
+        break;
+      case ReadResult::kTooLong:
+        findings.push_back({1, 1, Severity::kError, "cannot open the test case file" + too_long_note() + " [TC0001]"});
+    }
     for (const Finding& f : findings) {
       (f.severity == Severity::kError ? errors : warnings) += 1;
       std::string line = name;

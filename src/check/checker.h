@@ -20,6 +20,9 @@ struct Finding {
   std::string message;
 };
 
+// The most findings one file gets; the check of the file stops there.
+inline constexpr std::size_t kMaxFindings = 10000;
+
 // Findings for the bytes of one test case file, in file order.
 std::vector<Finding> check_text(std::string bytes);
 

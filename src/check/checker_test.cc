@@ -235,3 +235,22 @@ TEST(Check, FilesSummaryAndExitCode) {
 
 }  // namespace
 }  // namespace kr::check
+
+namespace kr::check {
+namespace {
+
+// A file of nothing but mistakes: the findings stop at their bound, said so
+// at the place the check stopped, instead of growing with the file.
+TEST(Checker, FindingsStopAtTheirBound) {
+  std::string text;
+  for (std::size_t i = 0; i < kMaxFindings + 50; ++i) text += "Bogus End\n";
+  const std::vector<Finding> f = check_text(text);
+  ASSERT_EQ(f.size(), kMaxFindings + 1);
+  EXPECT_EQ(f.back().severity, Severity::kWarning);
+  EXPECT_EQ(f.back().line, kMaxFindings + 1);
+  EXPECT_EQ(f.back().message, "more than 10000 findings: the rest of the file is not checked");
+  EXPECT_EQ(check_text("Bogus End\nBogus End\n").size(), 2u);
+}
+
+}  // namespace
+}  // namespace kr::check
