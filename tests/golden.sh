@@ -4,8 +4,8 @@
 #   NAME.args    arguments, one per line (default: -i NAME -o NAME)
 #   NAME.stdin   standard input (default: none)
 #   NAME.rc      expected exit code (default 0)
-#   NAME.err     expected standard error
-#   NAME.log     expected result file NAME.log
+#   NAME.err     expected standard error (required)
+#   NAME.log     expected result file NAME.log (required when the run writes it)
 #   NAME.stdout  expected standard output
 #   NAME.out     expected file out.txt (reference files)
 #   NAME.files/  extra files copied into the working folder first
@@ -64,6 +64,15 @@ check() {  # expected-file actual-file label
   fi
 }
 
+# A case must say what it expects: standard error always, and the result
+# file whenever the run wrote one; otherwise it would pass whatever came out.
+require() {  # expected-file actual-file label
+  [ -f "$1" ] && return 0
+  if [ "${GOLDEN_UPDATE:-}" = 1 ]; then mask "$2" >"$1"; return 0; fi
+  echo "$name: no expected $3: $(basename "$1")"; fail=1
+}
+require "$dir/$name.err" "$work/.stderr" "standard error"
+[ -f "$work/$name.log" ] && require "$dir/$name.log" "$work/$name.log" "result file"
 check "$dir/$name.err" "$work/.stderr" stderr
 check "$dir/$name.log" "$work/$name.log" "result file"
 check "$dir/$name.stdout" "$work/.stdout" stdout
@@ -86,6 +95,7 @@ if [ -f "$dir/$name.then" ]; then
   [ -f "$dir/$name.then.args" ] && mapfile -t args < "$dir/$name.then.args"
   (cd "$work" && timeout 120 ./kestrun1 "${args[@]}" </dev/null >/dev/null 2>"$work/.stderr2")
   rc=$?
+  [ -f "$work/${name}_then.log" ] && require "$dir/$name.then.log" "$work/${name}_then.log" "second run's result file"
   check "$dir/$name.then.log" "$work/${name}_then.log" "second run's result file"
   check_rc "$dir/$name.then.rc" "$rc" "second run's"
 fi
