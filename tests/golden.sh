@@ -11,6 +11,7 @@
 #   NAME.files/  extra files copied into the working folder first
 #   NAME.env     environment variables for the run, one NAME=value a line
 #                (for example those the program execution agent sets)
+#   NAME.nosan   left out of the sanitizer pass (the file says why)
 #   NAME.then    a second test case run afterwards in the same folder and
 #                store (files written by the first are read back), with
 #                NAME.then.args, NAME.then.log and NAME.then.rc
