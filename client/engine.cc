@@ -264,8 +264,10 @@ class Engine {
       for (auto it = j["set"].begin(); it != j["set"].end(); ++it)
         set.emplace_back(it.key(), it->is_string() ? it->get<std::string>() : it->dump());
     Record out;
-    if (BuildOutput(ai, set, &out) != PVX_OK) {
-      InError(ai, "the simulate rule sets a member the output structure does not have");
+    if (int32_t built = BuildOutput(ai, set, &out)) {
+      InError(ai, built == PVX_ERROR_WRONG_TYPE
+                      ? "the simulate rule sets a member to a value of another type"
+                      : "the simulate rule sets a member the output structure does not have");
       return;
     }
     FinishActivity(ai, rc, out);
