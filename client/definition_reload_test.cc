@@ -2,8 +2,13 @@
 // refused with the path and reason in its .expect file, and the store is the
 // same row for row) and reloads that must change nothing.
 #include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "admin.h"
@@ -221,6 +226,71 @@ TEST_F(ReloadTest, AChangedTemplateWithInstancesBecomesANewVersion) {
   ASSERT_TRUE(Load(*store_, v2, &error)) << error;
   EXPECT_EQ(FirstDifference(moved, Snapshot(*store_)), "");
   EXPECT_NE(after, moved);
+}
+
+// Runs the pvxjsim command as a shell would: its stdout, its stderr, its exit code.
+struct Ran {
+  std::string out, err;
+  int rc = -1;
+};
+Ran Console(const TempDir& dir, const std::string& args) {
+  std::string out = dir.File("cmd.out"), err = dir.File("cmd.err");
+  int status = std::system((std::string(PVXJSIM_COMMAND) + " " + args + " >" + out + " 2>" + err +
+                            " </dev/null")
+                               .c_str());
+  return {ReadFile(out), ReadFile(err), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(ConsoleProgramOutput, AProgramWritingToBothStreamsLeavesTheConsoleItsOwn) {
+  TempDir dir;
+  std::string db = dir.File("s.db"), script = dir.File("noisy.sh"), def = dir.File("d.json");
+  WriteFile(script, "#!/bin/sh\necho 'to stdout'\necho 'to stderr' >&2\n"
+                    "echo 'Approved=1' > \"$PVXJSIM_OUT_CONTAINER\"\nexit 3\n");
+  ::chmod(script.c_str(), 0755);
+  WriteFile(def, R"({"programs": [ { "name": "Noisy", "executable": ")" + script + R"(",
+      "inContainer": "CreditData", "outContainer": "CreditData" },
+      { "name": "Gone", "executable": "/nonexistent/pvxjsim-gone" } ],
+    "processTemplates": [ { "name": "Loud", "inContainer": "CreditData",
+      "outContainer": "CreditData", "activities": [
+        { "name": "Shout", "program": "Noisy", "staff": { "persons": ["USER2"] } },
+        { "name": "Vanish", "program": "Gone", "staff": { "persons": ["USER2"] } } ] } ] })");
+  ASSERT_EQ(Console(dir, "--db " + db + " create").rc, 0);
+  Ran r = Console(dir, "--db " + db + " load " + def);
+  ASSERT_EQ(r.rc, 0) << r.err;
+  ASSERT_EQ(Console(dir, "--db " + db + " start Loud").rc, 0);
+  r = Console(dir, "--db " + db + " items --json --user USER2");
+  ASSERT_EQ(r.rc, 0) << r.err;
+  auto items = nlohmann::json::parse(r.out);
+  ASSERT_EQ(items.size(), 2u) << r.out;
+  int64_t shout = items[0]["activity"] == "Shout" ? items[0]["id"].get<int64_t>() : items[1]["id"].get<int64_t>();
+  int64_t vanish = items[0]["activity"] == "Shout" ? items[1]["id"].get<int64_t>() : items[0]["id"].get<int64_t>();
+
+  r = Console(dir, "--db " + db + " execute " + std::to_string(shout) + " --json");
+  EXPECT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  auto done = nlohmann::json::parse(r.out, nullptr, false);  // one document, nothing else
+  ASSERT_FALSE(done.is_discarded()) << r.out;
+  EXPECT_EQ(done["rc"], 3);
+
+  r = Console(dir, "--db " + db + " show instance Loud#1 --json");
+  ASSERT_EQ(r.rc, 0) << r.err;
+  auto shown = nlohmann::json::parse(r.out);
+  std::string output;
+  for (const auto& a : shown["activities"])
+    if (a["name"] == "Shout") output = a.value("programOutput", "");
+  ASSERT_FALSE(output.empty()) << r.out;
+  EXPECT_EQ(output.rfind(db + ".output/", 0), 0u) << output;
+  EXPECT_EQ(ReadFile(output), "to stdout\nto stderr\n");
+  r = Console(dir, "--db " + db + " show instance Loud#1");
+  EXPECT_NE(r.out.find("program output: " + output), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("work item " + std::to_string(vanish) + ": USER2 READY (received NORMAL)"),
+            std::string::npos)
+      << r.out;
+
+  // A missing executable: the console names the path it looked for.
+  r = Console(dir, "--db " + db + " execute " + std::to_string(vanish));
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("no executable \"/nonexistent/pvxjsim-gone\""), std::string::npos) << r.err;
 }
 
 }  // namespace
