@@ -143,7 +143,8 @@ int Start(Store& store, const std::vector<std::string>& words,
       return 2;
     }
     if (int32_t src = SetMemberFromText(schema, &input, setting.first, setting.second)) {
-      err << "pvxjsim: " << Escaped(setting.first) << ": " << RcName(src) << "\n";
+      err << "pvxjsim: --set " << Escaped(setting.first) << ": " << RcName(src)
+          << (in_name ? " (structure " + Escaped(*in_name) + ")" : std::string()) << "\n";
       return 1;
     }
   }
@@ -262,6 +263,23 @@ int Finish(Store& store, const std::vector<std::string>& words,
     return code;
   int32_t rc = checkin ? CheckInWorkitem(store, item, owner, program_rc, sets)
                        : FinishWorkitem(store, item, owner, program_rc, sets);
+  if (rc == PVX_ERROR_MEMBER_NOT_FOUND || rc == PVX_ERROR_WRONG_TYPE) {
+    // Which --set was refused, checked as the engine checks it.
+    Stmt a(store.db(), "SELECT activity_instance_id FROM items WHERE id=?");
+    a.Bind(1, item);
+    std::optional<std::string> structure;
+    if (a.Step()) structure = ActivityOutStructure(store, a.Int(0));
+    a.Step();
+    Schema schema;
+    if (structure) LoadSchema(store, *structure, &schema);
+    Record scratch;
+    for (const auto& [member, value] : sets)
+      if (SetMemberFromText(schema, &scratch, member, value) == rc) {
+        err << "pvxjsim: " << item << ": --set " << Escaped(member) << ": " << RcName(rc)
+            << (structure ? " (structure " + Escaped(*structure) + ")" : std::string()) << "\n";
+        return 1;
+      }
+  }
   if (rc) {
     err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
     return 1;

@@ -291,6 +291,15 @@ TEST(ConsoleProgramOutput, AProgramWritingToBothStreamsLeavesTheConsoleItsOwn) {
   r = Console(dir, "--db " + db + " execute " + std::to_string(vanish));
   EXPECT_EQ(r.rc, 1);
   EXPECT_NE(r.err.find("no executable \"/nonexistent/pvxjsim-gone\""), std::string::npos) << r.err;
+
+  // A refused --set names the member.
+  r = Console(dir, "--db " + db + " finish " + std::to_string(vanish) + " --set Approved=1 --set Approved=yes");
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("--set Approved: value does not fit the member's type (structure CreditData)"),
+            std::string::npos)
+      << r.err;
+  r = Console(dir, "--db " + db + " finish " + std::to_string(vanish) + " --set Nope=1");
+  EXPECT_NE(r.err.find("--set Nope: no such member"), std::string::npos) << r.err;
 }
 
 }  // namespace
