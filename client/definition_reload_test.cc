@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <map>
 #include <cstdlib>
 #include <sstream>
 
@@ -300,6 +301,74 @@ TEST(ConsoleProgramOutput, AProgramWritingToBothStreamsLeavesTheConsoleItsOwn) {
       << r.err;
   r = Console(dir, "--db " + db + " finish " + std::to_string(vanish) + " --set Nope=1");
   EXPECT_NE(r.err.find("--set Nope: no such member"), std::string::npos) << r.err;
+}
+
+class ConsoleSmallMends : public ::testing::Test {
+ protected:
+  int Run(std::vector<std::string> args) {
+    out_.str("");
+    err_.str("");
+    args.insert(args.begin(), {"--db", db_});
+    return RunAdmin(args, out_, err_);
+  }
+  void SetUp() override {
+    db_ = dir_.File("s.db");
+    ASSERT_EQ(Run({"create"}), 0) << err_.str();
+    ASSERT_EQ(Run({"clock", "set", "2030-01-01 00:00:00"}), 0) << err_.str();
+  }
+  TempDir dir_;
+  std::string db_;
+  std::ostringstream out_, err_;
+};
+
+TEST_F(ConsoleSmallMends, ResetKeepsTheClockAndInstancesAreNumberedPerTopLevelInstance) {
+  // CreditEscalation runs CreditRequest as a sub-process at once.
+  ASSERT_EQ(Run({"start", "CreditEscalation"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "CreditEscalation#1\n");
+  ASSERT_EQ(Run({"start", "CreditRequest"}), 0) << err_.str();
+  EXPECT_EQ(out_.str(), "CreditRequest#2\n");
+  ASSERT_EQ(Run({"show", "instance", "CreditEscalation#1"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("sub-process CreditEscalation#1.FirstOpinion"), std::string::npos)
+      << out_.str();
+  ASSERT_EQ(Run({"reset"}), 0) << err_.str();
+  ASSERT_EQ(Run({"clock", "--json"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("2030-01-01 00:00:00"), std::string::npos) << out_.str();
+}
+
+TEST_F(ConsoleSmallMends, AbsentSubstitutesPassWorkOnAndNotificationsEndWithTheInstance) {
+  std::string def = dir_.File("d.json");
+  WriteFile(def, R"({"persons": [
+      { "userId": "A", "password": "a", "absent": true, "substitute": "B" },
+      { "userId": "B", "password": "b", "absent": true, "substitute": "C" },
+      { "userId": "C", "password": "c" },
+      { "userId": "D", "password": "d", "absent": true, "substitute": "E" },
+      { "userId": "E", "password": "e", "absent": true, "substitute": "D" } ],
+    "processTemplates": [ { "name": "Away", "processAdmin": "USER1", "notifyAfter": 60,
+      "activities": [ { "name": "ForA", "program": "CollectData", "staff": { "persons": ["A"] } },
+                      { "name": "ForD", "program": "CollectData", "staff": { "persons": ["D"] } } ] } ] })");
+  ASSERT_EQ(Run({"load", def}), 0) << err_.str();
+  ASSERT_EQ(Run({"start", "Away"}), 0) << err_.str();
+  ASSERT_EQ(Run({"show", "instance", "Away#1", "--json"}), 0) << err_.str();
+  auto shown = nlohmann::json::parse(out_.str());
+  std::map<std::string, std::string> who;
+  for (const auto& a : shown["activities"])
+    for (const auto& w : a["workitems"])
+      who[a["name"]] = w["owner"].get<std::string>() + " " + w["receivedAs"].get<std::string>();
+  EXPECT_EQ(who["ForA"], "C SUBSTITUTE");
+  EXPECT_EQ(who["ForD"], "USER1 PROCESS_ADMINISTRATOR");
+
+  ASSERT_EQ(Run({"clock", "advance", "2m"}), 0) << err_.str();
+  ASSERT_EQ(Run({"items", "--json"}), 0) << err_.str();
+  auto items = nlohmann::json::parse(out_.str());
+  size_t notifications = 0;
+  for (const auto& it : items)
+    if (it["instance"] == "Away#1" && it["kind"] != "workitem") ++notifications;
+  EXPECT_EQ(notifications, 1u) << out_.str();
+  for (const auto& it : items)
+    if (it["instance"] == "Away#1" && it["kind"] == "workitem")
+      ASSERT_EQ(Run({"finish", std::to_string(it["id"].get<int64_t>())}), 0) << err_.str();
+  ASSERT_EQ(Run({"items", "--json"}), 0) << err_.str();
+  EXPECT_EQ(out_.str().find("Away#1"), std::string::npos) << out_.str();
 }
 
 }  // namespace
