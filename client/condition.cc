@@ -208,9 +208,56 @@ bool Eval(const CondNode& n, const Condition::Lookup& lookup, int32_t rc) {
   return false;
 }
 
+std::string TypeErrorOf(const CondNode& n,
+                        const std::function<Condition::MemberKind(const std::string&)>& kind_of) {
+  using MK = Condition::MemberKind;
+  if (n.kind != CondNode::kCompare) {
+    std::string e = TypeErrorOf(*n.left, kind_of);
+    if (e.empty() && n.right) e = TypeErrorOf(*n.right, kind_of);
+    return e;
+  }
+  // 'n' number, 't' text; members of other kinds are refused outright.
+  auto kind = [&](const CondNode::Operand& o, std::string* error) -> char {
+    switch (o.kind) {
+      case CondNode::Operand::kRc:
+      case CondNode::Operand::kNumber: return 'n';
+      case CondNode::Operand::kText: return 't';
+      case CondNode::Operand::kMember: break;
+    }
+    switch (kind_of(o.member)) {
+      case MK::kNumber: return 'n';
+      case MK::kText: return 't';
+      case MK::kBinary: *error = "\"" + o.member + "\" is a binary member and cannot be compared"; break;
+      case MK::kStructure:
+        *error = "\"" + o.member + "\" is a structure; compare one of its members";
+        break;
+    }
+    return 0;
+  };
+  auto describe = [](const CondNode::Operand& o, char k) {
+    std::string what = k == 'n' ? "a number" : "a text";
+    switch (o.kind) {
+      case CondNode::Operand::kMember: return "\"" + o.member + "\" (" + what + ")";
+      case CondNode::Operand::kRc: return std::string("_RC (a number)");
+      default: return what;
+    }
+  };
+  std::string error;
+  char a = kind(n.a, &error);
+  if (!error.empty()) return error;
+  char b = kind(n.b, &error);
+  if (!error.empty()) return error;
+  if (a != b) return "compares " + describe(n.a, a) + " with " + describe(n.b, b);
+  return {};
+}
+
 }  // namespace
 
 Condition::~Condition() = default;
+
+std::string Condition::TypeError(const std::function<MemberKind(const std::string&)>& kind_of) const {
+  return TypeErrorOf(*root_, kind_of);
+}
 
 std::unique_ptr<Condition> Condition::Parse(const std::string& text, std::string* error) {
   if (text.size() > kMaxLength) {

@@ -38,6 +38,14 @@ class Condition {
   // against a structure.
   const std::vector<std::string>& members() const { return members_; }
 
+  // What a member holds, for checking comparisons before anything runs.
+  enum class MemberKind { kNumber, kText, kBinary, kStructure };
+  // Empty when every comparison sets a number against a number or a text
+  // against a text; else what is wrong. A comparison of unlike values would
+  // only ever be false (or true for <>), so a path would be taken or skipped
+  // without a word. kind_of is asked only for members of members().
+  std::string TypeError(const std::function<MemberKind(const std::string&)>& kind_of) const;
+
   using Lookup = std::function<FieldValue(const std::string& member)>;
   bool Evaluate(const Lookup& lookup, int32_t rc) const;
 

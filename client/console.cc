@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <iomanip>
+#include <map>
+
+#include <sys/stat.h>
 
 #include "clock.h"
 #include "container.h"
@@ -64,6 +67,17 @@ const char* ItemStateName(int64_t state) {
     case 4: return "FINISHED";
     case 64: return "CHECKED_OUT";
     case 16: return "SUSPENDED";
+  }
+  return "???";
+}
+
+const char* ReceivedAsName(int64_t how) {
+  switch (how) {
+    case 1: return "NORMAL";
+    case 2: return "SUBSTITUTE";
+    case 3: return "PROCESS_ADMINISTRATOR";
+    case 4: return "SYSTEM_ADMINISTRATOR";
+    case 5: return "BY_TRANSFER";
   }
   return "???";
 }
@@ -129,7 +143,8 @@ int Start(Store& store, const std::vector<std::string>& words,
       return 2;
     }
     if (int32_t src = SetMemberFromText(schema, &input, setting.first, setting.second)) {
-      err << "pvxjsim: " << Escaped(setting.first) << ": " << RcName(src) << "\n";
+      err << "pvxjsim: --set " << Escaped(setting.first) << ": " << RcName(src)
+          << (in_name ? " (structure " + Escaped(*in_name) + ")" : std::string()) << "\n";
       return 1;
     }
   }
@@ -248,6 +263,23 @@ int Finish(Store& store, const std::vector<std::string>& words,
     return code;
   int32_t rc = checkin ? CheckInWorkitem(store, item, owner, program_rc, sets)
                        : FinishWorkitem(store, item, owner, program_rc, sets);
+  if (rc == PVX_ERROR_MEMBER_NOT_FOUND || rc == PVX_ERROR_WRONG_TYPE) {
+    // Which --set was refused, checked as the engine checks it.
+    Stmt a(store.db(), "SELECT activity_instance_id FROM items WHERE id=?");
+    a.Bind(1, item);
+    std::optional<std::string> structure;
+    if (a.Step()) structure = ActivityOutStructure(store, a.Int(0));
+    a.Step();
+    Schema schema;
+    if (structure) LoadSchema(store, *structure, &schema);
+    Record scratch;
+    for (const auto& [member, value] : sets)
+      if (SetMemberFromText(schema, &scratch, member, value) == rc) {
+        err << "pvxjsim: " << item << ": --set " << Escaped(member) << ": " << RcName(rc)
+            << (structure ? " (structure " + Escaped(*structure) + ")" : std::string()) << "\n";
+        return 1;
+      }
+  }
   if (rc) {
     err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
     return 1;
@@ -417,12 +449,54 @@ int ShowInstance(Store& store, const std::string& name, bool json, std::ostream&
   j["created"] = q.Text(4);
   if (!q.IsNull(5)) j["started"] = q.Text(5);
   if (!q.IsNull(6)) j["ended"] = q.Text(6);
+  // Each activity with what a tester needs to see why it is where it is: the
+  // block it runs in (depth for the text form), its round, the reason it is
+  // in error, its work items, the sub-process it runs and its program's
+  // output file.
   ojson acts = ojson::array();
-  for (Stmt a(store.db(), "SELECT name, state, iteration, return_code, block_instance_id "
-                          "FROM activity_instances WHERE process_instance_id=? ORDER BY id"); a.BindOnce(1, pi) && a.Step();) {
-    ojson o{{"name", a.Text(0)}, {"state", ActivityStateName(a.Int(1))}};
-    if (a.Int(2) > 1) o["iteration"] = a.Int(2);
-    if (!a.IsNull(3)) o["rc"] = a.Int(3);
+  std::map<int64_t, std::pair<std::string, int>> blocks;  // instance id -> name, depth
+  for (Stmt a(store.db(), "SELECT id, name, state, iteration, return_code, block_instance_id, "
+                          "error_reason FROM activity_instances WHERE process_instance_id=? "
+                          "ORDER BY id"); a.BindOnce(1, pi) && a.Step();) {
+    int64_t ai = a.Int(0);
+    ojson o{{"name", a.Text(1)}, {"state", ActivityStateName(a.Int(2))}};
+    int depth = 0;
+    if (!a.IsNull(5)) {
+      auto it = blocks.find(a.Int(5));
+      if (it != blocks.end()) {
+        o["block"] = it->second.first;
+        depth = it->second.second + 1;
+      }
+    }
+    blocks[ai] = {a.Text(1), depth};
+    o["depth"] = depth;
+    if (a.Int(3) > 1) o["iteration"] = a.Int(3);
+    if (!a.IsNull(4)) o["rc"] = a.Int(4);
+    if (!a.IsNull(6)) o["error"] = a.Text(6);
+    ojson items = ojson::array();
+    for (Stmt w(store.db(), "SELECT it.id, p.user_id, it.state, it.received_as FROM items it "
+                            "JOIN persons p ON p.id = it.owner_id "
+                            "WHERE it.activity_instance_id=? AND it.kind=1 ORDER BY it.id");
+         w.BindOnce(1, ai) && w.Step();)
+      items.push_back({{"id", w.Int(0)}, {"owner", w.Text(1)}, {"state", ItemStateName(w.Int(2))},
+                       {"receivedAs", ReceivedAsName(w.Int(3))}});
+    if (!items.empty()) o["workitems"] = items;
+    {
+      Stmt c(store.db(), "SELECT name FROM process_instances WHERE parent_activity_instance_id=? "
+                         "ORDER BY id DESC LIMIT 1");
+      c.Bind(1, ai);
+      if (c.Step()) o["subprocess"] = c.Text(0);
+    }
+    {
+      Stmt x(store.db(), "SELECT program_id FROM program_executions "
+                         "WHERE activity_instance_id=? ORDER BY id DESC LIMIT 1");
+      x.Bind(1, ai);
+      struct stat st;
+      if (x.Step()) {
+        std::string path = ProgramOutputPath(store, x.Text(0));
+        if (::stat(path.c_str(), &st) == 0) o["programOutput"] = path;
+      }
+    }
     acts.push_back(o);
   }
   j["activities"] = acts;
@@ -437,11 +511,24 @@ int ShowInstance(Store& store, const std::string& name, bool json, std::ostream&
       << "): " << j["state"].get<std::string>() << "\n";
   out << "Activities:\n";
   for (const auto& a : acts) {
-    out << "  " << std::left << std::setw(20) << Escaped(a["name"].get<std::string>())
+    std::string indent(2 + 2 * a["depth"].get<size_t>(), ' ');
+    out << indent << std::left << std::setw(20) << Escaped(a["name"].get<std::string>())
         << a["state"].get<std::string>();
-    if (a.contains("iteration")) out << "  iteration " << a["iteration"].get<int64_t>();
+    if (a.contains("iteration")) out << "  round " << a["iteration"].get<int64_t>();
     if (a.contains("rc")) out << "  rc " << a["rc"].get<int64_t>();
+    if (a.contains("subprocess"))
+      out << "  sub-process " << Escaped(a["subprocess"].get<std::string>());
     out << "\n";
+    if (a.contains("error")) out << indent << "  error: " << Escaped(a["error"].get<std::string>()) << "\n";
+    if (a.contains("workitems"))
+      for (const auto& w : a["workitems"])
+        out << indent << "  work item " << w["id"].get<int64_t>() << ": "
+            << Escaped(w["owner"].get<std::string>()) << " "
+            << w["state"].get<std::string>() << " (received "
+            << w["receivedAs"].get<std::string>() << ")\n";
+    if (a.contains("programOutput"))
+      out << indent << "  program output: " << Escaped(a["programOutput"].get<std::string>())
+          << "\n";
   }
   for (const char* part : {"data", "output"}) {
     if (!j.contains(part)) continue;
@@ -496,9 +583,12 @@ int Execute(Store& store, const std::vector<std::string>& words, bool json, std:
   r.item_id = item;
   r.person_id = owner;
   int32_t program_rc = 0;
+  std::string detail;
+  r.detail = &detail;
   int32_t rc = owner ? ExecuteWorkitem(store, r, &program_rc) : PVX_ERROR_DOES_NOT_EXIST;
   if (rc) {
-    err << "pvxjsim: " << item << ": " << RcName(rc) << "\n";
+    err << "pvxjsim: " << item << ": " << RcName(rc)
+        << (detail.empty() ? "" : " (" + Escaped(detail) + ")") << "\n";
     return 1;
   }
   if (json)

@@ -1,11 +1,14 @@
 // The system definition: load (with validation) and dump. Format in README.md.
 #include <nlohmann/json.hpp>
+#include <pvxj/pvxj.h>
 
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <variant>
 
 #include "clock.h"
 #include "condition.h"
@@ -168,6 +171,109 @@ std::string CheckedTime(const std::optional<std::string>& text, const std::strin
   return *text;
 }
 
+// The rows a query gives, as text, without the columns named in skip: what
+// an object is, apart from its row ids and times, so that a reload can tell
+// whether anything changed.
+std::string RowsText(Store& store, const char* sql, const std::variant<int64_t, std::string>& key,
+                     std::initializer_list<const char*> skip) {
+  sqlite3_stmt* q = nullptr;
+  if (sqlite3_prepare_v2(store.db(), sql, -1, &q, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(q);
+    throw StoreError(SQLITE_ERROR, sqlite3_errmsg(store.db()));
+  }
+  if (const auto* id = std::get_if<int64_t>(&key))
+    sqlite3_bind_int64(q, 1, *id);
+  else
+    sqlite3_bind_text(q, 1, std::get<std::string>(key).c_str(), -1, SQLITE_TRANSIENT);
+  std::string out;
+  int rc;
+  while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
+    for (int c = 0; c < sqlite3_column_count(q); ++c) {
+      std::string_view column = sqlite3_column_name(q, c);
+      bool skipped = false;
+      for (const char* k : skip) skipped = skipped || column == k;
+      if (skipped) continue;
+      int type = sqlite3_column_type(q, c);
+      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(q, c));
+      int bytes = sqlite3_column_bytes(q, c);
+      out += std::to_string(type) + ":" + std::to_string(bytes) + ":";
+      if (type != SQLITE_NULL && text) out.append(text, static_cast<size_t>(bytes));
+      out += '|';
+    }
+    out += '\n';
+  }
+  sqlite3_finalize(q);
+  if (rc != SQLITE_DONE) throw StoreError(rc, sqlite3_errmsg(store.db()));
+  return out;
+}
+
+// A savepoint inside the load's transaction: Undo puts back what was there
+// (row ids and the id counters included), Keep keeps the changes. One left
+// open by an error is undone, and the load fails as a whole anyway.
+class Savepoint {
+ public:
+  explicit Savepoint(Store& store) : store_(store) { store_.Exec("SAVEPOINT definition_object"); }
+  ~Savepoint() {
+    if (open_) {
+      sqlite3_exec(store_.db(), "ROLLBACK TO definition_object", nullptr, nullptr, nullptr);
+      sqlite3_exec(store_.db(), "RELEASE definition_object", nullptr, nullptr, nullptr);
+    }
+  }
+  Savepoint(const Savepoint&) = delete;
+  Savepoint& operator=(const Savepoint&) = delete;
+  void Undo() {
+    store_.Exec("ROLLBACK TO definition_object");
+    Keep();
+  }
+  void Keep() {
+    open_ = false;
+    store_.Exec("RELEASE definition_object");
+  }
+
+ private:
+  Store& store_;
+  bool open_ = true;
+};
+
+// A person by user id with roles, categories and authorizations.
+std::string PersonText(Store& store, const std::string& user) {
+  return RowsText(store, "SELECT * FROM persons WHERE user_id=?", user, {}) +
+         RowsText(store, "SELECT r.name FROM person_roles pr JOIN persons p ON p.id = pr.person_id "
+                         "JOIN roles r ON r.id = pr.role_id WHERE p.user_id=? ORDER BY r.name",
+                  user, {}) +
+         RowsText(store, "SELECT c.category, c.as_admin FROM person_categories c JOIN persons p "
+                         "ON p.id = c.person_id WHERE p.user_id=? ORDER BY 1, 2", user, {}) +
+         RowsText(store, "SELECT a.authorized_for FROM person_authorizations a JOIN persons p "
+                         "ON p.id = a.person_id WHERE p.user_id=? ORDER BY 1", user, {});
+}
+
+std::string StructureText(Store& store, int64_t id) {
+  return RowsText(store, "SELECT * FROM data_structures WHERE id=?", id, {"id"}) +
+         RowsText(store, "SELECT * FROM data_members WHERE structure_id=? ORDER BY position", id,
+                  {"id"});
+}
+
+std::string ProgramText(Store& store, int64_t id) {
+  return RowsText(store, "SELECT * FROM programs WHERE id=?", id, {"id"}) +
+         RowsText(store, "SELECT * FROM program_implementations WHERE program_id=? ORDER BY "
+                         "platform", id, {"id"});
+}
+
+// A template without its row ids, times and version: activities name their
+// block, connectors their ends.
+std::string TemplateText(Store& store, int64_t id) {
+  return RowsText(store, "SELECT * FROM process_templates WHERE id=?", id,
+                  {"id", "valid_from", "created", "modified"}) +
+         RowsText(store, "SELECT a.*, b.name AS block FROM activities a LEFT JOIN activities b "
+                         "ON b.id = a.block_id WHERE a.template_id=? ORDER BY a.position", id,
+                  {"id", "template_id", "block_id"}) +
+         RowsText(store, "SELECT c.*, f.name AS from_name, t.name AS to_name "
+                         "FROM control_connectors c JOIN activities f ON f.id = c.from_activity "
+                         "JOIN activities t ON t.id = c.to_activity WHERE c.template_id=? "
+                         "ORDER BY c.id", id,
+                  {"id", "template_id", "from_activity", "to_activity"});
+}
+
 // --- the kinds of reference checked once everything is in ----------------
 
 struct Pending {
@@ -205,6 +311,16 @@ class Loader {
   }
 
  private:
+  // Within one file a name is defined once: a second definition would
+  // silently replace the first.
+  void Once(const char* kind, const std::string& key, const std::string& name,
+            const std::string& where) {
+    auto [it, fresh] = defined_[kind].emplace(key, where);
+    if (!fresh)
+      throw DefinitionError(where + ": " + kind + " \"" + name + "\" is defined twice (also at " +
+                            it->second + ")");
+  }
+
   void Later(const std::string& where, const char* kind, const std::optional<std::string>& name) {
     if (name) pending_.push_back({where, kind, *name});
   }
@@ -219,12 +335,19 @@ class Loader {
     for (size_t i = 0; i < list.size(); ++i) {
       Fields f(list[i], Indexed("definition.roles", i), {"name", "description", "coordinator"});
       std::string name = f.RequiredText("name");
+      Once("role", name, name, f.Where("name"));
       auto description = f.Text("description"), coordinator = f.Text("coordinator");
       Later(f.Where("coordinator"), "person", coordinator);
+      // An upsert moves the id counter even when the row was there already.
+      const char* row = "SELECT * FROM roles WHERE name=?";
+      std::string before = RowsText(store_, row, name, {});
+      Savepoint sp(store_);
       Stmt s(store_.db(), "INSERT INTO roles(name, description, coordinator) VALUES(?,?,?) "
                           "ON CONFLICT(name) DO UPDATE SET description=excluded.description, "
                           "coordinator=excluded.coordinator");
       s.Bind(1, std::string_view(name)).Bind(2, description).Bind(3, coordinator).Run();
+      if (!before.empty() && RowsText(store_, row, name, {}) == before) sp.Undo();
+      else sp.Keep();
     }
   }
 
@@ -232,13 +355,19 @@ class Loader {
     for (size_t i = 0; i < list.size(); ++i) {
       Fields f(list[i], Indexed("definition.organizations", i), {"name", "manager", "parent"});
       std::string name = f.RequiredText("name");
+      Once("organization", name, name, f.Where("name"));
       auto manager = f.Text("manager"), parent = f.Text("parent");
       Later(f.Where("manager"), "person", manager);
       Later(f.Where("parent"), "organization", parent);
+      const char* row = "SELECT * FROM organizations WHERE name=?";
+      std::string before = RowsText(store_, row, name, {});
+      Savepoint sp(store_);
       Stmt s(store_.db(), "INSERT INTO organizations(name, manager, parent) VALUES(?,?,?) "
                           "ON CONFLICT(name) DO UPDATE SET manager=excluded.manager, "
                           "parent=excluded.parent");
       s.Bind(1, std::string_view(name)).Bind(2, manager).Bind(3, parent).Run();
+      if (!before.empty() && RowsText(store_, row, name, {}) == before) sp.Undo();
+      else sp.Keep();
     }
   }
 
@@ -253,6 +382,10 @@ class Loader {
       std::string user = f.RequiredText("userId");
       if (user.find_first_of(" \t\r\n") != std::string::npos)
         throw DefinitionError(f.Where("userId") + ": must not contain blanks");
+      // User ids ignore case, so USER1 and user1 are one person.
+      std::string folded = user;
+      for (char& c : folded) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      Once("person", folded, user, f.Where("userId"));
       auto password = f.Text("password"), hash = f.Text("passwordHash");
       if (password && hash)
         throw DefinitionError(f.where() + ": give password or passwordHash, not both");
@@ -260,7 +393,17 @@ class Loader {
         throw DefinitionError(f.Where("password") + ": required text missing");
       if (hash && !LooksLikePasswordHash(*hash))
         throw DefinitionError(f.Where("passwordHash") + ": not a yescrypt hash (\"$y$...\")");
-      std::string stored = hash ? *hash : HashPassword(*password);
+      // A password that still verifies keeps its hash: salting it afresh on
+      // every load would change the store when nothing changed.
+      std::string stored;
+      if (hash) {
+        stored = *hash;
+      } else {
+        Stmt old(store_.db(), "SELECT password_hash FROM persons WHERE user_id=?");
+        old.Bind(1, std::string_view(user));
+        if (old.Step() && CheckPassword(*password, old.Text(0))) stored = old.Text(0);
+        else stored = HashPassword(*password);
+      }
       auto first = f.Text("firstName"), middle = f.Text("middleName"), last = f.Text("lastName");
       auto description = f.Text("description"), phone = f.Text("phone"),
            second_phone = f.Text("secondPhone"), organization = f.Text("organization"),
@@ -292,6 +435,8 @@ class Loader {
         Later(Indexed(f.Where("authorizedFor"), k), "person", authorized_for[k]);
       if (substitute && *substitute == user)
         throw DefinitionError(f.Where("substitute") + ": a person cannot stand in for itself");
+      std::string before = PersonText(store_, user);
+      Savepoint sp(store_);
 
       Stmt s(store_.db(),
              "INSERT INTO persons(user_id, password_hash, first_name, middle_name, last_name, "
@@ -349,6 +494,8 @@ class Loader {
                             "authorized_for) VALUES(?,?)");
         r.Bind(1, person_id).Bind(2, std::string_view(p)).Run();
       }
+      if (!before.empty() && PersonText(store_, user) == before) sp.Undo();
+      else sp.Keep();
     }
   }
 
@@ -360,8 +507,12 @@ class Loader {
       Fields f(list[i], Indexed("definition.dataStructures", i),
                {"name", "description", "members"});
       std::string name = f.RequiredText("name");
+      Once("data structure", name, name, f.Where("name"));
       auto description = f.Text("description");
       const json* members = f.List("members");
+      int64_t old_sid = IdOf(store_, "data_structures", name);
+      std::string before = old_sid ? StructureText(store_, old_sid) : std::string();
+      Savepoint sp(store_);
       {
         Stmt s(store_.db(), "INSERT INTO data_structures(name, description) VALUES(?,?) "
                             "ON CONFLICT(name) DO UPDATE SET description=excluded.description");
@@ -392,6 +543,9 @@ class Loader {
         s.Bind(4, std::string_view(type)).Bind(5, array_size).Bind(6, mdesc).Run();
         typed.emplace_back(mf.Where("type"), type);
       }
+      // Reloading the same structure keeps its members' row ids.
+      if (old_sid && StructureText(store_, sid) == before) sp.Undo();
+      else sp.Keep();
     }
     static const std::set<std::string> kBasicTypes = {"STRING", "LONG", "FLOAT", "BINARY"};
     for (const auto& [where, type] : typed)
@@ -430,6 +584,7 @@ class Loader {
                 "unattended", "executionMode", "executionUser", "trusted", "icon", "simulate",
                 "implementations"});
       std::string name = f.RequiredText("name");
+      Once("program", name, name, f.Where("name"));
       auto description = f.Text("description"), executable = f.Text("executable");
       int64_t platform = Platform(f, "platform");
       auto in = f.Text("inContainer"), out = f.Text("outContainer"), icon = f.Text("icon");
@@ -439,15 +594,20 @@ class Loader {
       int64_t user = f.Enum("executionUser", {{"Agent", 1}, {"Starter", 2}}, 1);
       RequireStructure(in, f.Where("inContainer"));
       RequireStructure(out, f.Where("outContainer"));
+      int64_t old_pid = IdOf(store_, "programs", name);
+      std::string before = old_pid ? ProgramText(store_, old_pid) : std::string();
+      Savepoint sp(store_);
       std::optional<std::string> simulate;
       if (const json* sim = f.Object("simulate")) {
         Fields sf(*sim, f.Where("simulate"), {"set", "rc"});
         sf.Int("rc", 0, INT32_MIN, INT32_MAX);
-        if (const json* set = sf.Object("set"))
+        if (const json* set = sf.Object("set")) {
           for (auto it = set->begin(); it != set->end(); ++it)
             if (!it->is_string() && !it->is_number() && !it->is_null())
               throw DefinitionError(sf.Where("set") + "." + it.key() +
                                     ": expected text, a number or null");
+          CheckSimulatedMembers(*set, sf.Where("set"), out);
+        }
         simulate = sim->dump();
       }
       Stmt s(store_.db(),
@@ -472,7 +632,43 @@ class Loader {
           throw DefinitionError(f.where() + ": give executable or implementations, not both");
         for (size_t k = 0; k < impls->size(); ++k) LoadImplementation(pid, (*impls)[k], Indexed(f.Where("implementations"), k), k == 0);
       }
+      // Reloading the same program keeps its implementations' row ids.
+      if (old_pid && ProgramText(store_, pid) == before) sp.Undo();
+      else sp.Keep();
     }
+  }
+
+  // A simulate rule sets members of the program's output as the engine will:
+  // each must be a member of that structure, with a value of its type.
+  void CheckSimulatedMembers(const json& set, const std::string& where,
+                             const std::optional<std::string>& out) {
+    if (set.empty()) return;
+    if (!out)
+      throw DefinitionError(where + ": the program has no outContainer for the rule to set");
+    Schema schema;
+    LoadSchema(store_, *out, &schema);
+    Record scratch;
+    for (auto it = set.begin(); it != set.end(); ++it) {
+      std::string value = it->is_string() ? it->get<std::string>() : it->dump();
+      int32_t rc = SetMemberFromText(schema, &scratch, it.key(), value);
+      if (rc == PVX_ERROR_MEMBER_NOT_FOUND)
+        throw DefinitionError(where + "." + it.key() + ": not a member of structure \"" + *out +
+                              "\"");
+      if (rc != PVX_OK)
+        throw DefinitionError(where + "." + it.key() + ": " + it->dump() +
+                              " is not a value of the member's type " +
+                              TypeName(schema.leaves[it.key()]));
+    }
+  }
+
+  static const char* TypeName(LeafType t) {
+    switch (t) {
+      case LeafType::kString: return "STRING";
+      case LeafType::kLong: return "LONG";
+      case LeafType::kFloat: return "FLOAT";
+      case LeafType::kBinary: return "BINARY";
+    }
+    return "?";
   }
 
   void AddImplementation(int64_t pid, int64_t platform, int64_t kind,
@@ -557,12 +753,12 @@ class Loader {
   }
 
   // Member names of a structure, qualified, with array elements as
-  // "Name[i]" (1-based), for checking conditions.
+  // "Name[i]" (1-based), and their types, for checking conditions.
   void MembersOf(const std::string& structure, const std::string& prefix,
-                 std::set<std::string>* out, int depth = 0) {
+                 std::map<std::string, std::string>* out, int depth = 0) {
     if (depth > 64) return;
     for (const auto& [name, type] : StructureMembers(store_, structure, prefix)) {
-      out->insert(name);
+      (*out)[name] = type;
       if (!LeafTypeOf(type)) MembersOf(type, name + ".", out, depth + 1);
     }
   }
@@ -573,13 +769,24 @@ class Loader {
     std::string error;
     auto c = Condition::Parse(*text, &error);
     if (!c) throw DefinitionError(where + ": condition does not parse: " + error);
-    std::set<std::string> members;
+    std::map<std::string, std::string> members;
     if (structure) MembersOf(*structure, "", &members);
     for (const std::string& m : c->members())
       if (!members.count(m))
         throw DefinitionError(where + ": \"" + m + "\" is not a member of " +
                               (structure ? "structure \"" + *structure + "\""
                                          : std::string("the (absent) container")));
+    using MK = Condition::MemberKind;
+    std::string type_error = c->TypeError([&](const std::string& m) {
+      std::optional<LeafType> leaf = LeafTypeOf(members[m]);
+      if (!leaf) return MK::kStructure;
+      switch (*leaf) {
+        case LeafType::kString: return MK::kText;
+        case LeafType::kBinary: return MK::kBinary;
+        default: return MK::kNumber;
+      }
+    });
+    if (!type_error.empty()) throw DefinitionError(where + ": " + type_error);
   }
 
   struct TemplateCtx {
@@ -611,7 +818,8 @@ class Loader {
       // Without validFrom a definition replaces the newest version of the
       // template, so that loading the same file twice changes nothing.
       std::optional<std::string> given_valid_from = f.Text("validFrom");
-      std::string created = f.Text("created").value_or(ClockNow(store_));
+      std::optional<std::string> given_created = f.Text("created");
+      std::string created = given_created.value_or(ClockNow(store_));
       CheckedTime(created, f.Where("created"));
       std::string valid_from;
       if (given_valid_from) {
@@ -635,21 +843,29 @@ class Loader {
       if (!activities || activities->empty())
         throw DefinitionError(f.Where("activities") + ": a template needs at least one activity");
 
-      // Same name and version replaces the old definition, unless instances
-      // were already made from it.
+      // The version of the same name and valid-from, if any: an unchanged
+      // definition leaves it as it is (row ids, times); a changed one
+      // replaces it, or, when instances were made from it, becomes a new
+      // version valid from now.
+      int64_t old_id = 0;
+      std::string old_created;
       {
-        Stmt old(store_.db(), "SELECT id FROM process_templates WHERE name=? AND valid_from=?");
+        Stmt old(store_.db(), "SELECT id, created FROM process_templates "
+                              "WHERE name=? AND valid_from=?");
         old.Bind(1, std::string_view(name)).Bind(2, std::string_view(valid_from));
         if (old.Step()) {
-          int64_t old_id = old.Int(0);
-          Stmt used(store_.db(), "SELECT 1 FROM process_instances WHERE template_id=? LIMIT 1");
-          used.Bind(1, old_id);
-          if (used.Step())
-            throw DefinitionError(f.where() + ": template \"" + name +
-                                  "\" has instances and cannot be replaced");
-          Stmt del(store_.db(), "DELETE FROM process_templates WHERE id=?");
-          del.Bind(1, old_id).Run();
+          old_id = old.Int(0);
+          old_created = old.Text(1);
         }
+      }
+      std::string now = ClockNow(store_);
+      if (!given_created && old_id) created = old_created;
+      Savepoint sp(store_);
+      if (old_id) {
+        // Out of the way of the new rows until they are compared.
+        Stmt away(store_.db(), "UPDATE process_templates SET valid_from=valid_from||' (old)' "
+                               "WHERE id=?");
+        away.Bind(1, old_id).Run();
       }
       Stmt ins(store_.db(),
                "INSERT INTO process_templates(name, description, category, documentation, "
@@ -663,11 +879,64 @@ class Loader {
       ins.Bind(14, notify_person);
       if (expiry) ins.Bind(15, *expiry); else ins.BindNull(15);
       ins.Bind(16, std::string_view(valid_from)).Bind(17, std::string_view(created));
-      ins.Bind(18, std::string_view(created)).Run();
+      ins.Bind(18, std::string_view(old_id ? now : created)).Run();
       TemplateCtx ctx{store_.LastInsertId(), in, out};
       std::set<std::string> names;
       int64_t position = 0;
       LoadGraph(ctx, f, *activities, f.List("connectors"), std::nullopt, &names, &position, name);
+      if (!old_id) {
+        sp.Keep();
+        continue;
+      }
+      std::string text = TemplateText(store_, ctx.tid);
+      if (text == TemplateText(store_, old_id)) {
+        sp.Undo();
+        if (given_created && *given_created != old_created) {
+          Stmt u(store_.db(), "UPDATE process_templates SET created=? WHERE id=?");
+          u.Bind(1, std::string_view(*given_created)).Bind(2, old_id).Run();
+        }
+        continue;
+      }
+      Stmt used(store_.db(), "SELECT 1 FROM process_instances WHERE template_id=? LIMIT 1");
+      used.Bind(1, old_id);
+      bool has_instances = used.Step();
+      used.Step();
+      if (!has_instances) {
+        Stmt del(store_.db(), "DELETE FROM process_templates WHERE id=?");
+        del.Bind(1, old_id).Run();
+        sp.Keep();
+        continue;
+      }
+      // The instances keep the version they were made from. A file loaded
+      // again after it made a new version changes nothing more.
+      Stmt newest(store_.db(), "SELECT id, valid_from FROM process_templates WHERE name=? "
+                               "AND id NOT IN (?, ?) ORDER BY valid_from DESC LIMIT 1");
+      newest.Bind(1, std::string_view(name)).Bind(2, old_id).Bind(3, ctx.tid);
+      int64_t newest_id = 0;
+      std::string newest_from;
+      if (newest.Step()) {
+        newest_id = newest.Int(0);
+        newest_from = newest.Text(1);
+      }
+      newest.Step();
+      if (newest_id && newest_from > valid_from && TemplateText(store_, newest_id) == text) {
+        sp.Undo();
+        continue;
+      }
+      std::string version_from = now;
+      int64_t t;
+      std::string after = std::max(valid_from, newest_from);
+      if (version_from <= after && ParseTimeText(after, &t)) version_from = FormatTime(t + 1);
+      Stmt move(store_.db(), "UPDATE process_templates SET valid_from=?, created=?, modified=? "
+                             "WHERE id=?");
+      move.Bind(1, std::string_view(version_from))
+          .Bind(2, std::string_view(given_created ? *given_created : now))
+          .Bind(3, std::string_view(now))
+          .Bind(4, ctx.tid)
+          .Run();
+      Stmt back(store_.db(), "UPDATE process_templates SET valid_from=? WHERE id=?");
+      back.Bind(1, std::string_view(valid_from)).Bind(2, old_id).Run();
+      sp.Keep();
     }
   }
 
@@ -893,6 +1162,7 @@ class Loader {
   }
 
   Store& store_;
+  std::map<std::string, std::map<std::string, std::string>> defined_;  // kind -> name -> where
   std::vector<Pending> pending_;
   std::vector<SubprocessEdge> subprocess_edges_;
 };

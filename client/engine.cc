@@ -264,8 +264,10 @@ class Engine {
       for (auto it = j["set"].begin(); it != j["set"].end(); ++it)
         set.emplace_back(it.key(), it->is_string() ? it->get<std::string>() : it->dump());
     Record out;
-    if (BuildOutput(ai, set, &out) != PVX_OK) {
-      InError(ai, "the simulate rule sets a member the output structure does not have");
+    if (int32_t built = BuildOutput(ai, set, &out)) {
+      InError(ai, built == PVX_ERROR_WRONG_TYPE
+                      ? "the simulate rule sets a member to a value of another type"
+                      : "the simulate rule sets a member the output structure does not have");
       return;
     }
     FinishActivity(ai, rc, out);
@@ -330,18 +332,35 @@ class Engine {
     std::vector<std::pair<int64_t, int>> out;  // person, received as
     std::set<int64_t> given;
     for (int64_t p : people) {
-      int64_t owner = p;
-      int received = 1;
-      Stmt q(store_.db(), "SELECT s.id FROM persons p JOIN persons s ON s.user_id = p.substitute "
-                          "WHERE p.id=? AND p.absent=1 AND s.absent=0");
-      q.Bind(1, p);
-      if (q.Step()) {
-        owner = q.Int(0);
-        received = 2;
-      }
+      auto [owner, received] = Present(p, pi);
       if (given.insert(owner).second) out.emplace_back(owner, received);
     }
     return out;
+  }
+
+  // Who takes an absent person's work: the first present person along the
+  // chain of substitutes, else the instance's process administrator, else
+  // (nobody present) the person after all. Received as substitute (2) or
+  // process administrator (3).
+  std::pair<int64_t, int> Present(int64_t person, int64_t pi) {
+    std::set<int64_t> seen{person};
+    int64_t at = person;
+    while (true) {
+      Stmt q(store_.db(), "SELECT p.absent, s.id, s.absent FROM persons p "
+                          "LEFT JOIN persons s ON s.user_id = p.substitute WHERE p.id=?");
+      q.Bind(1, at);
+      if (!q.Step()) break;
+      if (!q.Int(0)) return {at, at == person ? 1 : 2};
+      if (q.IsNull(1) || !seen.insert(q.Int(1)).second) break;
+      at = q.Int(1);
+    }
+    if (at == person) return {person, 1};  // absent without a substitute: as before
+    Stmt a(store_.db(), "SELECT a.id FROM process_instances i "
+                        "JOIN persons a ON a.user_id = coalesce(i.process_admin, '') "
+                        "WHERE i.id=? AND a.absent=0");
+    a.Bind(1, pi);
+    if (a.Step()) return {a.Int(0), 3};
+    return {person, 1};
   }
 
   void CreateWorkitems(int64_t ai, int64_t pi, const ActivityDef& d) {
@@ -534,6 +553,9 @@ class Engine {
                         "modified=?, next_deadline=NULL WHERE id=?");
     u.Bind(1, kPsFinished).Bind(2, std::string_view(now_)).Bind(3, std::string_view(now_));
     u.Bind(4, std::string_view(now_)).Bind(5, pi).Run();
+    // Its notifications were about an instance that is done: they end with it.
+    Stmt gone(store_.db(), "DELETE FROM items WHERE process_instance_id=? AND kind<>?");
+    gone.Bind(1, pi).Bind(2, kItemWorkitem).Run();
     auto out_name = TemplateText(store_, inst.template_id, "out_container");
     Record out = EmptyRecord(out_name);
     Schema schema;
@@ -737,9 +759,22 @@ int32_t CreateInstance(Store& store, const std::string& template_name, const std
   ins.Bind(12, std::string_view(now)).Run();
   *instance_id = store.LastInsertId();
   if (name.empty()) {
-    // Unnamed instances are numbered so that names stay unique.
+    // Unnamed instances are numbered by the top-level instances there are
+    // (sub-processes, named after their parent, take no number), skipping a
+    // name still in use so that names stay unique.
+    Stmt n(store.db(), "SELECT count(*) FROM process_instances WHERE parent_id IS NULL");
+    n.Step();
+    int64_t number = n.Int(0);
+    n.Step();
+    std::string numbered;
+    for (;; ++number) {
+      numbered = template_name + "#" + std::to_string(number);
+      Stmt used(store.db(), "SELECT 1 FROM process_instances WHERE name=? AND id<>?");
+      used.Bind(1, std::string_view(numbered)).Bind(2, *instance_id);
+      if (!used.Step()) break;
+    }
     Stmt u(store.db(), "UPDATE process_instances SET name=? WHERE id=?");
-    u.Bind(1, std::string_view(template_name + "#" + std::to_string(*instance_id)));
+    u.Bind(1, std::string_view(numbered));
     u.Bind(2, *instance_id).Run();
   }
   Stmt top(store.db(), "UPDATE process_instances SET top_level_id=id WHERE id=?");

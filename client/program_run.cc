@@ -2,6 +2,7 @@
 // executable) and finishes the item with its result.
 #include "program_run.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -278,7 +279,8 @@ std::vector<std::string> ProgramEnvironment(const Plan& plan,
 }
 
 // Starts the executable and waits for it. false: it could not be started.
-bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars, int32_t* rc) {
+bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars,
+                   const std::string& output, int32_t* rc) {
   std::vector<std::string> env = ProgramEnvironment(plan, agent_vars);
   std::vector<std::string> args = Arguments(plan);
   std::vector<char*> argv, envp;
@@ -290,6 +292,12 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars,
   if (::access(plan.path->c_str(), X_OK) != 0) return false;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  // The program's own output is kept apart from the agent's (a console asked
+  // for JSON writes one document): both streams go to the execution's file.
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
   if (plan.working_directory)
     posix_spawn_file_actions_addchdir_np(&actions, plan.working_directory->c_str());
   pid_t pid;
@@ -327,6 +335,17 @@ constexpr size_t kMaxOutput = 1 << 20;
 
 }  // namespace
 
+std::string ProgramOutputPath(const Store& store, const std::string& program_id) {
+  std::string dir;
+  if (store.path().empty() || store.path() == ":memory:") {
+    const char* tmp = std::getenv("TMPDIR");
+    dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/pvxjsim-output";
+  } else {
+    dir = store.path() + ".output";
+  }
+  return dir + "/" + program_id + ".log";
+}
+
 int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_rc) {
   Plan plan;
   std::string program_id;
@@ -347,11 +366,17 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
     }
     // What would keep the program from starting is checked before the item
     // is touched.
-    if (::access(plan.path->c_str(), X_OK) != 0) return PVX_ERROR_PROGRAM_EXECUTION;
+    if (::access(plan.path->c_str(), X_OK) != 0) {
+      if (r.detail)
+        *r.detail = "no executable \"" + *plan.path + "\": " + std::strerror(errno);
+      return PVX_ERROR_PROGRAM_EXECUTION;
+    }
     struct stat dir;
     if (plan.working_directory &&
-        (::stat(plan.working_directory->c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)))
+        (::stat(plan.working_directory->c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode))) {
+      if (r.detail) *r.detail = "no working directory \"" + *plan.working_directory + "\"";
       return PVX_ERROR_PROGRAM_EXECUTION;
+    }
     in_file = std::make_unique<TempFile>("in");
     out_file = std::make_unique<TempFile>("out");
     if (!in_file->ok() || !out_file->ok()) return PVX_ERROR_RESOURCE;
@@ -372,7 +397,15 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
       std::string("PVXJSIM_EXECUTION_USER=") + (plan.execution_user == 2 ? "Starter" : "Agent")};
   if (plan.context) env.push_back("PVXJSIM_PROCESS_CONTEXT=" + *plan.context);
   int32_t exit_rc = 0;
-  bool ran = RunExecutable(plan, env, &exit_rc);
+  std::string output = ProgramOutputPath(store, program_id);
+  {
+    std::string dir = output.substr(0, output.rfind('/'));
+    ::mkdir(dir.c_str(), 0700);  // there already: fine
+    struct stat st;
+    // Nowhere to keep it: the output is dropped rather than mixed in.
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) output = "/dev/null";
+  }
+  bool ran = RunExecutable(plan, env, output, &exit_rc);
   WriteTx tx(store);
   if (!ran) {
     // Started but lost (vanished between the check and the start): the item
@@ -380,6 +413,7 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
     Stmt del(store.db(), "DELETE FROM program_executions WHERE program_id=?");
     del.Bind(1, std::string_view(program_id)).Run();
     tx.Commit();
+    if (r.detail) *r.detail = "\"" + *plan.path + "\" could not be started";
     return PVX_ERROR_PROGRAM_EXECUTION;
   }
   std::string text;

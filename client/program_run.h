@@ -24,6 +24,10 @@
 // inheritEnvironment apply. A program whose executionUser is Starter runs as
 // the user who started the work item: USER and LOGNAME name that user (the
 // agent cannot change its operating system identity).
+//
+// The program's standard output and standard error go to one file per
+// execution (ProgramOutputPath), never to the agent's or the console's own;
+// its standard input is /dev/null.
 #ifndef PVXJSIM_PROGRAM_RUN_H
 #define PVXJSIM_PROGRAM_RUN_H
 
@@ -43,7 +47,12 @@ struct ExecuteRequest {
   std::optional<int64_t> session_id;    // where the reply goes; none: no reply
   CorrelId correl{};
   std::optional<std::string> user_context;
+  std::string* detail = nullptr;        // set: why a program could not start
 };
+
+// Where a program execution's standard output and error go: beside the store
+// (STORE.output/PROGRAM_ID.log; a store in memory: $TMPDIR/pvxjsim-output).
+std::string ProgramOutputPath(const Store& store, const std::string& program_id);
 
 // Starts the item, runs its program and finishes the item with the result, so
 // navigation goes on. Opens its own transactions (the caller holds none): a

@@ -369,6 +369,15 @@ void Store::Reset(bool seed) {
   Exec("PRAGMA foreign_keys=OFF");
   try {
     WriteTx tx(*this);
+    // The clock is the operator's setting, not the store's contents: a fixed
+    // or shifted clock stays as it was.
+    std::vector<std::pair<std::string, std::string>> clock;
+    try {
+      Stmt c(db_, "SELECT key, value FROM meta WHERE key IN ('clock_fixed', 'clock_offset')");
+      while (c.Step()) clock.emplace_back(c.Text(0), c.Text(1));
+    } catch (const StoreError&) {
+      // A store too old or too damaged to have one: real time.
+    }
     std::vector<std::string> tables;
     {
       Stmt s(db_,
@@ -387,6 +396,7 @@ void Store::Reset(bool seed) {
       if (s.Int(0)) Exec("DELETE FROM sqlite_sequence");
     }
     CreateSchema();
+    for (const auto& [key, value] : clock) SetMeta(key, value);
     if (seed) SeedSampleSystem(*this);
     tx.Commit();
   } catch (...) {
