@@ -1,6 +1,11 @@
 #include "admin.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <fstream>
 #include <iomanip>
@@ -216,12 +221,55 @@ std::optional<Args> ParseArgs(const std::vector<std::string>& args, std::ostream
   return a;
 }
 
-std::string ReadWholeFile(const std::string& path, bool* ok) {
-  std::ifstream in(path, std::ios::binary);
-  *ok = static_cast<bool>(in);
-  std::stringstream text;
-  if (*ok) text << in.rdbuf();
-  return text.str();
+// The largest definition file load and check read; the sample system is 12 KiB.
+constexpr size_t kMaxDefinitionBytes = 16 << 20;
+
+// A definition file: a plain file (or a pipe) of at most kMaxDefinitionBytes.
+// A directory or a device is refused before it is read. false with *error.
+bool ReadDefinitionFile(const std::string& path, std::string* text, std::string* error) {
+  // Not blocking on the open: a FIFO with no writer would wait for good.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    *error = "cannot read " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && !S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode)) {
+    *error = "cannot read " + path + ": " +
+             (S_ISDIR(st.st_mode) ? "a directory" : "not a plain file") +
+             ", not a definition";
+    ::close(fd);
+    return false;
+  }
+  if (ok && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) > kMaxDefinitionBytes) {
+    *error = path + " is larger than " + std::to_string(kMaxDefinitionBytes >> 20) +
+             " MiB, the most a definition may be";
+    ::close(fd);
+    return false;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  text->clear();
+  char buf[65536];
+  while (ok) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    text->append(buf, static_cast<size_t>(n));
+    // A file may grow while it is read, and a pipe has no size to check.
+    if (text->size() > kMaxDefinitionBytes) {
+      *error = path + " is larger than " + std::to_string(kMaxDefinitionBytes >> 20) +
+               " MiB, the most a definition may be";
+      ::close(fd);
+      return false;
+    }
+  }
+  if (!ok) *error = "cannot read " + path + ": " + std::strerror(errno);
+  ::close(fd);
+  return ok;
 }
 
 int Clock(Store& store, const Args& a, std::ostream& out, std::ostream& err) {
@@ -241,7 +289,11 @@ int Clock(Store& store, const Args& a, std::ostream& out, std::ostream& err) {
         err << "pvxjsim: \"" << Escaped(w[2]) << "\" is not a duration (e.g. 90, 15m, 2h, 1d12h)\n";
         return 1;
       }
-      AdvanceClock(store, d);
+      if (!AdvanceClock(store, d)) {
+        err << "pvxjsim: advancing the clock by \"" << Escaped(w[2])
+            << "\" would take it past 9999-12-31 23:59:59\n";
+        return 1;
+      }
     } else if (w[1] == "real" && w.size() == 2) {
       SetClockReal(store);
     } else {
@@ -295,10 +347,9 @@ int Run(const Args& a, std::ostream& out, std::ostream& err) {
   }
 
   if (command == "load" || command == "check") {
-    bool ok;
-    std::string text = ReadWholeFile(a.words[1], &ok);
-    if (!ok) {
-      err << "pvxjsim: cannot read " << a.words[1] << "\n";
+    std::string text;
+    if (!ReadDefinitionFile(a.words[1], &text, &error)) {
+      err << "pvxjsim: " << Escaped(error) << "\n";
       return 1;
     }
     std::unique_ptr<Store> store;

@@ -1,5 +1,6 @@
 #include "client.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace pvxjsim {
@@ -23,7 +24,15 @@ Client& Client::Get() {
 Store* Client::store() {
   if (!store_) {
     open_error_.clear();
-    store_ = Store::Open(DefaultStorePath(), &open_error_);
+    // A program the agent started uses the agent's store: where that is gone,
+    // making a new one would only hide the program's work from everyone.
+    const char* program = std::getenv("PVXJSIM_PROGRAM_ID");
+    const char* handed = std::getenv("PVXJSIM_DB");
+    std::string path = DefaultStorePath();
+    bool must_exist = program && *program && handed && *handed && path != ":memory:";
+    store_ = factory_    ? factory_()
+             : must_exist ? Store::OpenExisting(path, &open_error_)
+                          : Store::Open(path, &open_error_);
     // The client object lives on past exit, so nothing else would close the
     // store: without this its data stays in the -wal file.
     static bool registered = [] {
@@ -33,6 +42,8 @@ Store* Client::store() {
         Client& c = Get();
         if (c.mu.try_lock()) {
           c.CloseStore();
+          // Too late for a return code: the operator at least hears of it.
+          if (!c.close_error_.empty()) std::fprintf(stderr, "pvxjsim: %s\n", c.close_error_.c_str());
           c.mu.unlock();
         }
       }) == 0;
@@ -44,13 +55,21 @@ Store* Client::store() {
 
 void Client::CloseStore() {
   std::lock_guard<std::recursive_mutex> lock(mu);
+  close_error_.clear();
+  if (store_) store_->Close(&close_error_);
+  store_.reset();
+}
+
+void Client::SetStoreFactoryForTesting(std::function<std::unique_ptr<Store>()> factory) {
+  std::lock_guard<std::recursive_mutex> lock(mu);
+  factory_ = std::move(factory);
   store_.reset();
 }
 
 void Client::ResetForTesting() {
   std::lock_guard<std::recursive_mutex> lock(mu);
   handles.Clear();
-  store_.reset();
+  CloseStore();
   open_error_.clear();
 }
 

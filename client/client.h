@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -91,16 +92,26 @@ class Client {
   const std::string& StoreOpenError() const { return open_error_; }
 
   // Checkpoints and closes the store (done at process exit); the next call
-  // opens it again.
+  // opens it again. A store file that could not be written back is reported
+  // on standard error at exit, and CloseError() says why until the next
+  // close.
   void CloseStore();
+  const std::string& CloseError() const { return close_error_; }
 
   // Forgets every handle and closes the store, so that the next call opens
   // the store named by the environment again. For tests.
   void ResetForTesting();
 
+  // Makes the store each later open takes instead of the one the environment
+  // names (nullptr: the environment again). For fuzzing, which wants a fresh
+  // copy of a seeded store per input without seeding each one.
+  void SetStoreFactoryForTesting(std::function<std::unique_ptr<Store>()> factory);
+
  private:
+  std::function<std::unique_ptr<Store>()> factory_;
   std::unique_ptr<Store> store_;
   std::string open_error_;
+  std::string close_error_;
 };
 
 // Result of the last API call on this thread: its return code, the function

@@ -55,12 +55,14 @@ void SetClockReal(Store& store) {
   Stmt(store.db(), "DELETE FROM meta WHERE key IN ('clock_fixed', 'clock_offset')").Run();
 }
 
-void AdvanceClock(Store& store, int64_t seconds) {
+bool AdvanceClock(Store& store, int64_t seconds) {
   ClockSetting c = ReadClock(store);
+  if (ClockSeconds(store) > kLatestTime - seconds) return false;
   if (c.fixed)
     store.SetMeta("clock_fixed", std::to_string(c.fixed_at + seconds));
   else
     store.SetMeta("clock_offset", std::to_string(c.offset + seconds));
+  return true;
 }
 
 bool ParseTimeText(const std::string& text, int64_t* seconds) {

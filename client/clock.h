@@ -27,8 +27,13 @@ std::string ClockNow(Store& store);
 // Each needs the caller's write transaction.
 void SetClockFixed(Store& store, int64_t at);
 void SetClockReal(Store& store);  // back to real time, no offset
-// A fixed clock moves by seconds; a real one keeps running, shifted.
-void AdvanceClock(Store& store, int64_t seconds);
+// A fixed clock moves by seconds; a real one keeps running, shifted. false
+// (nothing changed) when that would take it past kLatestTime.
+[[nodiscard]] bool AdvanceClock(Store& store, int64_t seconds);
+
+// 9999-12-31 23:59:59, the last time the text form (four-digit years) holds:
+// past it times would no longer compare as text.
+constexpr int64_t kLatestTime = 253402300799;
 
 // "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DD" to seconds; false for anything else,
 // impossible dates (February 30th) included.

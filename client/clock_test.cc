@@ -1,5 +1,6 @@
 #include "clock.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "store.h"
@@ -42,13 +43,39 @@ TEST(ClockStoreTest, RealByDefaultThenFixedAndAdvancedThenRealAgain) {
   ASSERT_TRUE(ParseTimeText("2030-05-06 07:08:09", &t));
   SetClockFixed(*store, t);
   EXPECT_EQ(ClockNow(*store), "2030-05-06 07:08:09");
-  AdvanceClock(*store, 3600);
+  ASSERT_TRUE(AdvanceClock(*store, 3600));
   EXPECT_EQ(ClockNow(*store), "2030-05-06 08:08:09");
 
   SetClockReal(*store);
   EXPECT_LE(std::abs(ClockSeconds(*store) - real), 2);
-  AdvanceClock(*store, 86400);  // a real clock keeps running, a day ahead
+  ASSERT_TRUE(AdvanceClock(*store, 86400));  // a real clock keeps running, a day ahead
   EXPECT_LE(std::abs(ClockSeconds(*store) - real - 86400), 2);
+}
+
+// Past 9999-12-31 the text form has five-digit years and times stop
+// comparing as text: the clock stops short of it, fixed or shifted.
+TEST(ClockStoreTest, AdvanceStopsAtTheLastRepresentableTime) {
+  std::string error;
+  auto store = Store::Open(":memory:", &error, false);
+  ASSERT_NE(store, nullptr) << error;
+  int64_t t;
+  ASSERT_TRUE(ParseTimeText("9999-12-31 23:00:00", &t));
+  SetClockFixed(*store, t);
+  EXPECT_FALSE(AdvanceClock(*store, 3600));
+  EXPECT_EQ(ClockNow(*store), "9999-12-31 23:00:00");
+  ASSERT_TRUE(AdvanceClock(*store, 3599));
+  EXPECT_EQ(ClockNow(*store), "9999-12-31 23:59:59");
+  EXPECT_FALSE(AdvanceClock(*store, 1));
+
+  SetClockReal(*store);
+  int64_t shift = kLatestTime - ClockSeconds(*store) - 1000;  // far beyond any ten years
+  while (shift > 0) {
+    int64_t step = std::min<int64_t>(shift, 3600LL * 24 * 3650);
+    ASSERT_TRUE(AdvanceClock(*store, step));
+    shift -= step;
+  }
+  EXPECT_FALSE(AdvanceClock(*store, 86400));
+  EXPECT_EQ(ClockNow(*store).substr(0, 5), "9999-");
 }
 
 }  // namespace

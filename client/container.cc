@@ -2,6 +2,7 @@
 
 #include <pvxj/pvxj.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -24,6 +25,38 @@ bool AddLeaves(Store& store, const std::string& structure, const std::string& pr
     else if (!AddLeaves(store, type, name + ".", out, depth + 1)) return false;
   }
   return true;
+}
+
+// Leaves per structure name; a structure nested deeper than the expansion
+// goes counts as too large.
+uint64_t CountLeaves(Store& store, const std::string& structure, int depth,
+                     std::map<std::string, uint64_t>* memo) {
+  constexpr uint64_t kTooMany = kMaxStructureLeaves + 1;
+  if (depth > 64) return kTooMany;
+  if (auto it = memo->find(structure); it != memo->end()) return it->second;
+  // Counted as too large while it is being counted: a structure that
+  // contains itself is then never counted twice.
+  (*memo)[structure] = kTooMany;
+  std::vector<std::pair<std::string, int64_t>> rows;
+  {
+    Stmt q(store.db(), "SELECT m.type, m.array_size FROM data_members m "
+                       "JOIN data_structures s ON s.id = m.structure_id WHERE s.name=?");
+    q.Bind(1, std::string_view(structure));
+    while (q.Step()) rows.emplace_back(q.Text(0), q.Int(1));
+  }
+  uint64_t total = 0;
+  for (const auto& [type, array] : rows) {
+    uint64_t each = LeafTypeOf(type) ? 1 : CountLeaves(store, type, depth + 1, memo);
+    uint64_t copies = array > 0 ? std::min(static_cast<uint64_t>(array), kTooMany) : 1;
+    // Saturate: both factors are at most kTooMany, so the product cannot wrap.
+    total += std::min(each * copies, kTooMany);
+    if (total >= kTooMany) {
+      total = kTooMany;
+      break;
+    }
+  }
+  (*memo)[structure] = total;
+  return total;
 }
 
 bool Fits(LeafType t, const FieldValue& v) {
@@ -56,6 +89,11 @@ std::vector<std::pair<std::string, std::string>> StructureMembers(Store& store, 
   return members;
 }
 
+uint64_t StructureLeafCount(Store& store, const std::string& structure) {
+  std::map<std::string, uint64_t> memo;
+  return CountLeaves(store, structure, 0, &memo);
+}
+
 std::optional<LeafType> LeafTypeOf(const std::string& type) {
   if (type == "STRING") return LeafType::kString;
   if (type == "LONG") return LeafType::kLong;
@@ -67,6 +105,7 @@ std::optional<LeafType> LeafTypeOf(const std::string& type) {
 bool LoadSchema(Store& store, const std::string& structure, Schema* out) {
   out->structure = structure;
   out->leaves.clear();
+  if (StructureLeafCount(store, structure) > kMaxStructureLeaves) return false;
   return AddLeaves(store, structure, "", out, 0);
 }
 

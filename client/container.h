@@ -29,10 +29,20 @@ struct Schema {
 std::vector<std::pair<std::string, std::string>> StructureMembers(Store& store, const std::string& structure,
                                                                   const std::string& prefix);
 
+// The most leaves a structure may expand to, each array element counted:
+// nested arrays multiply, so without a bound a few hundred bytes of
+// definition describe billions of members.
+constexpr uint64_t kMaxStructureLeaves = 10000;
+
+// The number of leaves a structure expands to, counted without expanding it
+// and capped at kMaxStructureLeaves + 1; 0 when it is unknown or empty.
+uint64_t StructureLeafCount(Store& store, const std::string& structure);
+
 // The leaf type a member type names; nullopt for a nested structure.
 std::optional<LeafType> LeafTypeOf(const std::string& type);
 
-// The leaves of a structure; false when the structure is unknown.
+// The leaves of a structure; false when the structure is unknown or has
+// more than kMaxStructureLeaves of them.
 bool LoadSchema(Store& store, const std::string& structure, Schema* out);
 
 // Sets one member, converting text to the member's type. Returns PVX_OK,

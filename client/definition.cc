@@ -563,6 +563,23 @@ class Loader {
     if (cyc.Step())
       throw DefinitionError("definition.dataStructures: structure \"" + cyc.Text(0) +
                             "\" contains itself");
+
+    // Nested arrays multiply: a structure is bounded by the leaves it expands
+    // to. A structure in the store grows when a member type defined here does.
+    auto too_large = [](const std::string& where, const std::string& name) {
+      return DefinitionError(where + ": structure \"" + name + "\" expands to more than " +
+                             std::to_string(kMaxStructureLeaves) +
+                             " members (array elements counted one by one)");
+    };
+    for (size_t i = 0; i < list.size(); ++i) {
+      std::string name = list[i]["name"].get<std::string>();
+      if (StructureLeafCount(store_, name) > kMaxStructureLeaves)
+        throw too_large(Indexed("definition.dataStructures", i), name);
+    }
+    Stmt all(store_.db(), "SELECT name FROM data_structures");
+    while (all.Step())
+      if (StructureLeafCount(store_, all.Text(0)) > kMaxStructureLeaves)
+        throw too_large("definition.dataStructures", all.Text(0));
   }
 
   void RequireStructure(const std::optional<std::string>& name, const std::string& where) {
@@ -770,6 +787,9 @@ class Loader {
     auto c = Condition::Parse(*text, &error);
     if (!c) throw DefinitionError(where + ": condition does not parse: " + error);
     std::map<std::string, std::string> members;
+    // A store filled before structures were bounded may hold a larger one.
+    if (structure && StructureLeafCount(store_, *structure) > kMaxStructureLeaves)
+      throw DefinitionError(where + ": structure \"" + *structure + "\" is too large to check");
     if (structure) MembersOf(*structure, "", &members);
     for (const std::string& m : c->members())
       if (!members.count(m))
@@ -1205,16 +1225,30 @@ bool ParseJson(const std::string& text, json* out, std::string* error) {
       too_deep = true;
       throw DefinitionError(path() + ": nested deeper than " + std::to_string(kMaxJsonDepth));
     }
+    // Texts reach SQLite, crypt(3) and C strings: a NUL would cut them short
+    // there (a password, a user id) while the JSON text looks whole.
+    auto no_nul = [&](const json& text, const char* what) {
+      if (text.is_string() && text.get_ref<const std::string&>().find('\0') != std::string::npos)
+        throw DefinitionError(path() + ": " + what + " contains a NUL character");
+    };
     switch (event) {
       case json::parse_event_t::object_start: stack.push_back(Frame{false, 0, {}}); break;
       case json::parse_event_t::array_start: stack.push_back(Frame{true, 0, {}}); break;
-      case json::parse_event_t::key: stack.back().key = parsed.get<std::string>(); break;
+      case json::parse_event_t::key:
+        // A key's own text is not named: the path stops at its object.
+        stack.back().key.clear();
+        no_nul(parsed, "a key");
+        stack.back().key = parsed.get<std::string>();
+        break;
       case json::parse_event_t::object_end:
       case json::parse_event_t::array_end:
         stack.pop_back();
         finished_value();
         break;
-      case json::parse_event_t::value: finished_value(); break;
+      case json::parse_event_t::value:
+        no_nul(parsed, "text");
+        finished_value();
+        break;
     }
     return true;
   };

@@ -126,6 +126,9 @@ uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, u
       Schema schema;
       if (!LoadSchema(*store, obj->record.type_name, &schema)) {
         *rc = PVX_ERROR_INVALID_CONTAINER;
+        if (StructureLeafCount(*store, obj->record.type_name) > kMaxStructureLeaves)
+          SetLastResult(*rc, "structure " + obj->record.type_name + " expands to more than " +
+                                 std::to_string(kMaxStructureLeaves) + " members");
         return 0;
       }
       Record checked;

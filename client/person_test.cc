@@ -107,7 +107,7 @@ TEST_F(PersonTest, LogonBlockCountsOnlyWhileItLasts) {
   EXPECT_EQ(until.minute, 30);
   {
     WriteTx tx(store());
-    AdvanceClock(store(), 24 * 3600);
+    ASSERT_TRUE(AdvanceClock(store(), 24 * 3600));
     tx.Commit();
   }
   EXPECT_EQ(PvxjPersonLogonBlockedTime(p).year, 0);

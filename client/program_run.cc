@@ -154,17 +154,25 @@ class TempFile {
   // false when it is longer than limit or no longer a plain file.
   bool Read(size_t limit, std::string* out) const {
     out->clear();
-    // Only a plain file is read: a pipe left in its place could block forever.
+    // Opened once, and what was opened is checked: a link or a pipe swapped
+    // in after a look at the path could lead elsewhere or block forever.
+    int fd = ::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT;  // removed: no output
     struct stat st;
-    if (::lstat(path_.c_str(), &st) != 0) return true;  // removed: no output
-    if (!S_ISREG(st.st_mode)) return false;
-    std::ifstream in(path_, std::ios::binary);
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     char buf[4096];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-      out->append(buf, static_cast<size_t>(in.gcount()));
-      if (out->size() > limit) return false;
+    while (ok) {
+      ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      out->append(buf, static_cast<size_t>(n));
+      ok = out->size() <= limit;
     }
-    return true;
+    ::close(fd);
+    return ok;
   }
 
  private:
@@ -278,6 +286,60 @@ std::vector<std::string> ProgramEnvironment(const Plan& plan,
   return env;
 }
 
+// A plain executable file in a format the system runs: a binary (ELF) or a
+// script naming its interpreter. Anything else would fail only once the item
+// had been started.
+bool LooksStartable(const std::string& path) {
+  if (::access(path.c_str(), X_OK) != 0) return false;
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  char magic[4] = {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            ::read(fd, magic, sizeof magic) >= 2 &&
+            (std::memcmp(magic, "\x7f" "ELF", 4) == 0 || std::memcmp(magic, "#!", 2) == 0);
+  ::close(fd);
+  return ok;
+}
+
+// The item and its activity as they were before the agent started them, so
+// that a program that then cannot be started leaves them so.
+struct ItemBeforeStart {
+  int64_t item = 0, ai = 0, item_state = 0, ai_state = 0;
+  std::optional<std::string> modified, started, ai_started, ai_starter, ai_changed;
+
+  static ItemBeforeStart Read(Store& store, int64_t item_id) {
+    ItemBeforeStart b;
+    Stmt q(store.db(), "SELECT i.activity_instance_id, i.state, i.modified, i.started, "
+                       "a.state, a.started, a.starter, a.last_state_change FROM items i "
+                       "JOIN activity_instances a ON a.id = i.activity_instance_id WHERE i.id=?");
+    q.Bind(1, item_id);
+    if (!q.Step()) return b;
+    b = {item_id, q.Int(0), q.Int(1), q.Int(4), q.OptText(2), q.OptText(3),
+         q.OptText(5), q.OptText(6), q.OptText(7)};
+    q.Step();
+    return b;
+  }
+
+  // Only what the start changed, and only while nobody has moved on since.
+  void Restore(Store& store) const {
+    if (!item) return;
+    Stmt i(store.db(), "UPDATE items SET state=?, modified=?, started=? WHERE id=? AND state=?");
+    i.Bind(1, item_state).Bind(2, modified).Bind(3, started).Bind(4, item);
+    i.Bind(5, static_cast<int64_t>(kItemRunning)).Run();
+    if (store.Changes() == 0) return;
+    // Another of the activity's items may be under way: then it stays running.
+    Stmt a(store.db(), "UPDATE activity_instances SET state=?, started=?, starter=?, "
+                       "last_state_change=? WHERE id=? AND state=? AND NOT EXISTS("
+                       "SELECT 1 FROM items WHERE activity_instance_id=? AND kind=1 AND "
+                       "state IN (?, ?))");
+    a.Bind(1, ai_state).Bind(2, ai_started).Bind(3, ai_starter).Bind(4, ai_changed);
+    a.Bind(5, ai).Bind(6, static_cast<int64_t>(kAsRunning)).Bind(7, ai);
+    a.Bind(8, static_cast<int64_t>(kItemRunning)).Bind(9, static_cast<int64_t>(kItemCheckedOut));
+    a.Run();
+  }
+};
+
 // Starts the executable and waits for it. false: it could not be started.
 bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars,
                    const std::string& output, int32_t* rc) {
@@ -300,23 +362,37 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars,
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   if (plan.working_directory)
     posix_spawn_file_actions_addchdir_np(&actions, plan.working_directory->c_str());
+  // A process group of its own, so that the agent can end everything the
+  // program started.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attr, 0);
   pid_t pid;
-  int spawned = ::posix_spawn(&pid, plan.path->c_str(), &actions, nullptr, argv.data(),
+  int spawned = ::posix_spawn(&pid, plan.path->c_str(), &actions, &attr, argv.data(),
                               envp.data());
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) return false;
-  // A program past its timeout is killed, so the agent never waits forever.
+  // A program past its timeout is killed with all it started, so the agent
+  // never waits forever.
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(plan.timeout_s);
   int status = 0;
   while (true) {
     pid_t got = ::waitpid(pid, &status, plan.timeout_s > 0 ? WNOHANG : 0);
     if (got == pid) break;
-    if (got < 0 && errno != EINTR) return false;
+    if (got < 0 && errno != EINTR) {
+      ::kill(-pid, SIGKILL);
+      return false;
+    }
     if (got == 0) {
-      if (std::chrono::steady_clock::now() >= deadline) ::kill(pid, SIGKILL);
+      if (std::chrono::steady_clock::now() >= deadline) ::kill(-pid, SIGKILL);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
+  // The run ends with the program: what it left behind would go on writing
+  // its output (and hold the console's open) after the agent has read it.
+  ::kill(-pid, SIGKILL);
   if (WIFEXITED(status))
     *rc = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))
@@ -328,6 +404,14 @@ void Reply(Store& store, const ExecuteRequest& r) {
   if (!r.session_id) return;
   PostReply(store, *r.session_id, r.correl, kReplyExecution, r.user_context,
             FormatOid(oid_tag::kWorkitem, r.item_id));
+}
+
+// The store as the program must open it: a relative path would name another
+// file from the program's working directory. SQLite keeps the full name it
+// resolved when the store was opened (whatever the directory is now).
+std::string AbsoluteStorePath(Store& store) {
+  const char* full = sqlite3_db_filename(store.db(), "main");
+  return full && *full ? std::string(full) : store.path();
 }
 
 // The largest output file the agent reads.
@@ -351,6 +435,7 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
   std::string program_id;
   // Only an executable needs the container files.
   std::unique_ptr<TempFile> in_file, out_file;
+  ItemBeforeStart before;
   {
     WriteTx tx(store);
     if (int32_t rc = MakePlan(store, r.item_id, &plan)) return rc;
@@ -371,6 +456,10 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
         *r.detail = "no executable \"" + *plan.path + "\": " + std::strerror(errno);
       return PVX_ERROR_PROGRAM_EXECUTION;
     }
+    if (!LooksStartable(*plan.path)) {
+      if (r.detail) *r.detail = "\"" + *plan.path + "\" is not a program the system can start";
+      return PVX_ERROR_PROGRAM_EXECUTION;
+    }
     struct stat dir;
     if (plan.working_directory &&
         (::stat(plan.working_directory->c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode))) {
@@ -380,6 +469,7 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
     in_file = std::make_unique<TempFile>("in");
     out_file = std::make_unique<TempFile>("out");
     if (!in_file->ok() || !out_file->ok()) return PVX_ERROR_RESOURCE;
+    before = ItemBeforeStart::Read(store, r.item_id);
     if (int32_t rc = StartWorkitem(store, r.item_id, r.person_id)) return rc;
     Record in = LoadContainer(store, "AI", plan.ai, "in").value_or(Record{});
     if (!in_file->Write(ContainerText(in))) return PVX_ERROR_RESOURCE;
@@ -391,7 +481,7 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
       std::string(kProgramIdVariable) + "=" + program_id,
       "PVXJSIM_PEA_USER=" + plan.owner,
       "PVXJSIM_ACTIVITY_OID=" + FormatOid(oid_tag::kActivityInstance, plan.ai),
-      "PVXJSIM_DB=" + store.path(),
+      "PVXJSIM_DB=" + AbsoluteStorePath(store),
       "PVXJSIM_IN_CONTAINER=" + in_file->path(),
       "PVXJSIM_OUT_CONTAINER=" + out_file->path(),
       std::string("PVXJSIM_EXECUTION_USER=") + (plan.execution_user == 2 ? "Starter" : "Agent")};
@@ -408,10 +498,11 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
   bool ran = RunExecutable(plan, env, output, &exit_rc);
   WriteTx tx(store);
   if (!ran) {
-    // Started but lost (vanished between the check and the start): the item
-    // stays running for a restart, as after a crashed program.
+    // It could not be started after all (gone since the check, a format the
+    // system cannot run, a missing interpreter): the item is as it was.
     Stmt del(store.db(), "DELETE FROM program_executions WHERE program_id=?");
     del.Bind(1, std::string_view(program_id)).Run();
+    before.Restore(store);
     tx.Commit();
     if (r.detail) *r.detail = "\"" + *plan.path + "\" could not be started";
     return PVX_ERROR_PROGRAM_EXECUTION;

@@ -4,6 +4,7 @@
 #include "program_run.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -241,6 +242,118 @@ TEST_F(ProgramRunTest, ProgramThatCannotRunLeavesTheItemAlone) {
   EXPECT_EQ(ExecuteWorkitem(store(), Request(dll), nullptr),
             PVX_ERROR_NO_PROGRAM_FOR_PLATFORM);
   EXPECT_EQ(Receive(svc, nullptr, 0), "rc " + std::to_string(PVX_ERROR_TIMEOUT));
+}
+
+// Whatever keeps a program from starting, found before the item is touched
+// or only when the system tries to run it, leaves the item as it was.
+TEST_F(ProgramRunTest, EveryStartFailureLeavesTheItemAsItWas) {
+  std::string text = dir_.File("text.txt");
+  WriteFile(text, "echo this has no interpreter line\n");
+  ::chmod(text.c_str(), 0755);
+  std::string no_shell = Script("noshell.sh", "exit 0\n");
+  WriteFile(no_shell, "#!" + dir_.File("no-such-shell") + "\nexit 0\n");
+  std::string folder = dir_.File("folder");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  for (const std::string& path : {folder, text, no_shell}) {
+    int64_t item = ItemFor(Program(path));
+    Stmt before(store().db(), "SELECT state, started, modified FROM items WHERE id=?");
+    before.Bind(1, item);
+    ASSERT_TRUE(before.Step());
+    std::string was = std::to_string(before.Int(0)) + "|" + before.OptText(1).value_or("-") +
+                      "|" + before.Text(2);
+    before.Step();
+    EXPECT_EQ(ExecuteWorkitem(store(), Request(item), nullptr), PVX_ERROR_PROGRAM_EXECUTION)
+        << path;
+    EXPECT_EQ(Outcome(item), "READY rc 0 RUNNING") << path;
+    Stmt after(store().db(), "SELECT state, started, modified FROM items WHERE id=?");
+    after.Bind(1, item);
+    ASSERT_TRUE(after.Step());
+    EXPECT_EQ(std::to_string(after.Int(0)) + "|" + after.OptText(1).value_or("-") + "|" +
+                  after.Text(2),
+              was)
+        << path;
+    after.Step();
+    Stmt runs(store().db(), "SELECT count(*) FROM program_executions WHERE activity_instance_id=?");
+    runs.Bind(1, activity_of_[item]);
+    ASSERT_TRUE(runs.Step());
+    EXPECT_EQ(runs.Int(0), 0) << path;
+  }
+}
+
+// A program runs in a process group of its own: what it started ends with it,
+// at its timeout or when it exits, so nothing goes on writing its output or
+// holding the console's open.
+TEST_F(ProgramRunTest, WhatAProgramStartedEndsWithIt) {
+  auto gone = [](const std::string& pid_text) {
+    // Dead, or a zombie nobody has reaped yet (no init in some containers).
+    for (int i = 0; i < 200; ++i) {
+      std::string stat = ReadFile("/proc/" + pid_text + "/stat");
+      size_t close = stat.rfind(')');
+      if (stat.empty() || (close != std::string::npos && stat.substr(close + 2, 1) == "Z"))
+        return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  };
+  std::string pids = dir_.File("pids");
+  int64_t hung = ItemFor(Program(
+      Script("hang2.sh", "sleep 30 &\necho $! > '" + pids + "'\nexec sleep 30\n"), "", 1));
+  auto t0 = Clock::now();
+  int32_t program_rc = -1;
+  ASSERT_EQ(ExecuteWorkitem(store(), Request(hung), &program_rc), PVX_OK);
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(10));
+  EXPECT_EQ(program_rc, 128 + SIGKILL);
+  std::string child = ReadFile(pids);
+  ASSERT_FALSE(child.empty());
+  child.pop_back();
+  EXPECT_TRUE(gone(child)) << "the timed-out program's child " << child << " still runs";
+
+  int64_t quick = ItemFor(Program(
+      Script("leave.sh", "sleep 30 &\necho $! > '" + pids + "'\nexit 3\n")));
+  ASSERT_EQ(ExecuteWorkitem(store(), Request(quick), &program_rc), PVX_OK);
+  EXPECT_EQ(program_rc, 3);
+  child = ReadFile(pids);
+  ASSERT_FALSE(child.empty());
+  child.pop_back();
+  EXPECT_TRUE(gone(child)) << "the finished program's child " << child << " still runs";
+}
+
+// The program gets the store the agent uses as an absolute path, so that its
+// working directory cannot turn it into another store; where the path it was
+// handed names no store, its calls make none.
+TEST_F(ProgramRunTest, TheProgramGetsTheAgentsStoreWhereverItRuns) {
+  char* cwd = ::getcwd(nullptr, 0);
+  ASSERT_NE(cwd, nullptr);
+  ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
+  UseStore("rel.db");
+  std::string work = dir_.File("wd");
+  ASSERT_EQ(::mkdir(work.c_str(), 0755), 0);
+  std::string seen = dir_.File("db.txt");
+  std::string path = Script("db.sh", "echo \"$PVXJSIM_DB\" > '" + seen + "'\n");
+  int64_t item = ItemFor(R"({ "name": "Prog", "implementations": [ { "platform": "Solaris",
+    "kind": "exe", "path": ")" + path + R"(", "workingDirectory": ")" + work + R"(" } ] })");
+  ASSERT_EQ(ExecuteWorkitem(store(), Request(item), nullptr), PVX_OK);
+  EXPECT_EQ(Outcome(item), "FINISHED rc 0 FINISHED");
+  ASSERT_EQ(::chdir(cwd), 0);
+  ::free(cwd);
+  std::string db = ReadFile(seen);
+  EXPECT_EQ(db.substr(0, 1), "/") << db;
+  struct stat handed, used;
+  ASSERT_EQ(::stat(db.substr(0, db.size() - 1).c_str(), &handed), 0) << db;
+  ASSERT_EQ(::stat(dir_.File("rel.db").c_str(), &used), 0);
+  EXPECT_EQ(handed.st_ino, used.st_ino);
+  EXPECT_NE(::access((work + "/rel.db").c_str(), F_OK), 0);
+
+  // Inside a program, a store that is not there is not made.
+  Client::Get().ResetForTesting();
+  std::string missing = dir_.File("gone/store.db");
+  ::setenv(kProgramIdVariable, "PX000000000001", 1);
+  UseStore(missing);
+  PvxjExecutionService svc = 0;
+  EXPECT_EQ(PvxjExecutionServiceAllocate(&svc), PVX_ERROR_COMMUNICATION);
+  ::unsetenv(kProgramIdVariable);
+  EXPECT_NE(::access(missing.c_str(), F_OK), 0);
+  EXPECT_NE(::access(dir_.File("gone").c_str(), F_OK), 0);
 }
 
 TEST_F(ProgramRunTest, StartedProgramPassesThroughToTheAgentsSession) {

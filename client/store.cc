@@ -332,16 +332,36 @@ Store::Store(sqlite3* db, std::string path)
   Caches()[db_] = cache_.get();
 }
 
-Store::~Store() {
+bool Store::Close(std::string* error) {
+  if (!db_) return true;
   {
     std::lock_guard<std::mutex> lock(g_cache_mu);
     Caches().erase(db_);
     cache_.reset();
   }
-  // The last connection to close checkpoints anyway; doing it here as well
-  // covers a store another process still holds open.
-  if (path_ != ":memory:") sqlite3_exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+  // The last connection to close checkpoints anyway, but says nothing when
+  // that fails; doing it here first is what lets a failed write (a failed
+  // sync above all) be reported. It also covers a store another process
+  // still holds open.
+  bool ok = true;
+  if (path_ != ":memory:") {
+    char* msg = nullptr;
+    int rc = sqlite3_exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, &msg);
+    if (rc != SQLITE_OK) {
+      ok = false;
+      *error = path_ + ": writing the store back to its file failed (" +
+               (msg ? msg : sqlite3_errstr(rc)) + "); its latest changes may not be on disk";
+    }
+    sqlite3_free(msg);
+  }
   sqlite3_close_v2(db_);
+  db_ = nullptr;
+  return ok;
+}
+
+Store::~Store() {
+  std::string ignored;
+  Close(&ignored);
 }
 
 void Store::CreateSchema() {

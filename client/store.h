@@ -99,7 +99,11 @@ class Store {
   static std::unique_ptr<Store> OpenForRebuild(const std::string& path, std::string* error);
 
   // Checkpoints the write-ahead log into the database file and closes it, so
-  // the file alone holds everything.
+  // the file alone holds everything. false (with *error) when that failed (a
+  // failed sync above all): the latest changes may not be on disk, which the
+  // caller must report. Only the destructor may follow.
+  bool Close(std::string* error);
+  // Close, with nobody to tell.
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;

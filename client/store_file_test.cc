@@ -71,7 +71,7 @@ TEST_F(StoreFileTest, LogonIsDeniedUntilTheBlockedTimeHasPassed) {
   EXPECT_EQ(PvxjExecutionServiceLogon(svc, "LATE", "x", 0, 0), PVX_ERROR_LOGON_DENIED);
   {
     WriteTx tx(s);
-    AdvanceClock(s, 90 * 86400);
+    ASSERT_TRUE(AdvanceClock(s, 90 * 86400));
     tx.Commit();
   }
   EXPECT_EQ(PvxjExecutionServiceLogon(svc, "LATE", "x", 0, 0), PVX_OK);

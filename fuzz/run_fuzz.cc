@@ -1,6 +1,7 @@
 // A whole run in-process: the input is the test case file. Each input gets a
-// fresh in-memory store and a fresh client, so inputs are independent; sleeps
-// return at once and waits for input read an empty console.
+// fresh in-memory copy of the seeded store and a fresh client, so inputs are
+// independent; sleeps return at once and waits for input read an empty
+// console.
 //
 // After a run that was not ended by a fatal tool error, no API object may be
 // left: the clean-up at the end of the run frees everything registered,
@@ -18,6 +19,7 @@
 #include "driver/output.h"
 #include "fuzz.h"
 #include "sandbox.h"
+#include "seeded_store.h"
 #include "toolmethods/timing.h"
 
 namespace {
@@ -89,6 +91,8 @@ bool plans_long_loop(std::string_view text) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::enter_sandbox();
   setenv("PVXJSIM_DB", ":memory:", 1);
+  // Each input gets its own copy of a store seeded once.
+  pvxjsim::Client::Get().SetStoreFactoryForTesting(fuzz::seeded_store);
   kr::timing_platform().sleep_ms = no_sleep;
   kr::timing_platform().user_input = fuzz::empty_input();
   return 0;
