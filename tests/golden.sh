@@ -4,8 +4,8 @@
 #   NAME.args    arguments, one per line (default: -i NAME -o NAME)
 #   NAME.stdin   standard input (default: none)
 #   NAME.rc      expected exit code (default 0)
-#   NAME.err     expected standard error
-#   NAME.log     expected result file NAME.log
+#   NAME.err     expected standard error (required)
+#   NAME.log     expected result file NAME.log (required without NAME.args)
 #   NAME.stdout  expected standard output
 #   NAME.out     expected file out.txt (reference files)
 #   NAME.files/  extra files copied into the working folder first
@@ -52,6 +52,18 @@ mask() {
 }
 
 fail=0
+# A case compares its standard error and, unless its own arguments say
+# otherwise, its result file: without them it proves nothing.
+required=("$name.err")
+[ -f "$dir/$name.args" ] || required+=("$name.log")
+[ -f "$dir/$name.then" ] && required+=("$name.then.log")
+for f in "${required[@]}"; do
+  if [ "${GOLDEN_UPDATE:-}" = 1 ]; then
+    touch "$dir/$f"
+  elif [ ! -f "$dir/$f" ]; then
+    echo "$name: no expected $f beside the case"; fail=1
+  fi
+done
 check() {  # expected-file actual-file label
   local exp=$1 act=$2 label=$3
   [ -f "$exp" ] || return 0

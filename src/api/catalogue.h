@@ -113,6 +113,26 @@ enum class Display : uint8_t {
   kResultSlot,    // n: a slot the section fills (an identifier slot of the form n)
 };
 
+// The class tag on the first line of an object identifier file, one per class
+// whose identifiers the tool writes and reads back.
+enum class OidTag : uint8_t {
+  kNone,
+  kProcessTemplate,
+  kProcessTemplateList,
+  kProcessInstance,
+  kProcessInstanceList,
+  kActivityInstance,
+  kWorklist,
+  kPersistentList,
+  kItem,
+  kWorkitem,
+  kProcessInstanceNotification,
+  kActivityInstanceNotification,
+  kExecutionData,
+};
+// "Pvx<Class>ObjectID"; empty for kNone.
+std::string_view oid_tag_text(OidTag tag);
+
 struct Param {
   int keyword;
   Form form;
@@ -122,6 +142,8 @@ struct Param {
   bool passed = true;     // false: read and echoed, never an argument of the C function
   bool deferred = false;  // a file the family hook opens when it uses it
   bool synonym = false;   // another keyword of the parameter before it: read, never shown in the syntax reference
+  bool or_none = false;   // a handle that may be absent or 0: echoed " = without container", passed as 0
+  OidTag tag = OidTag::kNone;  // an identifier output file: the class tag on its first line
 };
 
 // The value form the syntax reference prints for a parameter ("i",
@@ -148,6 +170,7 @@ enum class Result : uint8_t {
   kULong,
   kDouble,
   kDateTime,  // a date-time value, stored in the row's DateTimeHdl slot: Value report of its text
+  kEnum,      // an enumeration number: Value report of its name in the row's table ("???" unnamed)
 };
 
 enum Flag : unsigned {
@@ -161,6 +184,11 @@ enum Flag : unsigned {
   kXpText = 1 << 7,       // XpValue is quoted text whatever the result (a family step reports)
   kReceiverRequired = 1 << 8,  // a section without the receiver is TC0008 naming it
   kOwnReport = 1 << 9,    // a family step writes the whole report: nothing is expected or checked
+  kUnserved = 1 << 10,    // the keyword table knows it, no method serves it: TC0006, not in the syntax reference
+  kRepeat = 1 << 11,      // CreateNoObj repeats the call into the same slot (numbered AcRc lines)
+  kAverage = 1 << 12,     // with timing on, the average line after the (repeated) call
+  kCorrelReport = 1 << 13,// status report of the correlation slot the call filled
+  kToolMade = 1 << 14,    // performed by the tool itself: no C function of its own
 };
 
 struct Call;
@@ -180,6 +208,8 @@ struct Row {
   unsigned flags = 0;
   Resolve resolve = nullptr;
   After after = nullptr;
+  const EnumTable* enums = nullptr;  // kEnum: the names of the result
+  After report = nullptr;            // a second report, after the evaluation report
 };
 
 struct Family {
@@ -256,9 +286,12 @@ struct Call {
   uint32_t xp_ulong;
   double xp_double;
   bool show_names = false;
+  bool timed = false;     // the call is measured (method timing on, a timed row)
+  uint32_t elapsed = 0;   // the last call's milliseconds when timed
 
   // Outcome.
   int32_t rc = 0;
+  int32_t enum_value = 0;
   const char* text = nullptr;
   unsigned char flag = 0;
   int32_t long_value = 0;
