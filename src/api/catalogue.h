@@ -97,6 +97,7 @@ enum class Form : uint8_t {
   kEnum,          // an enumeration name or number
   kBool,          // TRUE | FALSE
   kLong,          // signed 32-bit number
+  kLongBack,      // signed 32-bit number passed by pointer: the API may write it back
   kULong,         // unsigned 32-bit number
   kUShort,        // unsigned 16-bit number (the fields of a date-time value)
   kULongOrNull,   // unsigned number or NULL, passed by pointer

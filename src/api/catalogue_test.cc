@@ -38,7 +38,7 @@ TEST(Catalogue, AKeywordHasOneReadingFormPerFamily) {
   auto reading = [](Form f) {
     switch (f) {
       case Form::kIn: case Form::kOut: case Form::kAppend: case Form::kSessionSlot:
-      case Form::kOidSlot: case Form::kStreamSlot: case Form::kLong:
+      case Form::kOidSlot: case Form::kStreamSlot: case Form::kLong: case Form::kLongBack:
         return 0;  // a signed number
       case Form::kText: case Form::kTextCl: case Form::kTextDefault: case Form::kHex:
       case Form::kFileIn: case Form::kFileOut:

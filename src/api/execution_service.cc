@@ -189,6 +189,7 @@ constexpr Row kRows[] = {
 #include "api/execution_service.def"
 };
 static_assert(ids_follow(kRows));
+static_assert(hooks_have_rows(kRows, kHooks), "every hook of a family names one of its rows");
 
 constexpr int kClasses[] = {kPVXJEXECUTIONSERVICE};
 constexpr Family kFamily{"PvxjExecutionService", kClasses, kRows};

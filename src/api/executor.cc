@@ -89,6 +89,7 @@ Read read_value(Call& call, const Param& p, Value& val) {
     case Form::kOidSlot:
     case Form::kStreamSlot:
     case Form::kLong:
+    case Form::kLongBack:
       return read_i32(ctx, &val.number);
     case Form::kCorrelOrNull:
       if (starts_null(ctx)) return read_null_word(ctx, val);
@@ -424,6 +425,9 @@ void perform(Call& call) {
   }
   if (row.flags & kVectorSize) ctx.reg.last_vector_size = call.ulong_value;
   if (row.result == Result::kText) keep_identifier(call);
+  if (!call.vector_form)
+    for (std::size_t k = 0; k < row.params.size(); ++k)
+      if (row.params[k].form == Form::kLongBack) echo_derived(ctx, row.params[k].keyword, std::to_string(call.n(k)));
   if (row.after) row.after(call);
 }
 
@@ -722,6 +726,7 @@ bool echo_param(Call& call, std::size_t k) {
       echo(ctx, p.keyword, val.number ? "TRUE" : "FALSE");
       return true;
     case Form::kLong:
+    case Form::kLongBack:
       snprintf(num, sizeof num, "%d", val.number);
       echo(ctx, p.keyword, num);
       return true;

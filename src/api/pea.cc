@@ -65,6 +65,7 @@ constexpr Row kRows[] = {
 #include "api/pea.def"
 };
 static_assert(ids_follow(kRows));
+static_assert(hooks_have_rows(kRows, kHooks), "every hook of a family names one of its rows");
 constexpr int kClasses[] = {kPVXJPEA};
 constexpr Family kFamily{"PvxjPEA", kClasses, kRows};
 

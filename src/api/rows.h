@@ -25,6 +25,9 @@ constexpr Param word(int kw) { return {kw, Form::kWord}; }
 constexpr Param enm(int kw, const EnumTable& t) { return {kw, Form::kEnum, &t}; }
 constexpr Param flag(int kw) { return {kw, Form::kBool}; }
 constexpr Param long_(int kw) { return {kw, Form::kLong}; }
+// A number the API reads and may change through its pointer: the value it
+// leaves is shown after the call.
+constexpr Param long_back(int kw) { return {kw, Form::kLongBack}; }
 constexpr Param ulong_(int kw) { return {kw, Form::kULong}; }
 constexpr Param ushort_(int kw) { return {kw, Form::kUShort}; }
 constexpr Param ulong_or_null(int kw) { return {kw, Form::kULongOrNull}; }
@@ -103,7 +106,7 @@ consteval ArgKeywords args(K... ks) {
 
 // How one C argument is produced.
 enum class Src : uint8_t {
-  kHandle, kSlot, kCorrel, kText, kNumber, kFlag, kUnsigned, kUnsignedPtr,
+  kHandle, kSlot, kCorrel, kText, kNumber, kNumberPtr, kFlag, kUnsigned, kUnsignedPtr,
   kBuffer, kBufferLength, kDerived, kBytes, kBytesSize, kNull, kReceiverSlot, kDateTimeValue, kArgDateTime,
 };
 
@@ -144,6 +147,7 @@ consteval void wire_param(Wiring& w, const Param& p, std::size_t k) {
     case Form::kWord: add(Src::kText); return;
     case Form::kEnum:
     case Form::kLong: add(Src::kNumber); return;
+    case Form::kLongBack: add(Src::kNumberPtr); return;
     case Form::kBool: add(Src::kFlag); return;
     case Form::kULong:
     case Form::kULongOrDefault:
@@ -230,6 +234,7 @@ auto produce(Call& c, std::size_t k) {
   else if constexpr (S == Src::kCorrel) return c.correl(k);
   else if constexpr (S == Src::kText) return c.s(k);
   else if constexpr (S == Src::kNumber) return c.n(k);
+  else if constexpr (S == Src::kNumberPtr) return &c.v[k].number;
   else if constexpr (S == Src::kFlag) return static_cast<unsigned char>(c.n(k));
   else if constexpr (S == Src::kUnsigned) return c.u(k);
   else if constexpr (S == Src::kUnsignedPtr) return c.pu(k);

@@ -361,6 +361,7 @@ class Checker {
         return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
       }
       case Form::kLong:
+      case Form::kLongBack:
         return r_.number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &g.at);
       case Form::kULong:
         return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
