@@ -33,10 +33,11 @@ unsigned char PvxjProcessTemplateEqual(PvxjProcessTemplate processTemplate,
 /* Checks that the template still exists on the server. */
 int32_t PvxjProcessTemplateRefresh(PvxjProcessTemplate processTemplate);
 
-/* Deletes versions of the template's process: those valid before the
- * template's version, the version in force now and those that come into
- * force later, as selected (relative to the server's current time). Needs
- * the right to define processes. */
+/* Deletes versions of the template (all versions of its name, by the
+ * server's clock): past ones (older than the version in force now), the
+ * version in force now and future ones (not valid yet), as selected. Needs
+ * an administrator or the right to define processes; a selected version
+ * that has instances makes it fail with PVX_ERROR_NOT_EMPTY. */
 int32_t PvxjProcessTemplateDelete(PvxjProcessTemplate processTemplate,
                                   unsigned char pastVersions,
                                   unsigned char currentVersion,
@@ -50,9 +51,10 @@ int32_t PvxjProcessTemplateInitialInContainer(PvxjProcessTemplate processTemplat
                                               PvxjReadWriteContainer* container);
 
 /* Instance creation. instanceName NULL or "" lets the server name the
- * instance; systemGroup and system NULL mean the service's own. keepName
- * keeps the instance's name when it finishes. inContainer (0: none) gives
- * the start values and must be of the template's input structure. */
+ * instance; systemGroup and system NULL mean the service's own. keepName:
+ * a name that is taken is refused (PVX_ERROR_NOT_UNIQUE) instead of being
+ * numbered. inContainer (0: none) gives the start values and must be of the
+ * template's input structure. */
 int32_t PvxjProcessTemplateCreateInstance(PvxjProcessTemplate processTemplate,
                                           const char* instanceName,
                                           const char* systemGroup,
@@ -77,7 +79,8 @@ int32_t PvxjProcessTemplateCreateAndSuspendInstance(
     PvxjProcessInstance* instance);
 
 /* Starts an instance and runs it to its end; stores the instance and its
- * output container. */
+ * output container. An instance that needs people runs on: the instance is
+ * stored, no container, and the result is PVX_ERROR_TIMEOUT. */
 int32_t PvxjProcessTemplateExecuteProcessInstance(
     PvxjProcessTemplate processTemplate, const char* instanceName,
     const char* systemGroup, const char* system,
@@ -176,8 +179,9 @@ int32_t PvxjProcessTemplateListQueryProcessTemplates(
 /* ------------------------------------------------------------------------ */
 
 /* Each accepts a worklist, process template list, process instance list or
- * activity instance list. Changing or deleting a public list needs an
- * administrator; a private list is its owner's (and an administrator's). */
+ * activity instance list. A private list is seen and changed by its owner, a
+ * public one seen by everybody and changed or deleted by its creator;
+ * administrators may do everything. */
 int32_t PvxjPersistentListDelete(PvxjPersistentList list);
 int32_t PvxjPersistentListRefresh(PvxjPersistentList list);
 /* NULL clears the property. The filter and sort criteria are checked. */
