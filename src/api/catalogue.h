@@ -28,24 +28,51 @@
 //          when the C arguments are not the parameters in echo order: args
 //          names each C argument by parameter keyword, or by one of the
 //          kArg... sources (values a family hook derived);
+//      API_ROW_ENUM(keyword, c_function, table, flags, params...)
+//          an enumeration result: the C function returns the number, the
+//          family's EnumTable `table` names it ("???" for a number without one);
+//      API_TOOL(keyword, step, result, flags, params...)
+//          a keyword the tool performs itself: void step(Call&) stands where
+//          the C call would (no C function of its own);
+//      API_UNSERVED(keyword)
+//          known to the keyword table, served by no method: TC0006, left out
+//          of the syntax reference;
 //      API_DEALLOCATE(Class), API_VECTOR_DEALLOCATE(Class),
 //      API_VECTOR_SIZE(Class), API_VECTOR_FIRST_ELEMENT(Class),
-//      API_VECTOR_NEXT_ELEMENT(Class)
+//      API_VECTOR_NEXT_ELEMENT(Class), API_VECTOR_FIRST_NAMED_ELEMENT(Class, NameKw)
 //          the standard rows of a class of include/pvxj/classes.def.
 //
+//    Shared behaviour is row data, not code: kVectorForm (the receiver may be
+//    its vector: every element runs the same steps and writes one line),
+//    kStatus, kNames, kDealloc, kRepeat with create_count() (CreateNoObj),
+//    kAverage, kCorrelReport, or_none(in(...)) (" = without container"),
+//    oid_out(kPersistentOidHdl) with oid_file(OidTag::k...) (the identifier
+//    kept in its slot and written to its file under the class tag),
+//    long_back(kw) (a number the API writes back), ulong_or_null (NULL passes
+//    a null pointer).
+//
+//    Cost of a keyword (row file + C function, then regenerate docs/syntax.txt
+//    and editors/): a plain getter is one row line; an enumeration getter one
+//    row line plus its EnumTable once per family; a create method with
+//    CreateNoObj one row line with kRepeat and create_count(); a getter with a
+//    second report one row line and a Hook {id, nullptr, nullptr, report}.
+//    Then list the keyword as SERVED in api/inventory.def.
 //    The wiring is checked when the family compiles: the argument count and
 //    each argument's type must match the C function (a text cannot reach an
 //    int32_t, an output slot cannot reach a by-value handle), and so must
 //    the return type and the result kind. The keyword id is the constant
 //    k<keyword> (api/keyword_ids.h), known at compile time.
 // 3. A keyword that departs from the template gets a hook beside its row:
-//    a Resolve (echoes and resolves the parameters itself) and/or an After
-//    (runs after the call, before the evaluation report), listed in the
-//    family's kHooks table by keyword id.
+//    a Resolve (echoes and resolves the parameters itself), an After (runs
+//    after each call, before the evaluation report; in the vector form after
+//    every element's call) and/or a report (a second report, after the
+//    evaluation report), listed in the family's kHooks table by keyword id.
+//    A hook whose keyword has no row of the family does not compile.
 // 4. A new family: a row file src/api/<family>.def, a <family>.cc that
-//    defines its enumeration tables, hooks and FAMILY(...), an #include of
-//    the row file in api/keyword_ids.h and the family in catalogue.cc, both
-//    in the same place of the family order.
+//    defines its enumeration tables, hooks, kRows and
+//    FAMILY(accessor, "PvxjName", class keyword ids...), an #include of the
+//    row file in api/keyword_ids.h and the family in catalogue.cc, both in
+//    the same place of the family order.
 // 5. A golden case under tests/cases/ for what the keyword writes.
 #include <array>
 #include <cstdint>
