@@ -292,6 +292,12 @@ void write_elapsed(RunContext& ctx, uint32_t ms) {
   ctx.out.line(" ms");
 }
 
+void write_average(RunContext& ctx, uint32_t ms) {
+  ctx.out.write("---> average: ");
+  ctx.out.write_u32(ms);
+  ctx.out.line(" ms");
+}
+
 void object_names_report(Call& call) {
   RunContext& ctx = call.ctx;
   int k = -1;
@@ -531,11 +537,8 @@ void run_repeated(Call& call) {
       ctx.out.end_line();
     }
   }
-  if ((row.flags & kAverage) && call.timed && count > 0) {
-    ctx.out.write("---> average: ");
-    ctx.out.write_u32(static_cast<uint32_t>(sum / static_cast<uint64_t>(count)));
-    ctx.out.line(" ms");
-  }
+  if ((row.flags & kAverage) && call.timed && count > 0)
+    write_average(ctx, static_cast<uint32_t>(sum / static_cast<uint64_t>(count)));
   if (count == 1) evaluate(call);
 }
 
@@ -802,6 +805,7 @@ void api_handler(RunContext& ctx) {
   }
   perform(call);
   if (call.timed) write_elapsed(ctx, call.elapsed);
+  if ((row->flags & kAverage) && call.timed) write_average(ctx, call.elapsed);  // one call: its own time
   if ((row->flags & kNames) && call.rc == 0 && call.show_names) object_names_report(call);
   if (row->flags & kStatus) {
     const int k = first_of_form(*row, Form::kOut);
