@@ -11,6 +11,7 @@
 #include "engine.h"
 #include "persistent_list.h"
 #include "program_data.h"
+#include "program_run.h"
 #include "query.h"
 #include "session_id.h"
 
@@ -96,6 +97,39 @@ int32_t CreateFrom(uint32_t tmpl, const CreateRequest& r, Created* out) {
   return PVX_OK;
 }
 
+// Most program runs one execution waits for: a block that repeats could
+// otherwise keep it forever.
+constexpr int kMaxAgentRuns = 100;
+
+// The agent runs the work items of unattended programs in the instance (and
+// its sub-processes) until none is left that it can run. Holds no
+// transaction: a started program may use the store itself. True when the
+// instance has ended.
+bool RunUnattended(Store& store, int64_t pi) {
+  std::vector<int64_t> failed;
+  for (int runs = 0; runs < kMaxAgentRuns; ++runs) {
+    std::string sql =
+        "SELECT i.id, i.owner_id FROM items i "
+        "JOIN activity_instances a ON a.id = i.activity_instance_id "
+        "JOIN activities d ON d.id = a.activity_id JOIN programs p ON p.name = d.program "
+        "JOIN process_instances x ON x.id = i.process_instance_id "
+        "WHERE i.kind = 1 AND i.state = 1 AND p.unattended = 1 AND x.top_level_id = ?";
+    for (int64_t f : failed) sql += " AND i.id <> " + std::to_string(f);
+    Stmt q(store.db(), sql + " ORDER BY i.id LIMIT 1");
+    q.Bind(1, pi);
+    if (!q.Step()) break;
+    ExecuteRequest r;
+    r.item_id = q.Int(0);
+    r.person_id = q.Int(1);
+    q.Step();
+    int32_t program_rc = 0;
+    if (ExecuteWorkitem(store, r, &program_rc) != PVX_OK) failed.push_back(r.item_id);
+  }
+  Stmt st(store.db(), "SELECT state FROM process_instances WHERE id=?");
+  st.Bind(1, pi);
+  return st.Step() && st.Int(0) == kPsFinished;
+}
+
 int32_t AddInstance(const Created& c, uint32_t* out) {
   auto obj = std::make_unique<RowObject>();
   obj->id = c.instance;
@@ -136,9 +170,10 @@ int32_t ExecuteCall(PvxjProcessTemplate tmpl, CreateRequest r, PvxjProcessInstan
     }
     Created c;
     if (int32_t rc = CreateFrom(tmpl, r, &c)) return rc;
+    Store* store = Client::Get().store();
+    if (!c.finished) c.finished = RunUnattended(*store, c.instance);
     if (int32_t rc = AddInstance(c, instance)) return rc;
     if (!c.finished) return PVX_ERROR_TIMEOUT;
-    Store* store = Client::Get().store();
     auto obj = std::make_unique<RecordObject>();
     if (auto rec = LoadContainer(*store, "PI", c.instance, "out")) obj->record = *rec;
     obj->record.kind = RecordKind::kReadOnlyContainer;
@@ -157,8 +192,9 @@ int32_t ExecuteAsyncCall(PvxjProcessTemplate tmpl, CreateRequest r, unsigned cha
     if (int32_t rc = CreateFrom(tmpl, r, &c)) return rc;
     CorrelId id = MakeCorrelId(c.instance);
     if (correl_id) std::memcpy(correl_id, id.data(), id.size());
-    if (!c.finished) return PVX_ERROR_TIMEOUT;
     Store* store = Client::Get().store();
+    if (!c.finished) c.finished = RunUnattended(*store, c.instance);
+    if (!c.finished) return PVX_ERROR_TIMEOUT;
     WriteTx tx(*store);
     std::optional<std::string> context;
     if (user_context) context = user_context;

@@ -198,6 +198,28 @@ TEST_F(TemplateTest, ExecuteRunsToTheEndOrSaysItCannot) {
   EXPECT_EQ(Int("SELECT state FROM process_instances WHERE name='Run2'"), kPsRunning);
 }
 
+TEST_F(TemplateTest, ExecuteLetsTheAgentRunUnattendedPrograms) {
+  // AssessRisk without its simulate rule: a work item the agent runs.
+  store().Exec("UPDATE programs SET simulate=NULL WHERE name='AssessRisk'");
+  store().Exec("UPDATE program_implementations SET path='/bin/true' "
+               "WHERE path='/opt/credit/assess_risk'");
+  PvxjProcessTemplate check = Template(user2_, "CreditCheck");
+  PvxjProcessInstance pi = 0;
+  PvxjReadOnlyContainer out = 0;
+  ASSERT_EQ(PvxjProcessTemplateExecuteProcessInstance(check, "Agent", nullptr, nullptr, 0, 1, &pi,
+                                                      &out),
+            PVX_OK);
+  EXPECT_EQ(Int("SELECT state FROM process_instances WHERE name='Agent'"), kPsFinished);
+  // One whose program cannot be started runs on.
+  store().Exec("UPDATE program_implementations SET path='/nonexistent/x' WHERE path='/bin/true'");
+  PvxjProcessInstance pi2 = 0;
+  PvxjReadOnlyContainer out2 = 0;
+  EXPECT_EQ(PvxjProcessTemplateExecuteProcessInstance(check, "Stuck", nullptr, nullptr, 0, 1, &pi2,
+                                                      &out2),
+            PVX_ERROR_TIMEOUT);
+  EXPECT_EQ(Int("SELECT state FROM process_instances WHERE name='Stuck'"), kPsRunning);
+}
+
 TEST_F(TemplateTest, AsyncExecuteLeavesAReplyForItsCorrelationIdentifier) {
   PvxjProcessTemplate check = Template(user2_, "CreditCheck");
   unsigned char first[PVXJ_CORREL_ID_LENGTH] = {0}, second[PVXJ_CORREL_ID_LENGTH] = {0};
