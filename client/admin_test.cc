@@ -111,7 +111,7 @@ TEST_F(AdminTest, LoadAddsADefinitionThatLogonAndQueriesSee) {
   // Loading the same definition again replaces rather than duplicates.
   ASSERT_EQ(Run({"load", def}), 0) << err_.str();
   ASSERT_EQ(Run({"show"}), 0);
-  EXPECT_NE(out_.str().find("Process templates (5)"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("Process templates (6)"), std::string::npos) << out_.str();
 }
 
 TEST_F(AdminTest, TemplateWithoutValidFromReplacesTheNewestVersion) {
@@ -120,14 +120,14 @@ TEST_F(AdminTest, TemplateWithoutValidFromReplacesTheNewestVersion) {
       "activities": [ { "name": "OnlyStep", "program": "ShipOrder" } ] } ] })");
   ASSERT_EQ(Run({"load", def}), 0) << err_.str();
   ASSERT_EQ(Run({"show"}), 0);
-  EXPECT_NE(out_.str().find("Process templates (4)"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("Process templates (5)"), std::string::npos) << out_.str();
   EXPECT_NE(out_.str().find("activities: OnlyStep"), std::string::npos) << out_.str();
   def = Definition(R"({ "processTemplates": [ { "name": "OrderEntry",
       "validFrom": "2030-01-01 00:00:00",
       "activities": [ { "name": "Later", "program": "ShipOrder" } ] } ] })");
   ASSERT_EQ(Run({"load", def}), 0) << err_.str();
   ASSERT_EQ(Run({"show"}), 0);
-  EXPECT_NE(out_.str().find("Process templates (5)"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("Process templates (6)"), std::string::npos) << out_.str();
 }
 
 TEST_F(AdminTest, BadDefinitionsChangeNothing) {

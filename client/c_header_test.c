@@ -7,5 +7,5 @@ int pvxj_header_compiles_as_c(void) {
   unsigned char correl[PVXJ_CORREL_ID_LENGTH] = {0};
   (void)correl;
   return PVX_ERROR_INVALID_HANDLE + (int)service + when.second +
-         (int)sizeof(PvxjDateTime) + Pvx_LT_Private;
+         (int)sizeof(PvxjDateTime) + Pvx_LT_Private + Pvx_TA_Filter;
 }

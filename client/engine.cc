@@ -734,23 +734,37 @@ const char* ActivityStateName(int64_t state) {
 int32_t CreateInstance(Store& store, const std::string& template_name, const std::string& name,
                        const std::string& creator, int64_t* instance_id) {
   std::string now = ClockNow(store);
-  Stmt t(store.db(), "SELECT id, category, process_admin, description, notify_seconds "
-                     "FROM process_templates WHERE name=? AND valid_from<=? "
+  Stmt t(store.db(), "SELECT id FROM process_templates WHERE name=? AND valid_from<=? "
                      "ORDER BY valid_from DESC LIMIT 1");
   t.Bind(1, std::string_view(template_name)).Bind(2, std::string_view(now));
   if (!t.Step()) return PVX_ERROR_PROCESS_TEMPLATE_NOT_FOUND;
-  int64_t tid = t.Int(0);
+  return CreateInstanceOfVersion(store, t.Int(0), name, creator, false, instance_id);
+}
+
+int32_t CreateInstanceOfVersion(Store& store, int64_t template_id, const std::string& name,
+                                const std::string& creator, bool number_if_taken,
+                                int64_t* instance_id) {
+  std::string now = ClockNow(store);
+  Stmt t(store.db(), "SELECT name, category, process_admin, description "
+                     "FROM process_templates WHERE id=?");
+  t.Bind(1, template_id);
+  if (!t.Step()) return PVX_ERROR_PROCESS_TEMPLATE_NOT_FOUND;
+  std::string template_name = t.Text(0);
   std::optional<std::string> category = t.OptText(1), admin = t.OptText(2),
                              description = t.OptText(3);
+  bool numbered = name.empty();
   if (!name.empty()) {
     Stmt dup(store.db(), "SELECT 1 FROM process_instances WHERE name=? AND state<>?");
     dup.Bind(1, std::string_view(name)).Bind(2, kPsDeleted);
-    if (dup.Step()) return PVX_ERROR_NOT_UNIQUE;
+    if (dup.Step()) {
+      if (!number_if_taken) return PVX_ERROR_NOT_UNIQUE;
+      numbered = true;
+    }
   }
   Stmt ins(store.db(), "INSERT INTO process_instances(template_id, name, state, description, "
                        "category, creator, process_admin, system_name, system_group, created, "
                        "last_state_change, modified) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)");
-  ins.Bind(1, tid).Bind(2, std::string_view(name.empty() ? template_name : name));
+  ins.Bind(1, template_id).Bind(2, std::string_view(name.empty() ? template_name : name));
   ins.Bind(3, kPsReady).Bind(4, description).Bind(5, category);
   ins.Bind(6, std::string_view(creator)).Bind(7, admin);
   ins.Bind(8, std::string_view(store.Meta("system_name")));
@@ -758,23 +772,25 @@ int32_t CreateInstance(Store& store, const std::string& template_name, const std
   ins.Bind(10, std::string_view(now)).Bind(11, std::string_view(now));
   ins.Bind(12, std::string_view(now)).Run();
   *instance_id = store.LastInsertId();
-  if (name.empty()) {
-    // Unnamed instances are numbered by the top-level instances there are
-    // (sub-processes, named after their parent, take no number), skipping a
-    // name still in use so that names stay unique.
+  if (numbered) {
+    // Unnamed instances, and named ones whose name is taken, are numbered by
+    // the top-level instances there are (sub-processes, named after their
+    // parent, take no number), skipping a name still in use so that names
+    // stay unique.
+    const std::string& base = name.empty() ? template_name : name;
     Stmt n(store.db(), "SELECT count(*) FROM process_instances WHERE parent_id IS NULL");
     n.Step();
     int64_t number = n.Int(0);
     n.Step();
-    std::string numbered;
+    std::string numbered_name;
     for (;; ++number) {
-      numbered = template_name + "#" + std::to_string(number);
+      numbered_name = base + "#" + std::to_string(number);
       Stmt used(store.db(), "SELECT 1 FROM process_instances WHERE name=? AND id<>?");
-      used.Bind(1, std::string_view(numbered)).Bind(2, *instance_id);
+      used.Bind(1, std::string_view(numbered_name)).Bind(2, *instance_id);
       if (!used.Step()) break;
     }
     Stmt u(store.db(), "UPDATE process_instances SET name=? WHERE id=?");
-    u.Bind(1, std::string_view(numbered));
+    u.Bind(1, std::string_view(numbered_name));
     u.Bind(2, *instance_id).Run();
   }
   Stmt top(store.db(), "UPDATE process_instances SET top_level_id=id WHERE id=?");
@@ -782,8 +798,12 @@ int32_t CreateInstance(Store& store, const std::string& template_name, const std
   return PVX_OK;
 }
 
+namespace {
+void SetInstanceState(Store& store, int64_t pi, int state);
+}  // namespace
+
 int32_t StartInstance(Store& store, int64_t instance_id, const std::string& starter,
-                      const Record* input) {
+                      const Record* input, bool suspended) {
   InstanceRow inst = LoadInstance(store, instance_id);
   if (!inst.id) return PVX_ERROR_DOES_NOT_EXIST;
   if (inst.state != kPsReady) return PVX_ERROR_WRONG_STATE;
@@ -812,6 +832,13 @@ int32_t StartInstance(Store& store, int64_t instance_id, const std::string& star
   u.Bind(1, kPsRunning).Bind(2, std::string_view(starter)).Bind(3, std::string_view(e.now()));
   u.Bind(4, std::string_view(e.now())).Bind(5, std::string_view(e.now())).Bind(6, notify);
   u.Bind(7, notify).Bind(8, instance_id).Run();
+  if (suspended) {
+    // Nothing is navigated until the instance is resumed.
+    SetInstanceState(store, instance_id, kPsSuspended);
+    Stmt su(store.db(), "UPDATE process_instances SET suspended=? WHERE id=?");
+    su.Bind(1, std::string_view(e.now())).Bind(2, instance_id).Run();
+    return PVX_OK;
+  }
   e.CreateGraph(instance_id, inst.template_id, std::nullopt, std::nullopt);
   e.Drain();
   return PVX_OK;
@@ -933,6 +960,14 @@ int32_t ResumeInstance(Store& store, int64_t pi, bool deep) {
   Stmt u(store.db(), "UPDATE process_instances SET suspended=NULL, suspension_expiry=NULL "
                      "WHERE id=?");
   u.Bind(1, pi).Run();
+  // An instance started suspended has not been navigated yet.
+  Stmt any(store.db(), "SELECT 1 FROM activity_instances WHERE process_instance_id=? LIMIT 1");
+  any.Bind(1, pi);
+  if (!any.Step()) {
+    Engine e(store);
+    e.CreateGraph(pi, inst.template_id, std::nullopt, std::nullopt);
+    e.Drain();
+  }
   if (deep)
     for (int64_t c : Children(store, pi)) ResumeInstance(store, c, true);
   return PVX_OK;

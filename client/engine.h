@@ -52,10 +52,18 @@ const char* ActivityStateName(int64_t state);
 int32_t CreateInstance(Store& store, const std::string& template_name, const std::string& name,
                        const std::string& creator, int64_t* instance_id);
 
+// Creates an instance of one template version. name empty: the template name
+// and the row id; a name that is taken gives PVX_ERROR_NOT_UNIQUE, or with
+// number_if_taken the name, "#" and the row id.
+int32_t CreateInstanceOfVersion(Store& store, int64_t template_id, const std::string& name,
+                                const std::string& creator, bool number_if_taken,
+                                int64_t* instance_id);
+
 // Starts a ready instance with input (nullptr: empty); the input's members
-// must belong to the template's input structure.
+// must belong to the template's input structure. suspended: the instance is
+// started in the suspended state and navigated only once it is resumed.
 int32_t StartInstance(Store& store, int64_t instance_id, const std::string& starter,
-                      const Record* input);
+                      const Record* input, bool suspended = false);
 
 // The owner finishes a work item: rc is the program's return code and output
 // the values it set (checked against the activity's output structure).

@@ -175,5 +175,5 @@ TEST_F(ApiHandleTest, TextGettersTruncateToTheBuffer) {
 extern "C" int pvxj_header_compiles_as_c(void);
 
 TEST(CHeaderTest, HeaderIsUsableFromC) {
-  EXPECT_EQ(pvxj_header_compiles_as_c(), 130 + 5 + 12 + 3);
+  EXPECT_EQ(pvxj_header_compiles_as_c(), 130 + 5 + 12 + 3 + Pvx_TA_Filter);
 }

@@ -63,6 +63,32 @@ FieldValue OptionalText(const std::optional<std::string>& text) {
   return std::monostate{};
 }
 
+// The program's implementations, all or the one for a platform.
+void ReadImplementations(Store& store, int64_t program_id, std::optional<int64_t> platform,
+                         std::vector<Implementation>* out) {
+  std::string sql = ImplementationSql();
+  if (platform) sql += " AND platform=?";
+  Stmt m(store.db(), sql + " ORDER BY platform");
+  m.Bind(1, program_id);
+  if (platform) m.Bind(2, *platform);
+  while (m.Step()) {
+    Implementation impl;
+    impl.platform = m.Int(0);
+    impl.kind = m.Int(1);
+    int col = 2;
+    for (const Option& o : kOptions) {
+      if (!m.IsNull(col)) {
+        if (o.text)
+          impl.options.emplace_back(o.key, m.Text(col));
+        else
+          impl.options.emplace_back(o.key, static_cast<int32_t>(m.Int(col)));
+      }
+      ++col;
+    }
+    out->push_back(std::move(impl));
+  }
+}
+
 // "$implementation[K].KEY" -> K and KEY; false for any other shape.
 bool SplitImplementationField(const std::string& name, size_t* index, std::string* key) {
   static const std::string kPrefix = "$implementation[";
@@ -125,27 +151,10 @@ int32_t ReadProgramData(Store& store, int64_t ai, int32_t requested, int64_t pla
   std::optional<std::string> in_name = q.OptText(8), out_name = q.OptText(9);
   q.Step();
   if (requested != kCommonDataOnly) {
-    std::string sql = ImplementationSql();
-    if (requested == kSpecifiedDefinitions) sql += " AND platform=?";
-    Stmt m(store.db(), sql + " ORDER BY platform");
-    m.Bind(1, program_id);
-    if (requested == kSpecifiedDefinitions) m.Bind(2, platform);
-    while (m.Step()) {
-      Implementation impl;
-      impl.platform = m.Int(0);
-      impl.kind = m.Int(1);
-      int col = 2;
-      for (const Option& o : kOptions) {
-        if (!m.IsNull(col)) {
-          if (o.text)
-            impl.options.emplace_back(o.key, m.Text(col));
-          else
-            impl.options.emplace_back(o.key, static_cast<int32_t>(m.Int(col)));
-        }
-        ++col;
-      }
-      d.implementations.push_back(std::move(impl));
-    }
+    ReadImplementations(store, program_id,
+                        requested == kSpecifiedDefinitions ? std::optional<int64_t>(platform)
+                                                           : std::nullopt,
+                        &d.implementations);
     if (requested == kSpecifiedDefinitions && d.implementations.empty())
       return PVX_ERROR_NO_PROGRAM_FOR_PLATFORM;
   }
@@ -161,6 +170,28 @@ int32_t ReadProgramData(Store& store, int64_t ai, int32_t requested, int64_t pla
     Schema schema;
     if (LoadSchema(store, *out_name, &schema)) CopyMatching(d.in, schema, &d.out);
   }
+  *out = std::move(d);
+  return PVX_OK;
+}
+
+int32_t ReadProgramTemplate(Store& store, const std::string& program, ProgramData* out) {
+  Stmt q(store.db(), "SELECT id, name, description, icon, unattended, trusted, execution_mode, "
+                     "execution_user, in_container, out_container FROM programs WHERE name=?");
+  q.Bind(1, std::string_view(program));
+  if (!q.Step()) return PVX_ERROR_PROGRAM_UNDEFINED;
+  ProgramData d;
+  int64_t program_id = q.Int(0);
+  d.program = q.Text(1);
+  d.description = q.OptText(2);
+  d.icon = q.OptText(3);
+  d.unattended = q.Int(4) != 0;
+  d.trusted = q.Int(5) != 0;
+  d.execution_mode = q.Int(6);
+  d.execution_user = q.Int(7);
+  d.in.type_name = q.OptText(8).value_or("");
+  d.out.type_name = q.OptText(9).value_or("");
+  q.Step();
+  ReadImplementations(store, program_id, std::nullopt, &d.implementations);
   *out = std::move(d);
   return PVX_OK;
 }

@@ -66,6 +66,11 @@ struct ProgramData {
 int32_t ReadProgramData(Store& store, int64_t activity_instance_id, int32_t requested,
                         int64_t platform, ProgramData* out);
 
+// A program's definition as a program template: its common data, every
+// implementation and the names of its container structures (no values).
+// PVX_ERROR_PROGRAM_UNDEFINED for an unknown program.
+int32_t ReadProgramTemplate(Store& store, const std::string& program, ProgramData* out);
+
 Record ProgramDataRecord(const ProgramData& data);
 
 // Reads the stream form back, checking the reserved fields, the

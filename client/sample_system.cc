@@ -94,7 +94,7 @@ const char* SampleSystemDefinition() {
       "category": "Finance", "documentation": "Credit handbook, chapter 2",
       "organization": "Finance", "role": "Approver", "processAdmin": "ADMIN",
       "auditMode": "Full", "inContainer": "CreditData", "outContainer": "CreditData",
-      "notifyAfter": 172800,
+      "icon": "credit.ico", "notifyAfter": 172800,
       "validFrom": "2024-01-01 00:00:00", "created": "2024-01-01 00:00:00",
       "activities": [
         { "name": "CollectData", "kind": "program", "program": "CollectData",
@@ -162,7 +162,14 @@ const char* SampleSystemDefinition() {
           "staff": { "roles": ["Approver"] } },
         { "name": "SecondOpinion", "kind": "program", "program": "ApproveCredit",
           "staff": { "persons": ["USER4"] }, "manualStart": true } ],
-      "connectors": [ { "from": "FirstOpinion", "to": "SecondOpinion" } ] }
+      "connectors": [ { "from": "FirstOpinion", "to": "SecondOpinion" } ] },
+    { "name": "CreditCheck", "description": "Scores a credit request without a person",
+      "category": "Finance", "processAdmin": "ADMIN", "auditMode": "Filter",
+      "inContainer": "CreditData", "outContainer": "CreditData",
+      "validFrom": "2024-01-01 00:00:00", "created": "2024-01-05 00:00:00",
+      "activities": [
+        { "name": "AssessRisk", "kind": "program", "program": "AssessRisk",
+          "staff": { "roles": ["Clerk"] } } ] }
   ]
 })json";
 }

@@ -48,6 +48,7 @@ mask() {
   sed -E \
     -e 's/^(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}$/<DATE>/' \
     -e 's/^(===>|--->|\+\+\+>) [0-9]+ ms/\1 <MS> ms/' \
+    -e 's/^---> average: [0-9]+ ms/---> average: <MS> ms/' \
     -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}, [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3}/<TIMESTAMP>/g' \
     "$1"
 }

@@ -316,6 +316,8 @@ Vocabulary collect() {
   // family may bring its own) and every enumeration name they accept.
   for (const api::Family* f : api::families()) {
     for (const api::Row& row : f->rows) {
+      if (row.enums)
+        for (const api::EnumEntry& e : row.enums->entries) v.enums.emplace_back(e.name);
       for (const api::Param& p : row.params) {
         std::string text(keyword_text(p.keyword));
         if (!text.empty()) (is_handle(text) ? v.handles : v.parameters).push_back(text);

@@ -721,4 +721,7 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 }
 #endif
 
+/* The families, one header each. */
+#include "pvxj/process_template.h"
+
 #endif /* PVXJ_PVXJ_H */

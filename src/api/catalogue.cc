@@ -28,6 +28,25 @@ std::string_view EnumTable::name_of(int32_t value) const {
   return "???";
 }
 
+std::string_view oid_tag_text(OidTag tag) {
+  switch (tag) {
+    case OidTag::kNone: return {};
+    case OidTag::kProcessTemplate: return "PvxProcessTemplateObjectID";
+    case OidTag::kProcessTemplateList: return "PvxProcessTemplateListObjectID";
+    case OidTag::kProcessInstance: return "PvxProcessInstanceObjectID";
+    case OidTag::kProcessInstanceList: return "PvxProcessInstanceListObjectID";
+    case OidTag::kActivityInstance: return "PvxActivityInstanceObjectID";
+    case OidTag::kWorklist: return "PvxWorklistObjectID";
+    case OidTag::kPersistentList: return "PvxPersistentListObjectID";
+    case OidTag::kItem: return "PvxItemObjectID";
+    case OidTag::kWorkitem: return "PvxWorkitemObjectID";
+    case OidTag::kProcessInstanceNotification: return "PvxProcessInstanceNotificationObjectID";
+    case OidTag::kActivityInstanceNotification: return "PvxActivityInstanceNotificationObjectID";
+    case OidTag::kExecutionData: return "PvxExecutionDataObjectID";
+  }
+  return {};
+}
+
 const Param* Family::accepted(int keyword) const {
   for (const Row& r : rows)
     for (const Param& p : r.params)
@@ -124,6 +143,7 @@ Value& Call::param(int keyword) {
 
 PvxjHandle Call::h(std::size_t k) const {
   if (k == 0 && vector_form) return element ? *element : 0;
+  if (row.params[k].or_none && v[k].number == 0) return 0;
   return ctx.reg.handle(row.params[k].keyword, v[k].number);
 }
 

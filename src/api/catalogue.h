@@ -28,24 +28,51 @@
 //          when the C arguments are not the parameters in echo order: args
 //          names each C argument by parameter keyword, or by one of the
 //          kArg... sources (values a family hook derived);
+//      API_ROW_ENUM(keyword, c_function, table, flags, params...)
+//          an enumeration result: the C function returns the number, the
+//          family's EnumTable `table` names it ("???" for a number without one);
+//      API_TOOL(keyword, step, result, flags, params...)
+//          a keyword the tool performs itself: void step(Call&) stands where
+//          the C call would (no C function of its own);
+//      API_UNSERVED(keyword)
+//          known to the keyword table, served by no method: TC0006, left out
+//          of the syntax reference;
 //      API_DEALLOCATE(Class), API_VECTOR_DEALLOCATE(Class),
 //      API_VECTOR_SIZE(Class), API_VECTOR_FIRST_ELEMENT(Class),
-//      API_VECTOR_NEXT_ELEMENT(Class)
+//      API_VECTOR_NEXT_ELEMENT(Class), API_VECTOR_FIRST_NAMED_ELEMENT(Class, NameKw)
 //          the standard rows of a class of include/pvxj/classes.def.
 //
+//    Shared behaviour is row data, not code: kVectorForm (the receiver may be
+//    its vector: every element runs the same steps and writes one line),
+//    kStatus, kNames, kDealloc, kRepeat with create_count() (CreateNoObj),
+//    kAverage, kCorrelReport, or_none(in(...)) (" = without container"),
+//    oid_out(kPersistentOidHdl) with oid_file(OidTag::k...) (the identifier
+//    kept in its slot and written to its file under the class tag),
+//    long_back(kw) (a number the API writes back), ulong_or_null (NULL passes
+//    a null pointer).
+//
+//    Cost of a keyword (row file + C function, then regenerate docs/syntax.txt
+//    and editors/): a plain getter is one row line; an enumeration getter one
+//    row line plus its EnumTable once per family; a create method with
+//    CreateNoObj one row line with kRepeat and create_count(); a getter with a
+//    second report one row line and a Hook {id, nullptr, nullptr, report}.
+//    Then list the keyword as SERVED in api/inventory.def.
 //    The wiring is checked when the family compiles: the argument count and
 //    each argument's type must match the C function (a text cannot reach an
 //    int32_t, an output slot cannot reach a by-value handle), and so must
 //    the return type and the result kind. The keyword id is the constant
 //    k<keyword> (api/keyword_ids.h), known at compile time.
 // 3. A keyword that departs from the template gets a hook beside its row:
-//    a Resolve (echoes and resolves the parameters itself) and/or an After
-//    (runs after the call, before the evaluation report), listed in the
-//    family's kHooks table by keyword id.
+//    a Resolve (echoes and resolves the parameters itself), an After (runs
+//    after each call, before the evaluation report; in the vector form after
+//    every element's call) and/or a report (a second report, after the
+//    evaluation report), listed in the family's kHooks table by keyword id.
+//    A hook whose keyword has no row of the family does not compile.
 // 4. A new family: a row file src/api/<family>.def, a <family>.cc that
-//    defines its enumeration tables, hooks and FAMILY(...), an #include of
-//    the row file in api/keyword_ids.h and the family in catalogue.cc, both
-//    in the same place of the family order.
+//    defines its enumeration tables, hooks, kRows and
+//    FAMILY(accessor, "PvxjName", class keyword ids...), an #include of the
+//    row file in api/keyword_ids.h and the family in catalogue.cc, both in
+//    the same place of the family order.
 // 5. A golden case under tests/cases/ for what the keyword writes.
 #include <array>
 #include <cstdint>
@@ -97,6 +124,7 @@ enum class Form : uint8_t {
   kEnum,          // an enumeration name or number
   kBool,          // TRUE | FALSE
   kLong,          // signed 32-bit number
+  kLongBack,      // signed 32-bit number passed by pointer: the API may write it back
   kULong,         // unsigned 32-bit number
   kUShort,        // unsigned 16-bit number (the fields of a date-time value)
   kULongOrNull,   // unsigned number or NULL, passed by pointer
@@ -113,6 +141,26 @@ enum class Display : uint8_t {
   kResultSlot,    // n: a slot the section fills (an identifier slot of the form n)
 };
 
+// The class tag on the first line of an object identifier file, one per class
+// whose identifiers the tool writes and reads back.
+enum class OidTag : uint8_t {
+  kNone,
+  kProcessTemplate,
+  kProcessTemplateList,
+  kProcessInstance,
+  kProcessInstanceList,
+  kActivityInstance,
+  kWorklist,
+  kPersistentList,
+  kItem,
+  kWorkitem,
+  kProcessInstanceNotification,
+  kActivityInstanceNotification,
+  kExecutionData,
+};
+// "Pvx<Class>ObjectID"; empty for kNone.
+std::string_view oid_tag_text(OidTag tag);
+
 struct Param {
   int keyword;
   Form form;
@@ -122,6 +170,8 @@ struct Param {
   bool passed = true;     // false: read and echoed, never an argument of the C function
   bool deferred = false;  // a file the family hook opens when it uses it
   bool synonym = false;   // another keyword of the parameter before it: read, never shown in the syntax reference
+  bool or_none = false;   // a handle that may be absent or 0: echoed " = without container", passed as 0
+  OidTag tag = OidTag::kNone;  // an identifier output file: the class tag on its first line
 };
 
 // The value form the syntax reference prints for a parameter ("i",
@@ -148,6 +198,7 @@ enum class Result : uint8_t {
   kULong,
   kDouble,
   kDateTime,  // a date-time value, stored in the row's DateTimeHdl slot: Value report of its text
+  kEnum,      // an enumeration number: Value report of its name in the row's table ("???" unnamed)
 };
 
 enum Flag : unsigned {
@@ -161,6 +212,11 @@ enum Flag : unsigned {
   kXpText = 1 << 7,       // XpValue is quoted text whatever the result (a family step reports)
   kReceiverRequired = 1 << 8,  // a section without the receiver is TC0008 naming it
   kOwnReport = 1 << 9,    // a family step writes the whole report: nothing is expected or checked
+  kUnserved = 1 << 10,    // the keyword table knows it, no method serves it: TC0006, not in the syntax reference
+  kRepeat = 1 << 11,      // CreateNoObj repeats the call into the same slot (numbered AcRc lines)
+  kAverage = 1 << 12,     // with timing on, the average line after the (repeated) call
+  kCorrelReport = 1 << 13,// status report of the correlation slot the call filled
+  kToolMade = 1 << 14,    // performed by the tool itself: no C function of its own
 };
 
 struct Call;
@@ -180,6 +236,8 @@ struct Row {
   unsigned flags = 0;
   Resolve resolve = nullptr;
   After after = nullptr;
+  const EnumTable* enums = nullptr;  // kEnum: the names of the result
+  After report = nullptr;            // a second report, after the evaluation report
 };
 
 struct Family {
@@ -258,9 +316,12 @@ struct Call {
   bool show_names = false;
   // A value the call would store on the server could not be read: no call.
   bool unread_write = false;
+  bool timed = false;     // the call is measured (method timing on, a timed row)
+  uint32_t elapsed = 0;   // the last call's milliseconds when timed
 
   // Outcome.
   int32_t rc = 0;
+  int32_t enum_value = 0;
   const char* text = nullptr;
   unsigned char flag = 0;
   int32_t long_value = 0;

@@ -37,7 +37,8 @@ std::string display_form(const Param& p) {
       return s.empty() ? "value" : s;
     }
     case Form::kBool: return "TRUE | FALSE";
-    case Form::kLong: return "long";
+    case Form::kLong:
+    case Form::kLongBack: return "long";
     case Form::kULong: return "unsigned long";
     case Form::kUShort: return "short";
     case Form::kULongOrNull: return "unsigned long | NULL";

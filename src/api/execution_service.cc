@@ -3,6 +3,7 @@
 #include <string>
 
 #include "api/catalogue.h"
+#include "api/enums.h"
 #include "api/rows.h"
 #include "api/executor.h"
 #include "api/files.h"
@@ -20,10 +21,8 @@ namespace {
 
 constexpr EnumEntry kSessionModeNames[] = {{"Pvx_SM_Default", 0}, {"Pvx_SM_Present", 1}, {"Pvx_SM_PresentHere", 2}};
 constexpr EnumEntry kAbsentIndicatorNames[] = {{"Pvx_SA_NotSet", 0}, {"Pvx_SA_Reset", 1}, {"Pvx_SA_Leave", 2}};
-constexpr EnumEntry kListTypeNames[] = {{"Pvx_LT_NotSet", 0}, {"Pvx_LT_Public", 1}, {"Pvx_LT_Private", 3}};
 constexpr EnumTable kSessionModes{kSessionModeNames};
 constexpr EnumTable kAbsentIndicators{kAbsentIndicatorNames};
-constexpr EnumTable kListTypes{kListTypeNames};
 
 // Larger credential or stream buffers than this are treated as not obtainable.
 constexpr uint32_t kMaxBuffer = 64u << 20;
@@ -123,28 +122,6 @@ void after_session_id(Call& c) {
 // RemotePassthrough: the program identifier from a file, the agent's last one, or the text.
 bool resolve_program_id(Call& c) { return echo_param(c, 0) && echo_program_id(c); }
 
-// Persistent objects: the identifier from a file (after its class tag) or from a slot.
-bool resolve_persistent(Call& c) {
-  RunContext& ctx = c.ctx;
-  if (!echo_param(c, 0)) return false;
-  std::string oid;
-  if (c.given(kPersistentOidInputFileSpec)) {
-    if (!echo_kw(c, kPersistentOidInputFileSpec)) return false;
-    std::string tag;
-    if (!file_word(c, kPersistentOidInputFileSpec, &tag) || !file_word(c, kPersistentOidInputFileSpec, &oid))
-      return false;
-    ctx.reg.set_text(kPersistentOid, 0, oid);
-  } else {
-    int32_t n = c.given(kPersistentOid) ? c.param(kPersistentOid).number : c.param(kPersistentOidHdl).number;
-    echo(ctx, kPersistentOid, std::to_string(n));
-    if (!range_check(ctx, kPersistentOid, n)) return false;
-    if (const std::string* t = ctx.reg.text(kPersistentOid, n)) oid = *t;
-  }
-  echo_derived(ctx, kPersistentObjectName, oid);
-  c.derived = oid;
-  return echo_param(c, c.row.params.size() - 1);
-}
-
 bool resolve_persistent_person(Call& c) {
   if (!echo_param(c, 0)) return false;
   echo(c.ctx, kUserID, "NULL");
@@ -180,15 +157,7 @@ void after_receive(Call& c) {
   if (!v.given || v.null) return;
   RunContext& ctx = c.ctx;
   ctx.out.line("..........Status Report.....................................................");
-  std::string line = "CorrelId = " + std::to_string(v.number) + ",  Result value = ";
-  if (const unsigned char* id = ctx.reg.correl_id(v.number)) {
-    char hex[4];
-    for (std::size_t i = 0; i < kCorrelIdLength; ++i) {
-      snprintf(hex, sizeof hex, "%02X", id[i]);
-      line += hex;
-    }
-  }
-  ctx.out.line(line);
+  ctx.out.line("CorrelId = " + std::to_string(v.number) + ",  Result value = " + correl_text(ctx.reg.correl_id(v.number)));
 }
 
 // ---- Rows --------------------------------------------------------------------
@@ -199,16 +168,16 @@ constexpr Hook kHooks[] = {
     {kPvxjExecutionServiceSetSessionContext, resolve_session_context},
     {kPvxjExecutionServiceReceive, nullptr, after_receive},
     {kPvxjExecutionServiceSessionID, nullptr, after_session_id},
-    {kPvxjExecutionServicePersistentActivityInstance, resolve_persistent},
-    {kPvxjExecutionServicePersistentActivityInstanceNotification, resolve_persistent},
-    {kPvxjExecutionServicePersistentInstanceMonitor, resolve_persistent},
-    {kPvxjExecutionServicePersistentProcessInstance, resolve_persistent},
-    {kPvxjExecutionServicePersistentProcessInstanceNotification, resolve_persistent},
-    {kPvxjExecutionServicePersistentProcessTemplate, resolve_persistent},
-    {kPvxjExecutionServicePersistentProcessInstanceList, resolve_persistent},
-    {kPvxjExecutionServicePersistentProcessTemplateList, resolve_persistent},
-    {kPvxjExecutionServicePersistentWorkitem, resolve_persistent},
-    {kPvxjExecutionServicePersistentWorklist, resolve_persistent},
+    {kPvxjExecutionServicePersistentActivityInstance, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentActivityInstanceNotification, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentInstanceMonitor, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentProcessInstance, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentProcessInstanceNotification, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentProcessTemplate, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentProcessInstanceList, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentProcessTemplateList, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentWorkitem, resolve_persistent_object},
+    {kPvxjExecutionServicePersistentWorklist, resolve_persistent_object},
     {kPvxjExecutionServicePersistentPerson, resolve_persistent_person},
     {kPvxjExecutionServiceProgramDataFromStream, resolve_stream},
     {kPvxjExecutionServiceProgramTemplateFromStream, resolve_stream},
@@ -220,6 +189,7 @@ constexpr Row kRows[] = {
 #include "api/execution_service.def"
 };
 static_assert(ids_follow(kRows));
+static_assert(hooks_have_rows(kRows, kHooks), "every hook of a family names one of its rows");
 
 constexpr int kClasses[] = {kPVXJEXECUTIONSERVICE};
 constexpr Family kFamily{"PvxjExecutionService", kClasses, kRows};

@@ -89,6 +89,7 @@ Read read_value(Call& call, const Param& p, Value& val) {
     case Form::kOidSlot:
     case Form::kStreamSlot:
     case Form::kLong:
+    case Form::kLongBack:
       return read_i32(ctx, &val.number);
     case Form::kCorrelOrNull:
       if (starts_null(ctx)) return read_null_word(ctx, val);
@@ -311,6 +312,12 @@ void write_elapsed(RunContext& ctx, uint32_t ms) {
   ctx.out.line(" ms");
 }
 
+void write_average(RunContext& ctx, uint32_t ms) {
+  ctx.out.write("---> average: ");
+  ctx.out.write_u32(ms);
+  ctx.out.line(" ms");
+}
+
 void object_names_report(Call& call) {
   RunContext& ctx = call.ctx;
   int k = -1;
@@ -345,6 +352,21 @@ void object_names_report(Call& call) {
   }
 }
 
+// The text a date-time result is compared and listed as: "NULL" when its
+// first field is 0 (the API's empty value).
+std::string date_time_text(const PvxjDateTime& value) {
+  if (value.year == 0) return "NULL";
+  char text[256] = {};
+  const char* got = PvxjDateTimeAsString(value, text, sizeof text);
+  return got ? std::string(got, strnlen(got, sizeof text)) : std::string("NULL");
+}
+
+void write_handle(RunContext& ctx, PvxjHandle handle) {
+  char hex[16];
+  snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(handle));
+  ctx.out.write(hex);
+}
+
 // One element's line in the receiver-or-vector form.
 void element_line(Call& call, uint32_t index) {
   RunContext& ctx = call.ctx;
@@ -364,17 +386,80 @@ void element_line(Call& call, uint32_t index) {
     case Result::kLong: ctx.out.write_i64(call.long_value); break;
     case Result::kULong: ctx.out.write_u32(call.ulong_value); break;
     case Result::kDouble: ctx.out.write_double(call.double_value); break;
-    case Result::kNone:
-    case Result::kObject:
-    case Result::kDateTime:
-      break;
+    case Result::kEnum: ctx.out.write(call.row.enums ? call.row.enums->name_of(call.enum_value) : "???"); break;
+    case Result::kDateTime: ctx.out.write(date_time_text(call.date_time)); break;
+    case Result::kObject: write_handle(ctx, call.object); break;
+    case Result::kNone: break;
   }
   ctx.out.end_line();
 }
 
+// The first parameter of the given form, or -1.
+int first_of_form(const Row& row, Form form) {
+  for (std::size_t k = 0; k < row.params.size(); ++k)
+    if (row.params[k].form == form) return static_cast<int>(k);
+  return -1;
+}
+
+// The identifier a getter returned: kept in its slot, written to its file
+// under the class tag.
+void keep_identifier(Call& call) {
+  const int slot = param_index(call.row, kPersistentOidHdl);
+  if (slot < 0 || call.row.params[static_cast<std::size_t>(slot)].display != Display::kResultSlot) return;
+  RunContext& ctx = call.ctx;
+  if (call.text) ctx.reg.set_text(kPersistentOid, call.param(kPersistentOidHdl).number, call.text);
+  const int f = param_index(call.row, kPersistentOidOutputFileSpec);
+  if (f < 0) return;
+  Value& file = call.v[static_cast<std::size_t>(f)];
+  const std::string_view tag = oid_tag_text(call.row.params[static_cast<std::size_t>(f)].tag);
+  if (file.given && file.file && !tag.empty()) {
+    fprintf(file.file.get(), "%.*s\n\n%s\n", static_cast<int>(tag.size()), tag.data(), call.text ? call.text : "???");
+    finish_output_file(ctx, file);
+  }
+}
+
+// The call and what it leaves behind, the same for the single form and for
+// every element of the receiver-or-vector form: the result stored in its
+// slot, the receiver cleared after a deallocation, the family's After step.
+void perform(Call& call) {
+  RunContext& ctx = call.ctx;
+  const Row& row = call.row;
+  if (row.flags & kRepeat) {
+    // Only the last instance stays registered: the tool frees the earlier one.
+    const int k = first_of_form(row, Form::kOut);
+    if (PvxjHandle* s = k >= 0 ? call.slot(static_cast<std::size_t>(k)) : nullptr; s && *s) {
+      PvxjProcessInstanceDeallocate(s);
+      *s = 0;
+    }
+  }
+  call.rc = 0;
+  call.text = nullptr;
+  ctx.flush();  // the log is complete before the API runs
+  const uint32_t t0 = call.timed ? tick_ms() : 0;
+  row.invoke(call);
+  call.elapsed = call.timed ? tick_ms() - t0 : 0;
+  if (row.result == Result::kObject || row.result == Result::kDateTime) {
+    const int k = first_of_form(row, Form::kOut);
+    if (k >= 0) {
+      if (row.result == Result::kDateTime) ctx.reg.set_date_time(call.n(static_cast<std::size_t>(k)), call.date_time);
+      else if (PvxjHandle* s = call.slot(static_cast<std::size_t>(k))) *s = call.object;
+    }
+  }
+  if ((row.flags & kDealloc) && call.rc == 0) {
+    if (call.vector_form) *call.element = 0;
+    else ctx.reg.clear(row.params[0].keyword, call.n(0));
+  }
+  if (row.flags & kVectorSize) ctx.reg.last_vector_size = call.ulong_value;
+  if (row.result == Result::kText) keep_identifier(call);
+  if (!call.vector_form)
+    for (std::size_t k = 0; k < row.params.size(); ++k)
+      if (row.params[k].form == Form::kLongBack) echo_derived(ctx, row.params[k].keyword, std::to_string(call.n(k)));
+  if (row.after) row.after(call);
+}
+
 // Calls the method for every element of the receiver's vector, walking it
 // with the working element; XpValue is not evaluated in this form.
-void run_vector_form(Call& call, bool timed) {
+void run_vector_form(Call& call) {
   RunContext& ctx = call.ctx;
   const VectorOps* ops = vector_ops_for_element(call.row.params[0].keyword);
   const PvxjHandle vec = ctx.reg.handle(ops->vector_type, call.vector_number);
@@ -389,12 +474,8 @@ void run_vector_form(Call& call, bool timed) {
   call.element = work;
   for (uint32_t i = 0; i < size; ++i) {
     if (i == 0) ctx.out.line(call.row.result == Result::kRc ? kRcReportLine : kValueReportLine);
-    call.rc = 0;
-    call.text = nullptr;
-    ctx.flush();
-    const uint32_t t0 = timed ? tick_ms() : 0;
-    call.row.invoke(call);
-    if (timed) write_elapsed(ctx, tick_ms() - t0);
+    perform(call);
+    if (call.timed) write_elapsed(ctx, call.elapsed);
     element_line(call, i);
     drop();
     *work = ops->next(vec);
@@ -407,18 +488,18 @@ void evaluate(Call& call) {
   const Row& row = call.row;
   const std::string_view label = (row.flags & kVectorSize) ? kLabelSize : kLabelValue;
   const bool xp = call.xp_given;
+  const std::string_view xpv = xp ? std::string_view(call.xp_value) : kNoExpectedValue;
   switch (row.result) {
     case Result::kRc:
       check_rc(ctx, static_cast<uint32_t>(call.rc), call.xp_rc.empty() ? kNoExpectedRc : std::string_view(call.xp_rc));
       break;
     case Result::kText: {
-      std::string_view xpv = xp ? std::string_view(call.xp_value) : kNoExpectedValue;
       if (call.xp_like) check_like(ctx, label, call.text, xpv);
       else check_text(ctx, label, call.text, xpv);
       break;
     }
     case Result::kBool:
-      check_bool(ctx, label, call.flag != 0, xp ? std::string_view(call.xp_value) : kNoExpectedValue);
+      check_bool(ctx, label, call.flag != 0, xpv);
       break;
     case Result::kLong:
       check_long(ctx, label, call.long_value, call.xp_long);
@@ -429,10 +510,13 @@ void evaluate(Call& call) {
     case Result::kDouble:
       check_double(ctx, label, call.double_value, call.xp_double);
       break;
-    case Result::kDateTime: {
-      char text[256] = {};
-      const char* got = PvxjDateTimeAsString(call.date_time, text, sizeof text);
-      check_text(ctx, label, got, xp ? std::string_view(call.xp_value) : kNoExpectedValue);
+    case Result::kDateTime:
+      if (call.date_time.year == 0) check_text(ctx, label, nullptr, xpv);
+      else check_text(ctx, label, date_time_text(call.date_time).c_str(), xpv);
+      break;
+    case Result::kEnum: {
+      const std::string name(row.enums ? row.enums->name_of(call.enum_value) : std::string_view("???"));
+      check_text(ctx, label, name.c_str(), xpv);
       break;
     }
     case Result::kNone:
@@ -441,7 +525,135 @@ void evaluate(Call& call) {
   }
 }
 
+// CreateNoObj: the call repeated into one slot, numbered AcRc lines when
+// there is more than one, the average line where the row asks for it. A
+// count of 0 makes no call and writes no average line.
+void run_repeated(Call& call) {
+  RunContext& ctx = call.ctx;
+  const Row& row = call.row;
+  const int32_t count = call.param(kCreateNoObj).number;
+  if (count > 1) {
+    ctx.out.write("Create ");
+    ctx.out.write_i64(count);
+    ctx.out.line(" objects:");
+  }
+  const int k = first_of_form(row, Form::kOut);
+  uint64_t sum = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    perform(call);
+    if (call.timed) {
+      write_elapsed(ctx, call.elapsed);
+      sum += call.elapsed;
+    }
+    if (count <= 1) {
+      if (k >= 0) status_report(ctx, row.params[static_cast<std::size_t>(k)].keyword, call.h(static_cast<std::size_t>(k)));
+    } else {
+      ctx.out.write(".");
+      ctx.out.write_i64(i);
+      ctx.out.write(") AcRc = ");
+      ctx.out.write(rc_name(static_cast<uint32_t>(call.rc)));
+      ctx.out.write(" = ");
+      ctx.out.write_u32(static_cast<uint32_t>(call.rc));
+      ctx.out.end_line();
+    }
+  }
+  if ((row.flags & kAverage) && call.timed && count > 0)
+    write_average(ctx, static_cast<uint32_t>(sum / static_cast<uint64_t>(count)));
+  if (count == 1) evaluate(call);
+}
+
+// The correlation identifier an asynchronous request received, as the
+// bytes of its slot: a stable text that result files can compare.
+void correlation_report(Call& call) {
+  const Value& v = call.param(kCorrelId);
+  if (!v.given || v.null) return;
+  RunContext& ctx = call.ctx;
+  ctx.out.line("..........Status Report.....................................................");
+  ctx.out.write("CorrelId = ");
+  ctx.out.line(correl_text(ctx.reg.correl_id(v.number)));
+}
+
 }  // namespace
+
+std::string correl_text(const unsigned char* id) {
+  std::string text;
+  if (!id) return text;
+  char hex[4];
+  for (std::size_t i = 0; i < kCorrelIdLength; ++i) {
+    snprintf(hex, sizeof hex, "%02X", id[i]);
+    text += hex;
+  }
+  return text;
+}
+
+namespace {
+bool echo_kw(Call& c, int keyword) {
+  int k = param_index(c.row, keyword);
+  return k >= 0 && echo_param(c, static_cast<std::size_t>(k));
+}
+}  // namespace
+
+// Persistent objects: the identifier from a file (after its class tag) or from a slot.
+bool resolve_persistent_object(Call& c) {
+  RunContext& ctx = c.ctx;
+  if (!echo_param(c, 0)) return false;
+  std::string oid;
+  if (c.given(kPersistentOidInputFileSpec)) {
+    if (!echo_kw(c, kPersistentOidInputFileSpec)) return false;
+    std::string tag;
+    if (!file_word(c, kPersistentOidInputFileSpec, &tag) || !file_word(c, kPersistentOidInputFileSpec, &oid))
+      return false;
+    ctx.reg.set_text(kPersistentOid, 0, oid);
+  } else {
+    int32_t n = c.given(kPersistentOid) ? c.param(kPersistentOid).number : c.param(kPersistentOidHdl).number;
+    echo(ctx, kPersistentOid, std::to_string(n));
+    if (!range_check(ctx, kPersistentOid, n)) return false;
+    if (const std::string* t = ctx.reg.text(kPersistentOid, n)) oid = *t;
+  }
+  echo_derived(ctx, kPersistentObjectName, oid);
+  c.derived = oid;
+  return echo_param(c, c.row.params.size() - 1);
+}
+
+void never_called(Call&) {}
+
+void first_named_element(Call& c) {
+  RunContext& ctx = c.ctx;
+  const VectorOps* ops = vector_ops(c.row.params[0].keyword);
+  const int target = c.row.params[2].keyword;
+  PvxjHandle* slot = c.slot(2);
+  if (slot) *slot = 0;
+  const char* want = c.s(1);
+  if (ops && slot) {
+    const PvxjHandle vec = c.h(0);
+    const uint32_t size = ops->size(vec);
+    PvxjHandle* work = ctx.reg.working_slot(ops->element_type);
+    if (*work) ops->deallocate(work);
+    *work = ops->first(vec);
+    char name[256];
+    for (uint32_t i = 0; i < size && *work; ++i) {
+      name[0] = '\0';
+      const char* got = ops->name(*work, name, sizeof name);
+      if (got && want && std::string_view(got, strnlen(got, sizeof name)) == want) {
+        *slot = *work;  // the element is registered: the walk no longer owns it
+        *work = 0;
+        break;
+      }
+      ops->deallocate(work);
+      *work = 0;
+      if (i + 1 < size) *work = ops->next(vec);
+    }
+    if (*work) ops->deallocate(work);
+    *work = 0;
+  }
+  status_report(ctx, target, slot ? *slot : 0);
+  if (!slot || !*slot) {
+    ctx.out.write(c.row.params[1].keyword == kListName ? "NO LIST OBJECT WITH THE SPECIFIED NAME FOUND:  "
+                                                        : "NO OBJECT WITH THE SPECIFIED NAME FOUND:  ");
+    ctx.out.line("+++ERROR+++");
+    ctx.error_flag = true;
+  }
+}
 
 void finish_output_file(RunContext& ctx, Value& file) {
   FILE* f = file.file.release();
@@ -493,6 +705,11 @@ bool echo_param(Call& call, std::size_t k) {
   char num[24];
   switch (p.form) {
     case Form::kIn:
+      if (p.or_none && (!val.given || val.number == 0)) {
+        echo(ctx, p.keyword, "without container");
+        return true;
+      }
+      [[fallthrough]];
     case Form::kSessionSlot:
     case Form::kOidSlot:
     case Form::kStreamSlot:
@@ -532,6 +749,7 @@ bool echo_param(Call& call, std::size_t k) {
       echo(ctx, p.keyword, val.number ? "TRUE" : "FALSE");
       return true;
     case Form::kLong:
+    case Form::kLongBack:
       snprintf(num, sizeof num, "%d", val.number);
       echo(ctx, p.keyword, num);
       return true;
@@ -555,7 +773,7 @@ bool echo_param(Call& call, std::size_t k) {
 
 void api_handler(RunContext& ctx) {
   const Row* row = row_for(ctx.keyword_id);
-  if (!row) {
+  if (!row || (row->flags & kUnserved)) {
     tool_error(ctx, TC0006, ctx.keyword);
     return;
   }
@@ -565,6 +783,7 @@ void api_handler(RunContext& ctx) {
   call.xp_long = kNoExpectedSigned;
   call.xp_ulong = kNoExpectedUnsigned;
   call.xp_double = kNoExpectedDouble;
+  if (row->flags & kRepeat) call.param(kCreateNoObj).number = 1;  // one object unless the section says otherwise
   if (!read_section(call) || call.unread_write) return;
   ctx.cur = "End";  // errors from here on skip nothing: the section is read
   if ((row->flags & kReceiverRequired) && !call.v[0].given && !call.vector_form) {
@@ -594,36 +813,27 @@ void api_handler(RunContext& ctx) {
     call.result_buffer.assign(n, '\0');
   }
 
-  const bool timed = (row->flags & kTimed) && ctx.timing.method;
+  call.timed = (row->flags & kTimed) && ctx.timing.method;
   if (call.vector_form) {
-    run_vector_form(call, timed);
+    run_vector_form(call);
     return;
   }
-  ctx.flush();  // the log is complete before the API runs
-  const uint32_t t0 = timed ? tick_ms() : 0;
-  row->invoke(call);
-  if (timed) write_elapsed(ctx, tick_ms() - t0);
-
-  if (row->result == Result::kObject || row->result == Result::kDateTime) {
-    for (std::size_t k = 0; k < row->params.size(); ++k)
-      if (row->params[k].form == Form::kOut) {
-        if (row->result == Result::kDateTime) ctx.reg.set_date_time(call.n(k), call.date_time);
-        else if (PvxjHandle* s = call.slot(k)) *s = call.object;
-        break;
-      }
+  if (row->flags & kRepeat) {
+    run_repeated(call);
+    if (row->report) row->report(call);
+    return;
   }
-  if ((row->flags & kDealloc) && call.rc == 0) ctx.reg.clear(row->params[0].keyword, call.n(0));
-  if (row->flags & kVectorSize) ctx.reg.last_vector_size = call.ulong_value;
-  if (row->after) row->after(call);
+  perform(call);
+  if (call.timed) write_elapsed(ctx, call.elapsed);
+  if ((row->flags & kAverage) && call.timed) write_average(ctx, call.elapsed);  // one call: its own time
   if ((row->flags & kNames) && call.rc == 0 && call.show_names) object_names_report(call);
   if (row->flags & kStatus) {
-    for (std::size_t k = 0; k < row->params.size(); ++k)
-      if (row->params[k].form == Form::kOut) {
-        status_report(ctx, row->params[k].keyword, call.h(k));
-        break;
-      }
+    const int k = first_of_form(*row, Form::kOut);
+    if (k >= 0) status_report(ctx, row->params[static_cast<std::size_t>(k)].keyword, call.h(static_cast<std::size_t>(k)));
   }
+  if (row->flags & kCorrelReport) correlation_report(call);
   evaluate(call);
+  if (row->report) row->report(call);
 }
 
 }  // namespace kr::api

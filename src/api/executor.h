@@ -1,6 +1,7 @@
 #pragma once
 // The API call template: one section from its keyword line to its report.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "api/catalogue.h"
@@ -32,8 +33,17 @@ void finish_output_file(RunContext& ctx, Value& file);
 // "            " keyword " = " value: a value taken from a file or a slot.
 void echo_derived(RunContext& ctx, int keyword, std::string_view value);
 
+// The persistent-object methods: the identifier from the input file (the
+// word after its class tag) or from the identifier slot, echoed as derived
+// and passed as kArgDerived; then the echo of the row's last parameter.
+bool resolve_persistent_object(Call& c);
+
 // The status report with a handle written as eight upper-case hex digits.
 void status_report(RunContext& ctx, int keyword, PvxjHandle handle);
+
+// The bytes of a correlation slot as upper-case hex: the text under which
+// status reports show a request's correlation identifier.
+std::string correl_text(const unsigned char* id);
 
 // Hex dump lines of a byte block under "parameter:  keyword = ".
 void echo_bytes(RunContext& ctx, int keyword, const unsigned char* bytes, std::size_t length);

@@ -152,3 +152,76 @@ TEST(Executor, RandomSectionsAlwaysEndInAVerdict) {
 
 }  // namespace
 }  // namespace kr::api
+
+namespace kr::api {
+namespace {
+
+const char kTemplates[] =
+    "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+    "PvxjExecutionServiceLogon ExecutionServiceHdl 1 UserID \"ADMIN\" Password \"password\" End\n"
+    "PvxjExecutionServiceQueryProcessTemplates ExecutionServiceHdl 1 ProcessTemplateVectorHdl 1 End\n";
+
+// The tool's own search: the first element whose name is the given one,
+// byte for byte; the working element is freed whatever the outcome.
+TEST(FirstNamedElement, FoundNotFoundAndCaseSensitive) {
+  Outcome r = run(std::string(kTemplates) +
+                  "PvxjProcessTemplateVectorFirstNamedElement ProcessTemplateVectorHdl 1 Name \"OrderEntry\"\n"
+                  "  ProcessTemplateHdl 2 End\n"
+                  "PvxjProcessTemplateName ProcessTemplateHdl 2 BufferLength 64 XpValue \"OrderEntry\" End\n"
+                  "PvxjProcessTemplateVectorFirstNamedElement ProcessTemplateVectorHdl 1 Name \"orderentry\"\n"
+                  "  ProcessTemplateHdl 3 End\n");
+  EXPECT_NE(r.result.find("..........Status Report.....................................................\n"
+                          "ProcessTemplateHdl = "),
+            std::string::npos);
+  EXPECT_NE(r.result.find("AcValue = \"OrderEntry\""), std::string::npos) << r.result;
+  EXPECT_NE(r.result.find("ProcessTemplateHdl = 00000000\n"
+                          "NO OBJECT WITH THE SPECIFIED NAME FOUND:  +++ERROR+++\n"),
+            std::string::npos)
+      << r.result;
+  EXPECT_NE(r.code, 0);  // the not-found search marks the test case as failed
+  // Found: slot 2 holds the element; not found: slot 3 stays empty; the
+  // working element is never left for the clean-up.
+  EXPECT_NE(r.result.find("PvxjProcessTemplateDeallocate( 2 )"), std::string::npos);
+  EXPECT_EQ(r.result.find("PvxjProcessTemplateDeallocate( 3 )"), std::string::npos);
+  EXPECT_EQ(r.result.find("PvxjProcessTemplateDeallocate( 0 )"), std::string::npos);
+}
+
+TEST(FirstNamedElement, ListVectorsSayList) {
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceLogon ExecutionServiceHdl 1 UserID \"ADMIN\" Password \"password\" End\n"
+      "PvxjExecutionServiceQueryProcessTemplateLists ExecutionServiceHdl 1 ProcessTemplateListVectorHdl 1 End\n"
+      "PvxjProcessTemplateListVectorFirstNamedElement ProcessTemplateListVectorHdl 1 ListName \"none\"\n"
+      "  ProcessTemplateListHdl 1 End\n");
+  EXPECT_NE(r.result.find("ProcessTemplateListHdl = 00000000\n"
+                          "NO LIST OBJECT WITH THE SPECIFIED NAME FOUND:  +++ERROR+++\n"),
+            std::string::npos)
+      << r.result;
+}
+
+// Known to the keyword table, served by no method: TC0006, no call.
+TEST(Unserved, AnsweredAsAnUnknownMethod) {
+  Outcome r = run(std::string(kTemplates) +
+                  "PvxjProcessTemplateValidFromTimeIsNull ProcessTemplateHdl 1 XpValue TRUE End\n"
+                  "PvxjExecutionServiceLogoff ExecutionServiceHdl 1 End\n");
+  EXPECT_NE(r.result.find("Unknown API method: PvxjProcessTemplateValidFromTimeIsNull"), std::string::npos)
+      << r.result;
+  EXPECT_EQ(r.result.find("parameter:  ProcessTemplateHdl = 1"), std::string::npos);
+  EXPECT_NE(r.result.find("PvxjExecutionServiceLogoff\n"), std::string::npos);
+}
+
+// An empty vector in the receiver-or-vector form: no call, no heading, and
+// the working element stays empty.
+TEST(VectorForm, EmptyVectorWritesOnlyTheEcho) {
+  Outcome r = run(std::string(kTemplates) +
+                  "PvxjExecutionServiceQueryProcessTemplates ExecutionServiceHdl 1 Filter \"NAME = 'x'\"\n"
+                  "  ProcessTemplateVectorHdl 2 End\n"
+                  "PvxjProcessTemplateRefresh ProcessTemplateVectorHdl 2 XpRc PVX_OK End\n"
+                  "TestTool_CommentToOutput Comment \"after\" End\n");
+  const std::size_t at = r.result.find("PvxjProcessTemplateRefresh\nparameter:  ProcessTemplateVectorHdl = 2\n");
+  ASSERT_NE(at, std::string::npos) << r.result;
+  EXPECT_EQ(r.result.find("RC Report", at), r.result.find("RC Report", r.result.find("after")));
+}
+
+}  // namespace
+}  // namespace kr::api

@@ -8,6 +8,9 @@ enum ApiKw : int {
 #define API_ROW(kw, ...) k##kw,
 #define API_ROW_FN(kw, ...) k##kw,
 #define API_CALL(kw, ...) k##kw,
+#define API_ROW_ENUM(kw, ...) k##kw,
+#define API_TOOL(kw, ...) k##kw,
+#define API_UNSERVED(kw) k##kw,
 #include "api/standard_rows.h"
 #include "api/execution_service.def"
 #include "api/process_template.def"
@@ -24,6 +27,9 @@ enum ApiKw : int {
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL
+#undef API_ROW_ENUM
+#undef API_TOOL
+#undef API_UNSERVED
   kApiIdsEnd
 };
 

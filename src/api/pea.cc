@@ -52,28 +52,20 @@ void after_program_id(Call& c) {
   }
 }
 
-void after_oid(Call& c) {
-  if (c.text) c.ctx.reg.set_text(kPersistentOid, c.param(kPersistentOidHdl).number, c.text);
-  Value& file = c.param(kPersistentOidOutputFileSpec);
-  if (file.given && file.file) {
-    fprintf(file.file.get(), "PvxActivityInstanceObjectID\n\n%s\n", c.text ? c.text : "???");
-    finish_output_file(c.ctx, file);
-  }
-}
-
 constexpr Hook kHooks[] = {
     {kPvxjPEAProgramID, nullptr, after_program_id},
-    {kPvxjPEAPersistentOidOfActivityInstance, resolve_pea, after_oid},
+    {kPvxjPEAPersistentOidOfActivityInstance, resolve_pea},
     {kPvxjPEARemoteUserID, resolve_pea},
     {kPvxjPEARemoteProcessContext, resolve_pea},
     {kPvxjPEARemoteProcessContextIsNull, resolve_pea},
-    {kPvxjPEARemotePersistentOidOfActivityInstance, resolve_pea, after_oid},
+    {kPvxjPEARemotePersistentOidOfActivityInstance, resolve_pea},
 };
 
 constexpr Row kRows[] = {
 #include "api/pea.def"
 };
 static_assert(ids_follow(kRows));
+static_assert(hooks_have_rows(kRows, kHooks), "every hook of a family names one of its rows");
 constexpr int kClasses[] = {kPVXJPEA};
 constexpr Family kFamily{"PvxjPEA", kClasses, kRows};
 

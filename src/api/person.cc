@@ -162,6 +162,7 @@ constexpr Row kRows[] = {
 #include "api/person.def"
 };
 static_assert(ids_follow(kRows));
+static_assert(hooks_have_rows(kRows, kHooks), "every hook of a family names one of its rows");
 constexpr int kClasses[] = {kPVXJPERSON};
 constexpr Family kFamily{"PvxjPerson", kClasses, kRows, true};
 

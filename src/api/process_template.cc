@@ -1,23 +1,28 @@
-// The process template family.
+// The process template family: templates, their vectors, the stored
+// template lists and their vectors.
 #include "api/catalogue.h"
+#include "api/enums.h"
+#include "api/executor.h"
 #include "api/rows.h"
 #include "driver/keywords.h"
 
 namespace kr::api {
 namespace {
 
-constexpr std::span<const Hook> kHooks{};
+constexpr EnumEntry kAuditModeNames[] = {
+    {"Pvx_TA_NotSet", 0}, {"Pvx_TA_NoAudit", 1}, {"Pvx_TA_Condensed", 2}, {"Pvx_TA_Full", 3}, {"Pvx_TA_Filter", 4}};
+constexpr EnumTable kAuditModes{kAuditModeNames};
+
+constexpr Hook kHooks[] = {
+    {kPvxjProcessTemplatePersistentObject, resolve_persistent_object},
+};
 
 constexpr Row kRows[] = {
 #include "api/process_template.def"
 };
-static_assert(ids_follow(kRows));
-
-constexpr int kClasses[] = {kPVXJPROCESSTEMPLATE};
-constexpr Family kFamily{"PvxjProcessTemplate", kClasses, kRows};
 
 }  // namespace
 
-const Family& process_template_family() { return kFamily; }
+FAMILY(process_template_family, "PvxjProcessTemplate", kPVXJPROCESSTEMPLATE, kPVXJPROCESSTEMPLATELIST)
 
 }  // namespace kr::api

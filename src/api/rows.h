@@ -25,6 +25,9 @@ constexpr Param word(int kw) { return {kw, Form::kWord}; }
 constexpr Param enm(int kw, const EnumTable& t) { return {kw, Form::kEnum, &t}; }
 constexpr Param flag(int kw) { return {kw, Form::kBool}; }
 constexpr Param long_(int kw) { return {kw, Form::kLong}; }
+// A number the API reads and may change through its pointer: the value it
+// leaves is shown after the call.
+constexpr Param long_back(int kw) { return {kw, Form::kLongBack}; }
 constexpr Param ulong_(int kw) { return {kw, Form::kULong}; }
 constexpr Param ushort_(int kw) { return {kw, Form::kUShort}; }
 constexpr Param ulong_or_null(int kw) { return {kw, Form::kULongOrNull}; }
@@ -47,6 +50,19 @@ constexpr Param optional(Param p) { p.optional = true; return p; }
 constexpr Param not_passed(Param p) { p.passed = false; return p; }
 constexpr Param deferred(Param p) { p.deferred = true; return p; }
 constexpr Param synonym(Param p) { p.synonym = true; return p; }
+// A handle that may be left out or given as 0: echoed " = without container"
+// and passed as no object.
+constexpr Param or_none(Param p) { p.or_none = true; p.optional = true; return p; }
+// The optional output file of an identifier getter, with the class tag it
+// writes on its first line.
+constexpr Param oid_file(OidTag tag) {
+  Param p = file_out(kPersistentOidOutputFileSpec);
+  p.optional = true;
+  p.tag = tag;
+  return p;
+}
+// CreateNoObj of the repeated creation: read and echoed, never an argument.
+constexpr Param create_count() { return {kCreateNoObj, Form::kLong, nullptr, true, Display::kForm, false}; }
 // An identifier slot of the form n: the section stores the identifier it gets there.
 constexpr Param oid_out(int kw) { return {kw, Form::kOidSlot, nullptr, false, Display::kResultSlot}; }
 
@@ -90,7 +106,7 @@ consteval ArgKeywords args(K... ks) {
 
 // How one C argument is produced.
 enum class Src : uint8_t {
-  kHandle, kSlot, kCorrel, kText, kNumber, kFlag, kUnsigned, kUnsignedPtr,
+  kHandle, kSlot, kCorrel, kText, kNumber, kNumberPtr, kFlag, kUnsigned, kUnsignedPtr,
   kBuffer, kBufferLength, kDerived, kBytes, kBytesSize, kNull, kReceiverSlot, kDateTimeValue, kArgDateTime,
 };
 
@@ -131,6 +147,7 @@ consteval void wire_param(Wiring& w, const Param& p, std::size_t k) {
     case Form::kWord: add(Src::kText); return;
     case Form::kEnum:
     case Form::kLong: add(Src::kNumber); return;
+    case Form::kLongBack: add(Src::kNumberPtr); return;
     case Form::kBool: add(Src::kFlag); return;
     case Form::kULong:
     case Form::kULongOrDefault:
@@ -217,6 +234,7 @@ auto produce(Call& c, std::size_t k) {
   else if constexpr (S == Src::kCorrel) return c.correl(k);
   else if constexpr (S == Src::kText) return c.s(k);
   else if constexpr (S == Src::kNumber) return c.n(k);
+  else if constexpr (S == Src::kNumberPtr) return &c.v[k].number;
   else if constexpr (S == Src::kFlag) return static_cast<unsigned char>(c.n(k));
   else if constexpr (S == Src::kUnsigned) return c.u(k);
   else if constexpr (S == Src::kUnsignedPtr) return c.pu(k);
@@ -262,6 +280,7 @@ constexpr bool returns() {
     case Result::kULong: return std::is_same_v<Ret, uint32_t>;
     case Result::kDouble: return std::is_same_v<Ret, double>;
     case Result::kDateTime: return std::is_same_v<Ret, PvxjDateTime>;
+    case Result::kEnum: return std::is_same_v<Ret, int32_t>;
   }
   return false;
 }
@@ -282,6 +301,7 @@ void invoke(Call& c) {
     else if constexpr (R == Result::kLong) c.long_value = call();
     else if constexpr (R == Result::kULong) c.ulong_value = call();
     else if constexpr (R == Result::kDateTime) c.date_time = call();
+    else if constexpr (R == Result::kEnum) c.enum_value = call();
     else c.double_value = call();
   }(std::make_index_sequence<n>{});
 }
@@ -293,18 +313,53 @@ struct Hook {
   int id;
   Resolve resolve = nullptr;
   After after = nullptr;
+  After report = nullptr;  // a second report, after the evaluation report
 };
 
-template <auto Fn, Result R, ParamList P, Wiring W>
-consteval Row make_row(std::string_view keyword, int id, unsigned flags, std::span<const Hook> hooks) {
-  Row r{keyword, id, R, std::span<const Param>(P.p, P.n), &detail::invoke<Fn, R, W>, flags};
+consteval void attach_hooks(Row& r, std::span<const Hook> hooks) {
   for (const Hook& h : hooks)
-    if (h.id == id) {
+    if (h.id == r.id) {
       r.resolve = h.resolve;
       r.after = h.after;
+      r.report = h.report;
     }
+}
+
+template <auto Fn, Result R, ParamList P, Wiring W>
+consteval Row make_row(std::string_view keyword, int id, unsigned flags, std::span<const Hook> hooks,
+                       const EnumTable* enums = nullptr) {
+  Row r{keyword, id, R, std::span<const Param>(P.p, P.n), &detail::invoke<Fn, R, W>, flags};
+  r.enums = enums;
+  attach_hooks(r, hooks);
   return r;
 }
+
+// A row the tool performs itself: `fn` stands where the C function's call would.
+template <ParamList P>
+consteval Row make_tool_row(std::string_view keyword, int id, Result result, unsigned flags, Invoke fn,
+                            std::span<const Hook> hooks) {
+  Row r{keyword, id, result, std::span<const Param>(P.p, P.n), fn, flags | kToolMade};
+  attach_hooks(r, hooks);
+  return r;
+}
+
+// Every hook of a family names a row of it: a hook left behind by a renamed
+// or removed row does not compile.
+template <std::size_t N, std::size_t M>
+consteval bool hooks_have_rows(const Row (&rows)[N], const Hook (&hooks)[M]) {
+  for (const Hook& h : hooks) {
+    bool found = false;
+    for (const Row& r : rows) found = found || r.id == h.id;
+    if (!found) return false;
+  }
+  return true;
+}
+template <std::size_t N>
+consteval bool hooks_have_rows(const Row (&)[N], std::span<const Hook>) { return true; }
+
+// The shared steps a tool-made row may name (executor.cc).
+void first_named_element(Call& c);
+void never_called(Call& c);
 
 // Ids without gaps, in row order: the keyword table and row_for rely on it.
 template <std::size_t N>
@@ -322,7 +377,28 @@ consteval bool ids_follow(const Row (&rows)[N]) {
   make_row<&fn, Result::result, params(__VA_ARGS__), wire_default(params(__VA_ARGS__), Result::result)>( \
       #kw, ::kr::k##kw, flags, kHooks),
 #define API_ROW(kw, result, flags, ...) API_ROW_FN(kw, kw, result, flags, __VA_ARGS__)
+// An enumeration result: the C function returns the number, `table` names it.
+#define API_ROW_ENUM(kw, fn, table, flags, ...)                                                          \
+  make_row<&fn, Result::kEnum, params(__VA_ARGS__), wire_default(params(__VA_ARGS__), Result::kEnum)>( \
+      #kw, ::kr::k##kw, flags, kHooks, &table),
+// A keyword the tool performs itself with `fn` (void fn(Call&)).
+#define API_TOOL(kw, fn, result, flags, ...) \
+  make_tool_row<params(__VA_ARGS__)>(#kw, ::kr::k##kw, Result::result, flags, &fn, kHooks),
+// A keyword the keyword table knows and no method serves: TC0006.
+#define API_UNSERVED(kw) \
+  make_tool_row<params()>(#kw, ::kr::k##kw, Result::kNone, kUnserved, &never_called, kHooks),
 #define API_CALL(kw, fn, result, flags, wiring, ...)                                                       \
   make_row<&fn, Result::result, params(__VA_ARGS__), wire(params(__VA_ARGS__), args wiring)>(#kw, ::kr::k##kw, \
                                                                                                 flags, kHooks),
+// A family's registration, written after its kRows (and kHooks) in namespace
+// kr::api: the compile-time checks of its rows and hooks, the classes whose
+// sections it serves, and the accessor catalogue.cc lists.
+#define FAMILY(accessor, name, ...)                                                            \
+  static_assert(ids_follow(kRows), "a family's keyword ids follow its row order");            \
+  static_assert(hooks_have_rows(kRows, kHooks), "every hook of a family names one of its rows"); \
+  namespace {                                                                                  \
+  constexpr int kClasses[] = {__VA_ARGS__};                                                    \
+  constexpr Family kFamily{name, kClasses, kRows};                                             \
+  }                                                                                            \
+  const Family& accessor() { return kFamily; }
 #include "api/standard_rows.h"

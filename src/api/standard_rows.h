@@ -13,11 +13,17 @@
 // Pvxj<C>VectorSize: the vector i; unsigned long, kept as the last retrieved vector size.
 #define API_VECTOR_SIZE(C) API_ROW(Pvxj##C##VectorSize, kULong, kVectorSize, in(k##C##VectorHdl))
 // Pvxj<C>VectorFirstElement, ...NextElement: the vector i; the element, which
-// the function returns, registered under n (no report). Not used by a family
-// yet: compare with the family table's reports when the first one is added.
+// the function returns, registered under n (no report).
 #define API_VECTOR_FIRST_ELEMENT(C) \
   API_ROW(Pvxj##C##VectorFirstElement, kObject, 0, in(k##C##VectorHdl), out(k##C##Hdl))
 #define API_VECTOR_NEXT_ELEMENT(C) \
   API_ROW(Pvxj##C##VectorNextElement, kObject, 0, in(k##C##VectorHdl), out(k##C##Hdl))
+
+// Pvxj<C>VectorFirstNamedElement: performed by the tool, which walks the
+// vector i comparing each element's name with NameKw's text and registers
+// the first that equals it under n (status report, not-found line).
+#define API_VECTOR_FIRST_NAMED_ELEMENT(C, NameKw)                                                   \
+  API_TOOL(Pvxj##C##VectorFirstNamedElement, first_named_element, kNone, 0, in(k##C##VectorHdl), \
+           text(NameKw), out(k##C##Hdl))
 
 #endif

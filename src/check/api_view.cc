@@ -6,7 +6,7 @@ namespace kr::check {
 
 std::optional<ApiMethod> api_method(int keyword_id) {
   const api::Row* row = api::row_for(keyword_id);
-  if (!row) return std::nullopt;
+  if (!row || (row->flags & api::kUnserved)) return std::nullopt;  // the run answers TC0006
   ApiMethod m;
   m.keyword = row->keyword;
   switch (row->result) {
@@ -28,6 +28,9 @@ std::optional<ApiMethod> api_method(int keyword_id) {
       break;
     case api::Result::kDouble:
       m.expect = ApiMethod::Expect::kDouble;
+      break;
+    case api::Result::kEnum:  // one token, a name compared without case
+      m.expect = ApiMethod::Expect::kWord;
       break;
     case api::Result::kNone:
     case api::Result::kObject:

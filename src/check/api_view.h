@@ -14,7 +14,7 @@ namespace kr::check {
 struct ApiMethod {
   std::string_view keyword;
   // What XpRc or XpValue is compared with.
-  enum class Expect { kRc, kText, kLong, kULong, kDouble, kBool, kNothing } expect;
+  enum class Expect { kRc, kText, kLong, kULong, kDouble, kBool, kWord, kNothing } expect;
   bool like = false;                                  // XpValueLike is taken beside XpValue
   bool vector_form = false;                           // the receiver may be given as its vector
   bool own_steps = false;                             // the family reads some parameters its own way

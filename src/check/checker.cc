@@ -257,7 +257,7 @@ class Checker {
                 kw(id) + " belongs to another method of the family: " + std::string(row->keyword) + " ignores it");
       Given scratch;
       Given& g = k >= 0 ? given[static_cast<std::size_t>(k)] : scratch;
-      if ((s = api_value(*p, g)) != St::kOk) return;
+      if ((s = api_value(k >= 0 ? params[static_cast<std::size_t>(k)] : *p, g)) != St::kOk) return;
     }
 
     if (expectation) structure_.expectation();
@@ -315,6 +315,10 @@ class Checker {
                         ": the check cannot pass");
         return St::kOk;
       }
+      case ApiMethod::Expect::kWord: {
+        std::string_view t;
+        return r_.take(&t, &at);
+      }
       default: {
         if (St s = r_.any_value("XpValue", &at); s != St::kOk) return s;
         warning(keyword_at, std::string(row.keyword) + " returns nothing to compare: XpValue is not evaluated");
@@ -332,7 +336,7 @@ class Checker {
       case Form::kIn:
       case Form::kOut:
       case Form::kAppend:
-        return r_.handle_number(what, &g.number, &g.at);
+        return r_.handle_number(what, &g.number, &g.at, p.or_none);
       case Form::kSessionSlot:
       case Form::kOidSlot:
       case Form::kStreamSlot:
@@ -365,6 +369,7 @@ class Checker {
         return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);
       }
       case Form::kLong:
+      case Form::kLongBack:
         return r_.number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, &g.at);
       case Form::kULong:
         return r_.number(what, 0, std::numeric_limits<uint32_t>::max(), &n, &g.at);

@@ -122,12 +122,12 @@ St SectionReader::number(std::string_view what, int64_t min, int64_t max, int64_
   return St::kOk;
 }
 
-St SectionReader::handle_number(std::string_view what, int32_t* out, std::size_t* at) {
+St SectionReader::handle_number(std::string_view what, int32_t* out, std::size_t* at, bool zero_ok) {
   int64_t n = 0;
   St s = number(what, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), &n, at);
   if (s != St::kOk) return s;
   *out = static_cast<int32_t>(n);
-  if (n < 1 || n > kMaxHandleNumber)
+  if ((n < 1 && !(zero_ok && n == 0)) || n > kMaxHandleNumber)
     findings_.error(*at, std::string(what) + " " + std::to_string(n) + " is out of the handle range 1-" +
                              std::to_string(kMaxHandleNumber) + " [TC0015]");
   return St::kOk;

@@ -46,7 +46,8 @@ class SectionReader {
   // [sign]digits within [min, max], the whole token.
   St number(std::string_view what, int64_t min, int64_t max, int64_t* value, std::size_t* at);
   // A number, reported when outside the handle range 1 to 49.
-  St handle_number(std::string_view what, int32_t* out, std::size_t* at);
+  // zero_ok: 0 stands for no object (an optional container), not out of range.
+  St handle_number(std::string_view what, int32_t* out, std::size_t* at, bool zero_ok = false);
   // Quoted text (doubled quotes inside), NULL or DEFAULT.
   St text(std::string_view what, std::size_t max_len, std::string* value, bool* null_or_default, std::size_t* at);
   St boolean(std::string_view what, std::size_t* at);

@@ -1,5 +1,7 @@
 #include "reference/forms.h"
 
+#include "api/catalogue.h"
+
 #include "driver/class_lookup.h"
 #include "driver/keywords.h"
 
@@ -23,6 +25,13 @@ std::vector<Expectation> expectations(const api::Row& row) {
     case Result::kULong: x.push_back({"XpValue", "unsigned long"}); break;
     case Result::kDouble: x.push_back({"XpValue", "double"}); break;
     case Result::kDateTime: x.push_back({"XpValue", "\"dt_value\" | NULL"}); break;
+    case Result::kEnum: {
+      std::string names;
+      if (row.enums)
+        for (const api::EnumEntry& e : row.enums->entries) names.append(names.empty() ? "" : " | ").append(e.name);
+      x.push_back({"XpValue", names});
+      break;
+    }
     case Result::kNone:
     case Result::kObject: break;  // no report, nothing to expect
   }
@@ -34,6 +43,7 @@ std::vector<Expectation> expectations(const api::Row& row) {
 
 bool left_out_of_reference(std::string_view keyword) {
   // PvxjPersonLevelIsNull is answered with TC0010 whatever it is given.
+  if (const api::Row* r = api::row_for(keyword_id(keyword)); r && (r->flags & api::kUnserved)) return true;
   return class_of(keyword) == kPVXJINTVECTOR || keyword == "PvxjWorklistOwner" || keyword == "PvxjPersonLevelIsNull";
 }
 

@@ -271,9 +271,16 @@ TEST(SyntaxReference, TheReceiverMayBeItsVectorWhereTheRowAllowsIt) {
   std::vector<std::string> t = api_template(*name);
   ASSERT_GE(t.size(), 2u);
   EXPECT_EQ(t[1], "  ProcessTemplateHdl                i | ProcessTemplateVectorHdl i (ALL)");
-  const api::Row* dealloc = api::row_for(keyword_id("PvxjProcessTemplateDeallocate"));
-  ASSERT_NE(dealloc, nullptr);
-  EXPECT_EQ(api_template(*dealloc)[1], "  ProcessTemplateHdl                i");
+  const api::Row* oid = api::row_for(keyword_id("PvxjProcessTemplatePersistentOid"));
+  ASSERT_NE(oid, nullptr);
+  EXPECT_EQ(api_template(*oid)[1], "  ProcessTemplateHdl                i");
+}
+
+// Keywords the table knows and no method serves are not in the reference.
+TEST(SyntaxReference, UnservedKeywordsAreLeftOut) {
+  EXPECT_TRUE(left_out_of_reference("PvxjProcessTemplateValidFromTimeIsNull"));
+  EXPECT_TRUE(left_out_of_reference("PvxjProcessTemplateExecuteProcessInstance2"));
+  EXPECT_FALSE(left_out_of_reference("PvxjProcessTemplateValidFromTime"));
 }
 
 TEST(SyntaxReference, ExampleTemplate) {

@@ -6,7 +6,13 @@
 
 namespace kr::api {
 
+#if CASE == 7
+constexpr Hook kHooks[] = {{kPvxjExecutionServiceLogon, nullptr, nullptr}};
+#else
 constexpr std::span<const Hook> kHooks{};
+#endif
+constexpr EnumEntry kModeNames[] = {{"Pvx_TA_NotSet", 0}};
+constexpr EnumTable kModes{kModeNames};
 
 constexpr Row kRow[] = {
 #if CASE == 0  // correct
@@ -25,8 +31,14 @@ constexpr Row kRow[] = {
              in(kExecutionServiceHdl), out(kExecutionServiceHdl2))
 #elif CASE == 6  // a result kind the function does not return
     API_ROW_FN(PvxjExecutionServiceIsLoggedOn, PvxjServiceIsLoggedOn, kRc, 0, in(kExecutionServiceHdl))
+#elif CASE == 7  // a hook left behind: its keyword has no row here
+    API_ROW(PvxjExecutionServiceCopy, kRc, 0, in(kExecutionServiceHdl), out(kExecutionServiceHdl2))
+#elif CASE == 8  // an enumeration result from a function that returns text
+    API_ROW_ENUM(PvxjProcessTemplateName, PvxjProcessTemplateName, kModes, 0, in(kProcessTemplateHdl),
+                 ulong_(kBufferLength))
 #endif
 };
+static_assert(hooks_have_rows(kRow, kHooks), "every hook names a row");
 
 void use(Call& c) { kRow[0].invoke(c); }
 
