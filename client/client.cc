@@ -24,12 +24,12 @@ Client& Client::Get() {
 Store* Client::store() {
   if (!store_) {
     open_error_.clear();
-    // A program the agent started uses the agent's store: where that is gone,
-    // making a new one would only hide the program's work from everyone.
-    const char* program = std::getenv("PVXJSIM_PROGRAM_ID");
-    const char* handed = std::getenv("PVXJSIM_DB");
+    // A program the agent started uses the store the agent handed it (the
+    // agent says so in PVXJSIM_STORE_MUST_EXIST): where that is gone, making
+    // a new one would only hide the program's work from everyone.
+    const char* handed = std::getenv("PVXJSIM_STORE_MUST_EXIST");
     std::string path = DefaultStorePath();
-    bool must_exist = program && *program && handed && *handed && path != ":memory:";
+    bool must_exist = handed && std::string(handed) == "1" && path != ":memory:";
     store_ = factory_    ? factory_()
              : must_exist ? Store::OpenExisting(path, &open_error_)
                           : Store::Open(path, &open_error_);

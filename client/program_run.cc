@@ -36,7 +36,7 @@ constexpr int64_t kPlatformSolaris = 7;
 constexpr const char* kVariables[] = {
     "PVXJSIM_PROGRAM_ID",   "PVXJSIM_PEA_USER",     "PVXJSIM_PROCESS_CONTEXT",
     "PVXJSIM_ACTIVITY_OID", "PVXJSIM_DB",           "PVXJSIM_IN_CONTAINER",
-    "PVXJSIM_OUT_CONTAINER", "PVXJSIM_EXECUTION_USER"};
+    "PVXJSIM_OUT_CONTAINER", "PVXJSIM_EXECUTION_USER", "PVXJSIM_STORE_MUST_EXIST"};
 
 struct Plan {
   int64_t ai = 0;
@@ -482,6 +482,7 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
       "PVXJSIM_PEA_USER=" + plan.owner,
       "PVXJSIM_ACTIVITY_OID=" + FormatOid(oid_tag::kActivityInstance, plan.ai),
       "PVXJSIM_DB=" + AbsoluteStorePath(store),
+      "PVXJSIM_STORE_MUST_EXIST=1",
       "PVXJSIM_IN_CONTAINER=" + in_file->path(),
       "PVXJSIM_OUT_CONTAINER=" + out_file->path(),
       std::string("PVXJSIM_EXECUTION_USER=") + (plan.execution_user == 2 ? "Starter" : "Agent")};

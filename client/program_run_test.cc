@@ -329,7 +329,8 @@ TEST_F(ProgramRunTest, TheProgramGetsTheAgentsStoreWhereverItRuns) {
   std::string work = dir_.File("wd");
   ASSERT_EQ(::mkdir(work.c_str(), 0755), 0);
   std::string seen = dir_.File("db.txt");
-  std::string path = Script("db.sh", "echo \"$PVXJSIM_DB\" > '" + seen + "'\n");
+  std::string path =
+      Script("db.sh", "echo \"$PVXJSIM_DB|$PVXJSIM_STORE_MUST_EXIST\" > '" + seen + "'\n");
   int64_t item = ItemFor(R"({ "name": "Prog", "implementations": [ { "platform": "Solaris",
     "kind": "exe", "path": ")" + path + R"(", "workingDirectory": ")" + work + R"(" } ] })");
   ASSERT_EQ(ExecuteWorkitem(store(), Request(item), nullptr), PVX_OK);
@@ -338,8 +339,10 @@ TEST_F(ProgramRunTest, TheProgramGetsTheAgentsStoreWhereverItRuns) {
   ::free(cwd);
   std::string db = ReadFile(seen);
   EXPECT_EQ(db.substr(0, 1), "/") << db;
+  ASSERT_GT(db.size(), 3u);
+  EXPECT_EQ(db.substr(db.size() - 3), "|1\n") << db;
   struct stat handed, used;
-  ASSERT_EQ(::stat(db.substr(0, db.size() - 1).c_str(), &handed), 0) << db;
+  ASSERT_EQ(::stat(db.substr(0, db.size() - 3).c_str(), &handed), 0) << db;
   ASSERT_EQ(::stat(dir_.File("rel.db").c_str(), &used), 0);
   EXPECT_EQ(handed.st_ino, used.st_ino);
   EXPECT_NE(::access((work + "/rel.db").c_str(), F_OK), 0);
@@ -347,11 +350,11 @@ TEST_F(ProgramRunTest, TheProgramGetsTheAgentsStoreWhereverItRuns) {
   // Inside a program, a store that is not there is not made.
   Client::Get().ResetForTesting();
   std::string missing = dir_.File("gone/store.db");
-  ::setenv(kProgramIdVariable, "PX000000000001", 1);
+  ::setenv("PVXJSIM_STORE_MUST_EXIST", "1", 1);
   UseStore(missing);
   PvxjExecutionService svc = 0;
   EXPECT_EQ(PvxjExecutionServiceAllocate(&svc), PVX_ERROR_COMMUNICATION);
-  ::unsetenv(kProgramIdVariable);
+  ::unsetenv("PVXJSIM_STORE_MUST_EXIST");
   EXPECT_NE(::access(missing.c_str(), F_OK), 0);
   EXPECT_NE(::access(dir_.File("gone").c_str(), F_OK), 0);
 }
