@@ -105,7 +105,16 @@ bool verb_at(std::string_view kw, std::size_t at) {
 
 bool row_writes(const Row& row) {
   const std::string_view kw = row.keyword;
-  // The verb follows the class: Pvxj<Class><Verb><What>.
+  // The verb follows the class: Pvxj<Class><Verb><What>. The receiver names
+  // the class, so a list method of a family (PvxjProcessTemplateListSet...)
+  // is read after its own class, not after the family's.
+  if (!row.params.empty() && row.params[0].form == Form::kIn) {
+    const std::string_view hdl = keyword_text(row.params[0].keyword);
+    if (hdl.size() > 3 && hdl.substr(hdl.size() - 3) == "Hdl") {
+      const std::string_view cls = hdl.substr(0, hdl.size() - 3);
+      if (kw.substr(0, 4) == "Pvxj" && kw.substr(4, cls.size()) == cls) return verb_at(kw, 4 + cls.size());
+    }
+  }
   if (const Family* f = family_of(row); f && kw.substr(0, f->name.size()) == f->name)
     return verb_at(kw, f->name.size());
   for (std::size_t i = 5; i < kw.size(); ++i)

@@ -161,6 +161,16 @@ TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
                         "PvxjResultSetResult Line", "PvxjResultSetResult Function", "PvxjPersonSetAbsence Absence",
                         "PvxjPersonSetSubstitute Substitute"})
     want.insert(s);
+  // A new instance's name, place and context.
+  for (const char* create : {"PvxjProcessTemplateCreateInstance", "PvxjProcessTemplateCreateAndStartInstance",
+                             "PvxjProcessTemplateCreateAndSuspendInstance",
+                             "PvxjProcessTemplateCreateAndStartInstanceWithContext"})
+    for (const char* p : {"InstanceName", "SystemGroup", "System", "KeepName"}) want.insert(std::string(create) + " " + p);
+  want.insert("PvxjProcessTemplateCreateAndStartInstanceWithContext ProcessContext");
+  // A stored list's settings, through the list class's own setters.
+  for (const char* s : {"PvxjProcessTemplateListSetDescription Description", "PvxjProcessTemplateListSetThreshold Threshold",
+                        "PvxjProcessTemplateListSetFilter Filter", "PvxjProcessTemplateListSetSortCriteria SortCriteria"})
+    want.insert(s);
   for (const std::string& s : got) EXPECT_TRUE(want.count(s)) << "stores, not listed: " << s;
   for (const std::string& s : want) EXPECT_TRUE(got.count(s)) << "listed, does not store: " << s;
 }
