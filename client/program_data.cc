@@ -107,6 +107,20 @@ bool SplitImplementationField(const std::string& name, size_t* index, std::strin
   return true;
 }
 
+// The program's common data from the first eight columns of a query (id,
+// name, description, icon, unattended, trusted, execution mode and user);
+// gives the program's row id.
+int64_t ReadCommonData(Stmt& q, ProgramData* d) {
+  d->program = q.Text(1);
+  d->description = q.OptText(2);
+  d->icon = q.OptText(3);
+  d->unattended = q.Int(4) != 0;
+  d->trusted = q.Int(5) != 0;
+  d->execution_mode = q.Int(6);
+  d->execution_user = q.Int(7);
+  return q.Int(0);
+}
+
 }  // namespace
 
 const char* PlatformName(int64_t platform) {
@@ -140,14 +154,7 @@ int32_t ReadProgramData(Store& store, int64_t ai, int32_t requested, int64_t pla
   // Only a program activity has program data.
   if (!q.Step()) return PVX_ERROR_CHECKOUT_NOT_POSSIBLE;
   ProgramData d;
-  int64_t program_id = q.Int(0);
-  d.program = q.Text(1);
-  d.description = q.OptText(2);
-  d.icon = q.OptText(3);
-  d.unattended = q.Int(4) != 0;
-  d.trusted = q.Int(5) != 0;
-  d.execution_mode = q.Int(6);
-  d.execution_user = q.Int(7);
+  int64_t program_id = ReadCommonData(q, &d);
   std::optional<std::string> in_name = q.OptText(8), out_name = q.OptText(9);
   q.Step();
   if (requested != kCommonDataOnly) {
@@ -180,14 +187,7 @@ int32_t ReadProgramTemplate(Store& store, const std::string& program, ProgramDat
   q.Bind(1, std::string_view(program));
   if (!q.Step()) return PVX_ERROR_PROGRAM_UNDEFINED;
   ProgramData d;
-  int64_t program_id = q.Int(0);
-  d.program = q.Text(1);
-  d.description = q.OptText(2);
-  d.icon = q.OptText(3);
-  d.unattended = q.Int(4) != 0;
-  d.trusted = q.Int(5) != 0;
-  d.execution_mode = q.Int(6);
-  d.execution_user = q.Int(7);
+  int64_t program_id = ReadCommonData(q, &d);
   d.in.type_name = q.OptText(8).value_or("");
   d.out.type_name = q.OptText(9).value_or("");
   q.Step();
