@@ -467,9 +467,13 @@ char* PvxjProcessTemplatePersistentOid(PvxjProcessTemplate processTemplate, char
   });
 }
 
-PvxjProcessTemplate PvxjProcessTemplatePersistentObject(PvxjExecutionService service,
-                                                        const char* oid) {
-  return PvxjExecutionServicePersistentProcessTemplate(service, oid);
+int32_t PvxjProcessTemplatePersistentObject(PvxjExecutionService service, const char* oid,
+                                            PvxjProcessTemplate* processTemplate) {
+  // The execution service's restore does the work and leaves its return code
+  // as the thread's result; this form hands both to the caller.
+  PvxjProcessTemplate t = PvxjExecutionServicePersistentProcessTemplate(service, oid);
+  if (processTemplate) *processTemplate = t;
+  return LastResultCode();
 }
 
 int32_t PvxjProcessTemplateAuditMode(PvxjProcessTemplate processTemplate) {

@@ -339,7 +339,8 @@ TEST_F(TemplateListTest, PersistentIdentifiersRoundTrip) {
   PvxjProcessTemplate t = Template(user2_, "OrderEntry");
   char oid[64];
   ASSERT_NE(PvxjProcessTemplatePersistentOid(t, oid, sizeof oid), nullptr);
-  PvxjProcessTemplate back = PvxjProcessTemplatePersistentObject(admin_, oid);
+  PvxjProcessTemplate back = 0;
+  ASSERT_EQ(PvxjProcessTemplatePersistentObject(admin_, oid, &back), PVX_OK);
   ASSERT_NE(back, 0u);
   EXPECT_EQ(PvxjProcessTemplateEqual(t, back), 1);
   char list_oid[64];
@@ -347,7 +348,9 @@ TEST_F(TemplateListTest, PersistentIdentifiersRoundTrip) {
   ASSERT_NE(PvxjPersistentListPersistentOid(l, list_oid, sizeof list_oid), nullptr);
   EXPECT_STRNE(list_oid, oid);
   // A list identifier is not a template's, and the reverse.
-  EXPECT_EQ(PvxjProcessTemplatePersistentObject(user2_, list_oid), 0u);
+  PvxjProcessTemplate none = 7;
+  EXPECT_NE(PvxjProcessTemplatePersistentObject(user2_, list_oid, &none), PVX_OK);
+  EXPECT_EQ(none, 0u);
   EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user2_, oid), 0u);
   PvxjProcessTemplateList lb = PvxjExecutionServicePersistentProcessTemplateList(user2_, list_oid);
   EXPECT_EQ(PvxjProcessTemplateListEqual(l, lb), 1);

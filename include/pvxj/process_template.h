@@ -113,11 +113,12 @@ int32_t PvxjProcessTemplateProgramTemplate(PvxjProcessTemplate processTemplate,
                                            PvxjProgramTemplate* programTemplate);
 
 /* The template's persistent identifier, and the template restored from one
- * (0 for a malformed, unknown or wrong-kind identifier). */
+ * into *processTemplate (0 and a return code for a malformed, unknown or
+ * wrong-kind identifier). */
 char* PvxjProcessTemplatePersistentOid(PvxjProcessTemplate processTemplate,
                                        char* buffer, uint32_t bufferLength);
-PvxjProcessTemplate PvxjProcessTemplatePersistentObject(
-    PvxjExecutionService service, const char* oid);
+int32_t PvxjProcessTemplatePersistentObject(PvxjExecutionService service, const char* oid,
+                                            PvxjProcessTemplate* processTemplate);
 
 /* One of Pvx_TA_... */
 int32_t PvxjProcessTemplateAuditMode(PvxjProcessTemplate processTemplate);
