@@ -320,7 +320,9 @@ CREATE TABLE items(
   ended TEXT,
   on_hold TEXT,
   modified TEXT);
-CREATE INDEX items_owner ON items(owner_id, kind, state);
+-- Priority and name too: a worklist's usual query (state, a lowest priority,
+-- by priority and name) then reads this index alone.
+CREATE INDEX items_owner ON items(owner_id, kind, state, priority, name);
 CREATE INDEX items_activity ON items(activity_instance_id);
 CREATE INDEX items_process ON items(process_instance_id);
 
@@ -374,7 +376,8 @@ CREATE INDEX replies_session ON replies(session_id, id);
 // columns filters compare without regard to case) are indexed COLLATE
 // NOCASE, as the filter compares them; items are always the owner's, so
 // theirs lead with the owner. Version 3 added them: a version 2 store gets
-// them when it is opened (hence IF NOT EXISTS).
+// them when it is opened (hence IF NOT EXISTS), after kUpgradeFrom2Sql.
+
 inline constexpr const char* kQueryIndexesSql = R"sql(
 CREATE INDEX IF NOT EXISTS process_templates_name_nocase ON process_templates(name COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS process_templates_description ON process_templates(description);
@@ -444,6 +447,13 @@ CREATE INDEX IF NOT EXISTS items_owner_started ON items(owner_id, started);
 CREATE INDEX IF NOT EXISTS items_owner_ended ON items(owner_id, ended);
 CREATE INDEX IF NOT EXISTS items_owner_on_hold ON items(owner_id, on_hold);
 CREATE INDEX IF NOT EXISTS items_owner_modified ON items(owner_id, modified);
+)sql";
+
+// What else version 3 changed in a version 2 store: the owner's index of
+// items also holds the priority and the name.
+inline constexpr const char* kUpgradeFrom2Sql = R"sql(
+DROP INDEX items_owner;
+CREATE INDEX items_owner ON items(owner_id, kind, state, priority, name);
 )sql";
 
 }  // namespace pvxjsim

@@ -307,6 +307,7 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
       // Another process may have upgraded it while we waited for the lock.
       inspect(&app_id, &version, &objects);
       if (version == 2) {
+        store->Exec(kUpgradeFrom2Sql);
         store->Exec(kQueryIndexesSql);
         store->Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
       }
