@@ -320,6 +320,22 @@ std::string LikeToGlob(const std::string& pattern) {
   return out;
 }
 
+// The text every match of a LIKE pattern begins with, lower-cased as a
+// case-insensitive comparison sees it ("" when it begins with a wildcard).
+std::string LikePrefix(const std::string& pattern) {
+  std::string out;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      c = pattern[++i];
+    } else if (c == '*' || c == '?' || c == '%') {
+      break;
+    }
+    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return out;
+}
+
 bool TimeValue(const std::string& s, std::string* out) {
   // February 30th and the like are refused, not compared.
   int64_t seconds;
@@ -502,16 +518,30 @@ class Parser {
       Next();
       if (col->type != ColumnType::kText) return Fail("LIKE needs a text column");
       if (Peek().type != Tok::kString) return Fail("LIKE needs a quoted pattern");
-      out_->params.push_back(name ? Upper(LikeToGlob(Peek().text)) : LikeToGlob(Peek().text));
+      const std::string pattern = Peek().text;
+      out_->params.push_back(name ? Upper(LikeToGlob(pattern)) : LikeToGlob(pattern));
       Next();
+      // A name pattern with a fixed beginning also bounds the name, so that
+      // the name's index finds the candidates. The bound may let through
+      // more than the pattern (never less): the pattern still decides.
+      std::string range;
+      std::string prefix = name && !negate ? LikePrefix(pattern) : std::string();
+      if (!prefix.empty() && static_cast<unsigned char>(prefix.back()) < 0xff) {
+        std::string above = prefix;
+        above.back() = static_cast<char>(above.back() + 1);
+        const std::string subject = via ? via_lhs : lhs;
+        range = " AND " + subject + " >= ? AND " + subject + " < ?";
+        out_->params.push_back(prefix);
+        out_->params.push_back(above);
+      }
       if (via && !negate) {
         const std::string subject =
             name ? "upper(" + std::string(col->via_column) + ")" : via_lhs;
-        *sql = via_wrap(subject + " GLOB ?");
+        *sql = via_wrap(subject + " GLOB ?" + range);
         return PVX_OK;
       }
       const std::string subject = name ? "upper(" + std::string(col->sql) + ")" : lhs;
-      *sql = std::string(negate ? "(NOT " : "(") + subject + " GLOB ?)";
+      *sql = std::string(negate ? "(NOT " : "(") + subject + " GLOB ?" + range + ")";
       return PVX_OK;
     }
     if (IsWord("IN")) {

@@ -94,6 +94,13 @@ TEST(QueryPlanTest, NameFiltersUseTheCaseInsensitiveNameIndexes) {
     EXPECT_EQ(plan.rfind("SCAN t", 0), 0u) << plan;
   }  // rolled back
 
+  // A LIKE pattern with a fixed beginning is found through the index too.
+  ASSERT_EQ(CompileFilter(ProcessInstanceKind(), "NAME LIKE 'Cred%'", "U", &cf, &error), PVX_OK);
+  plan = Joined(Plan(*store, QuerySql(ProcessInstanceSource(), cf, "", false)));
+  EXPECT_NE(plan.find("SEARCH t USING INDEX process_instances_name_nocase (name>? AND name<?)"),
+            std::string::npos)
+      << plan;
+
   ASSERT_EQ(CompileFilter(ActivityInstanceKind(), "PROCESS_INSTANCE_NAME IN ('a', 'b')", "U", &cf,
                           &error),
             PVX_OK);
@@ -138,6 +145,12 @@ TEST(QueryPlanTest, LookedUpAttributesFindTheSameRows) {
   EXPECT_EQ(names(pis, "PARENT_NAME = 'esc'"), V{"Esc.FirstOpinion"});
   EXPECT_EQ(names(pis, "TOP_LEVEL_NAME IN ('ESC') AND NAME <> 'Esc'"), V{"Esc.FirstOpinion"});
   EXPECT_EQ(names(pis, "PARENT_NAME LIKE 'E%'"), V{"Esc.FirstOpinion"});
+  // A pattern's fixed beginning bounds the name, without regard to case,
+  // and the pattern still decides.
+  EXPECT_EQ(names(pis, "NAME LIKE 'esc%'"), (V{"Esc", "Esc.FirstOpinion"}));
+  EXPECT_EQ(names(pis, "NAME LIKE 'ES?.F%N'"), V{"Esc.FirstOpinion"});
+  EXPECT_EQ(names(pis, "NAME LIKE 'Es'"), V{});
+  EXPECT_EQ(names(pis, "NOT NAME LIKE 'E%' AND NAME NOT LIKE 'x%'"), V{"Req"});
   EXPECT_EQ(names(pis, "PROCESS_TEMPLATE_NAME = 'creditrequest'"), (V{"Esc.FirstOpinion", "Req"}));
   EXPECT_EQ(names(pis, "NOT PARENT_NAME = 'nobody'"), V{"Esc.FirstOpinion"});
   EXPECT_EQ(names(pis, "PARENT_NAME <> 'nobody'"), (V{"Esc", "Esc.FirstOpinion", "Req"}));
