@@ -320,9 +320,10 @@ CREATE TABLE items(
   ended TEXT,
   on_hold TEXT,
   modified TEXT);
--- Priority and name too: a worklist's usual query (state, a lowest priority,
--- by priority and name) then reads this index alone.
-CREATE INDEX items_owner ON items(owner_id, kind, state, priority, name);
+-- Priority and name too, in a worklist's usual order (highest priority
+-- first, then by name): its usual query (state, a lowest priority) then
+-- reads this index alone and stops at its threshold, without sorting.
+CREATE INDEX items_owner ON items(owner_id, kind, state, priority DESC, name);
 CREATE INDEX items_activity ON items(activity_instance_id);
 CREATE INDEX items_process ON items(process_instance_id);
 
@@ -453,7 +454,7 @@ CREATE INDEX IF NOT EXISTS items_owner_modified ON items(owner_id, modified);
 // items also holds the priority and the name.
 inline constexpr const char* kUpgradeFrom2Sql = R"sql(
 DROP INDEX items_owner;
-CREATE INDEX items_owner ON items(owner_id, kind, state, priority, name);
+CREATE INDEX items_owner ON items(owner_id, kind, state, priority DESC, name);
 )sql";
 
 }  // namespace pvxjsim
