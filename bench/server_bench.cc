@@ -169,4 +169,39 @@ void BM_WorklistQuery(benchmark::State& state) {
 }
 BENCHMARK(BM_WorklistQuery)->Arg(1000)->Arg(11000)->Unit(benchmark::kMicrosecond);
 
+// Filters that pick a single instance out of the whole store: by its name
+// (compared without regard to case), and its activity instances by the
+// instance's name. Both should cost the same at either size.
+void BM_InstanceQueryByName(benchmark::State& state) {
+  UseStoreFile(FreshCopy(PopulatedStore(state.range(0))));
+  PvxjExecutionService svc = LogonAs("ADMIN", "password");
+  for (auto _ : state) {
+    PvxjProcessInstanceVector v = 0;
+    if (PvxjExecutionServiceQueryProcessInstances(svc, "NAME = 'orderentry#500'", nullptr,
+                                                  nullptr, &v) != PVX_OK ||
+        PvxjProcessInstanceVectorSize(v) != 1)
+      std::abort();
+    PvxjProcessInstanceVectorDeallocate(&v);
+  }
+  PvxjExecutionServiceLogoff(svc);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_InstanceQueryByName)->Arg(1000)->Arg(11000)->Unit(benchmark::kMicrosecond);
+
+void BM_ActivityQueryByInstanceName(benchmark::State& state) {
+  UseStoreFile(FreshCopy(PopulatedStore(state.range(0))));
+  PvxjExecutionService svc = LogonAs("ADMIN", "password");
+  for (auto _ : state) {
+    PvxjActivityInstanceVector v = 0;
+    if (PvxjExecutionServiceQueryActivityInstances(svc, "PROCESS_INSTANCE_NAME = 'OrderEntry#500'",
+                                                   nullptr, nullptr, &v) != PVX_OK ||
+        PvxjActivityInstanceVectorSize(v) == 0)
+      std::abort();
+    PvxjActivityInstanceVectorDeallocate(&v);
+  }
+  PvxjExecutionServiceLogoff(svc);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ActivityQueryByInstanceName)->Arg(1000)->Arg(11000)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

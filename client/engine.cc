@@ -225,8 +225,18 @@ class Engine {
       SetState(ai, kAsRunning);
       InstanceRow parent = LoadInstance(store_, pi);
       int64_t child = 0;
-      std::string child_name = parent.name + "." + d.name;
-      if (CreateInstance(store_, *d.subprocess, child_name, parent.starter, &child) != PVX_OK) {
+      // Each run of the activity (an exit condition found false, a block
+      // repeated) starts a sub-process of its own: the first is named
+      // <parent>.<activity>, later ones <parent>.<activity>.<n> with the
+      // first free n from 2 on, so a name taken by an earlier run, or by
+      // any other instance, never stops the parent.
+      const std::string base = parent.name + "." + d.name;
+      int32_t created = PVX_ERROR_NOT_UNIQUE;
+      for (int64_t n = 1; created == PVX_ERROR_NOT_UNIQUE; ++n) {
+        std::string name = n == 1 ? base : base + "." + std::to_string(n);
+        created = CreateInstance(store_, *d.subprocess, name, parent.starter, &child);
+      }
+      if (created != PVX_OK) {
         InError(ai, "process template \"" + *d.subprocess + "\" cannot be instantiated");
         return;
       }

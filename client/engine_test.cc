@@ -47,7 +47,16 @@ class EngineTest : public ::testing::Test {
         { "name": "Parent", "inContainer": "D", "outContainer": "D",
           "activities": [ { "name": "Child", "kind": "process", "process": "Loop" },
                           { "name": "After", "program": "Auto" } ],
-          "connectors": [ { "from": "Child", "to": "After" } ] } ] })", &error))
+          "connectors": [ { "from": "Child", "to": "After" } ] },
+        { "name": "Quick", "inContainer": "D", "outContainer": "D",
+          "activities": [ { "name": "Ask", "program": "P", "staff": { "persons": ["USER2"] } } ] },
+        { "name": "Again", "inContainer": "D", "outContainer": "D",
+          "activities": [ { "name": "Sub", "kind": "process", "process": "Quick",
+                            "exitCondition": "N >= 2" } ] },
+        { "name": "Repeat", "inContainer": "D", "outContainer": "D",
+          "activities": [ { "name": "R", "kind": "block", "exitCondition": "N >= 3",
+            "activities": [ { "name": "Sub", "kind": "process", "process": "Quick" } ] } ] } ] })",
+        &error))
         << error;
     tx.Commit();
   }
@@ -74,6 +83,11 @@ class EngineTest : public ::testing::Test {
     Stmt q(store_->db(), "SELECT state FROM process_instances WHERE id=?");
     q.Bind(1, pi);
     return q.Step() ? ProcessStateName(q.Int(0)) : "none";
+  }
+  std::string InstanceName(int64_t pi) {
+    Stmt q(store_->db(), "SELECT name FROM process_instances WHERE id=?");
+    q.Bind(1, pi);
+    return q.Step() ? q.Text(0) : "none";
   }
   // Finishes the open work item of activity (as its owner).
   void Finish(int64_t pi, const std::string& activity,
@@ -143,6 +157,56 @@ TEST_F(EngineTest, ProcessActivityRunsAChildAndFinishesWithIt) {
   ASSERT_TRUE(child.Step());
   EXPECT_EQ(child.Text(0), "Parent#" + std::to_string(pi) + ".Child");
   EXPECT_EQ(ProcessStateName(child.Int(1)), std::string("FINISHED"));
+}
+
+// A process activity that runs again (its exit condition false, or inside a
+// repeating block) starts a sub-process with a name of its own each time.
+TEST_F(EngineTest, AProcessActivityThatRunsAgainNamesEachSubProcessApart) {
+  auto children = [&](int64_t pi) {
+    std::vector<std::string> names;
+    Stmt q(store_->db(), "SELECT name FROM process_instances WHERE parent_id=? ORDER BY id");
+    q.Bind(1, pi);
+    while (q.Step()) names.push_back(q.Text(0));
+    return names;
+  };
+  int64_t again = Start("Again", 0);
+  const std::string a = InstanceName(again);
+  Finish(again, "Ask", {{"N", "1"}});  // exit condition false: Sub runs again
+  EXPECT_EQ(State(again, "Sub"), "RUNNING");
+  Finish(again, "Ask", {{"N", "2"}});
+  EXPECT_EQ(State(again, "Sub"), "FINISHED");
+  EXPECT_EQ(InstanceState(again), "FINISHED");
+  EXPECT_EQ(children(again), (std::vector<std::string>{a + ".Sub", a + ".Sub.2"}));
+
+  int64_t repeat = Start("Repeat", 0);
+  const std::string r = InstanceName(repeat);
+  for (int n = 1; n <= 3; ++n) {
+    EXPECT_EQ(State(repeat, "R"), "RUNNING") << n;
+    Finish(repeat, "Ask", {{"N", std::to_string(n)}});
+  }
+  EXPECT_EQ(State(repeat, "R"), "FINISHED");
+  EXPECT_EQ(InstanceState(repeat), "FINISHED");
+  EXPECT_EQ(children(repeat),
+            (std::vector<std::string>{r + ".Sub", r + ".Sub.2", r + ".Sub.3"}));
+}
+
+// A name a run would take that is already in use (here by an instance named
+// so by hand) is passed over rather than stopping the instance.
+TEST_F(EngineTest, ASubProcessNameAlreadyTakenIsPassedOver) {
+  int64_t again = Start("Again", 0);
+  const std::string a = InstanceName(again);
+  {
+    WriteTx tx(*store_);
+    int64_t squatter = 0;
+    ASSERT_EQ(CreateInstance(*store_, "Quick", a + ".Sub.2", "USER2", &squatter), PVX_OK);
+    tx.Commit();
+  }
+  Finish(again, "Ask", {{"N", "1"}});
+  EXPECT_EQ(State(again, "Sub"), "RUNNING");
+  Stmt q(store_->db(), "SELECT name FROM process_instances WHERE parent_id=? ORDER BY id DESC");
+  q.Bind(1, again);
+  ASSERT_TRUE(q.Step());
+  EXPECT_EQ(q.Text(0), a + ".Sub.3");
 }
 
 TEST_F(EngineTest, WorkItemRulesAndTyping) {

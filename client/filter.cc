@@ -202,11 +202,13 @@ const ObjectKind& ProcessInstanceKind() {
        {"CREATOR", "t.creator", T::kText},
        {"PROCESS_ADMIN", "t.process_admin", T::kText},
        {"PROCESS_TEMPLATE_NAME",
-        "(SELECT p.name FROM process_templates p WHERE p.id = t.template_id)", T::kText},
+        "(SELECT p.name FROM process_templates p WHERE p.id = t.template_id)", T::kText, nullptr,
+        "t.template_id", "SELECT p.id FROM process_templates p WHERE", "p.name"},
        {"PARENT_NAME", "(SELECT x.name FROM process_instances x WHERE x.id = t.parent_id)",
-        T::kText},
+        T::kText, nullptr, "t.parent_id", "SELECT x.id FROM process_instances x WHERE", "x.name"},
        {"TOP_LEVEL_NAME",
-        "(SELECT x.name FROM process_instances x WHERE x.id = t.top_level_id)", T::kText},
+        "(SELECT x.name FROM process_instances x WHERE x.id = t.top_level_id)", T::kText, nullptr,
+        "t.top_level_id", "SELECT x.id FROM process_instances x WHERE", "x.name"},
        {"SYSTEM_NAME", "t.system_name", T::kText},
        {"SYSTEM_GROUP_NAME", "t.system_group", T::kText},
        {"CREATION_TIME", "t.created", T::kTime},
@@ -225,11 +227,13 @@ const ObjectKind& ActivityInstanceKind() {
        {"PRIORITY", "t.priority", T::kInt},
        {"STARTER", "t.starter", T::kText},
        {"KIND", "(SELECT a.kind FROM activities a WHERE a.id = t.activity_id)", T::kInt,
-        kActivityKinds},
+        kActivityKinds, "t.activity_id", "SELECT a.id FROM activities a WHERE", "a.kind"},
        {"DESCRIPTION", "(SELECT a.description FROM activities a WHERE a.id = t.activity_id)",
-        T::kText},
+        T::kText, nullptr, "t.activity_id", "SELECT a.id FROM activities a WHERE",
+        "a.description"},
        {"PROCESS_INSTANCE_NAME",
-        "(SELECT x.name FROM process_instances x WHERE x.id = t.process_instance_id)", T::kText},
+        "(SELECT x.name FROM process_instances x WHERE x.id = t.process_instance_id)", T::kText,
+        nullptr, "t.process_instance_id", "SELECT x.id FROM process_instances x WHERE", "x.name"},
        {"CREATION_TIME", "t.created", T::kTime},
        {"ACTIVATION_TIME", "t.activated", T::kTime},
        {"START_TIME", "t.started", T::kTime},
@@ -245,13 +249,15 @@ const ObjectKind& ItemKind() {
       {{"NAME", "t.name", T::kText},
        {"STATE", "t.state", T::kInt, kItemStates},
        {"KIND", "t.kind", T::kInt, kItemKinds},
-       {"OWNER", "(SELECT u.user_id FROM persons u WHERE u.id = t.owner_id)", T::kText},
+       {"OWNER", "(SELECT u.user_id FROM persons u WHERE u.id = t.owner_id)", T::kText, nullptr,
+        "t.owner_id", "SELECT u.id FROM persons u WHERE", "u.user_id"},
        {"RECEIVED_AS", "t.received_as", T::kInt, kReceivedAs},
        {"PRIORITY", "t.priority", T::kInt},
        {"DESCRIPTION", "t.description", T::kText},
        {"CATEGORY", "t.category", T::kText},
        {"PROCESS_INSTANCE_NAME",
-        "(SELECT x.name FROM process_instances x WHERE x.id = t.process_instance_id)", T::kText},
+        "(SELECT x.name FROM process_instances x WHERE x.id = t.process_instance_id)", T::kText,
+        nullptr, "t.process_instance_id", "SELECT x.id FROM process_instances x WHERE", "x.name"},
        {"CREATION_TIME", "t.created", T::kTime},
        {"RECEIVED_TIME", "t.received", T::kTime},
        {"START_TIME", "t.started", T::kTime},
@@ -310,6 +316,22 @@ std::string LikeToGlob(const std::string& pattern) {
     } else {
       out += c;
     }
+  }
+  return out;
+}
+
+// The text every match of a LIKE pattern begins with, lower-cased as a
+// case-insensitive comparison sees it ("" when it begins with a wildcard).
+std::string LikePrefix(const std::string& pattern) {
+  std::string out;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '\\' && i + 1 < pattern.size()) {
+      c = pattern[++i];
+    } else if (c == '*' || c == '?' || c == '%') {
+      break;
+    }
+    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
   return out;
 }
@@ -399,7 +421,10 @@ class Parser {
     if (IsWord("NOT")) {
       Next();
       std::string inner;
-      if (int32_t rc = Unary(depth + 1, &inner)) return rc;
+      ++negated_;
+      int32_t rc = Unary(depth + 1, &inner);
+      --negated_;
+      if (rc) return rc;
       *sql = "(NOT " + inner + ")";
       return PVX_OK;
     }
@@ -472,6 +497,16 @@ class Parser {
     Next();
     const bool name = IsNameColumn(*col);
     std::string lhs = name ? std::string(col->sql) + " COLLATE NOCASE" : std::string(col->sql);
+    // A looked-up column is matched in its own table and the rows found by
+    // their key: "key IN (ids whose column matches)". Where a missing value
+    // must count (NOT, <>, IS NULL) the row's own look-up stays, since a
+    // row without a key is unknown there, not merely unmatched.
+    const bool via = col->via_key && negated_ == 0;
+    const std::string via_lhs =
+        via ? std::string(col->via_column) + (name ? " COLLATE NOCASE" : "") : std::string();
+    auto via_wrap = [&](const std::string& condition) {
+      return "(" + std::string(col->via_key) + " IN (" + col->via_select + " " + condition + "))";
+    };
 
     bool negate = false;
     if (IsWord("NOT")) {
@@ -483,10 +518,30 @@ class Parser {
       Next();
       if (col->type != ColumnType::kText) return Fail("LIKE needs a text column");
       if (Peek().type != Tok::kString) return Fail("LIKE needs a quoted pattern");
-      out_->params.push_back(name ? Upper(LikeToGlob(Peek().text)) : LikeToGlob(Peek().text));
+      const std::string pattern = Peek().text;
+      out_->params.push_back(name ? Upper(LikeToGlob(pattern)) : LikeToGlob(pattern));
       Next();
+      // A name pattern with a fixed beginning also bounds the name, so that
+      // the name's index finds the candidates. The bound may let through
+      // more than the pattern (never less): the pattern still decides.
+      std::string range;
+      std::string prefix = name && !negate ? LikePrefix(pattern) : std::string();
+      if (!prefix.empty() && static_cast<unsigned char>(prefix.back()) < 0xff) {
+        std::string above = prefix;
+        above.back() = static_cast<char>(above.back() + 1);
+        const std::string subject = via ? via_lhs : lhs;
+        range = " AND " + subject + " >= ? AND " + subject + " < ?";
+        out_->params.push_back(prefix);
+        out_->params.push_back(above);
+      }
+      if (via && !negate) {
+        const std::string subject =
+            name ? "upper(" + std::string(col->via_column) + ")" : via_lhs;
+        *sql = via_wrap(subject + " GLOB ?" + range);
+        return PVX_OK;
+      }
       const std::string subject = name ? "upper(" + std::string(col->sql) + ")" : lhs;
-      *sql = std::string(negate ? "(NOT " : "(") + subject + " GLOB ?)";
+      *sql = std::string(negate ? "(NOT " : "(") + subject + " GLOB ?" + range + ")";
       return PVX_OK;
     }
     if (IsWord("IN")) {
@@ -509,7 +564,10 @@ class Parser {
         }
         return Fail("',' or ')' expected in IN list");
       }
-      *sql = "(" + lhs + (negate ? " NOT IN (" : " IN (") + list + "))";
+      if (via && !negate)
+        *sql = via_wrap(via_lhs + " IN (" + list + ")");
+      else
+        *sql = "(" + lhs + (negate ? " NOT IN (" : " IN (") + list + "))";
       return PVX_OK;
     }
     if (IsWord("IS")) {
@@ -533,6 +591,8 @@ class Parser {
     // comparison unknown and drop the row.
     if (op == "<>")
       *sql = "(" + lhs + " IS NOT " + rhs + ")";
+    else if (via)
+      *sql = via_wrap(via_lhs + " " + op + " " + rhs);
     else
       *sql = "(" + lhs + " " + op + " " + rhs + ")";
     return PVX_OK;
@@ -544,6 +604,7 @@ class Parser {
   CompiledFilter* out_;
   size_t pos_ = 0;
   int conditions_ = 0;
+  int negated_ = 0;  // NOTs around the condition being read
   std::string error_;
 };
 

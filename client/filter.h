@@ -46,6 +46,14 @@ struct ColumnDef {
   const char* sql;   // expression over the kind's table alias
   ColumnType type;
   const EnumName* enums = nullptr;  // terminated by {nullptr, 0}
+  // For a column looked up in another table (sql a sub-select): the key
+  // column of this table and the select of the other table's ids whose
+  // column (via_column) matches, so that a filter finds the matches from
+  // the other table's index and this table's key index instead of
+  // evaluating the sub-select on every row.
+  const char* via_key = nullptr;
+  const char* via_select = nullptr;
+  const char* via_column = nullptr;
 };
 
 struct ObjectKind {

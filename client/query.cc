@@ -40,6 +40,18 @@ int32_t CheckThreshold(const uint32_t* threshold, std::optional<int64_t>* limit)
   return PVX_OK;
 }
 
+std::string QuerySql(const QuerySource& source, const CompiledFilter& filter,
+                     const std::string& order_by, bool limited) {
+  std::string sql = std::string("SELECT t.id, t.name FROM ") + source.table + " t WHERE 1";
+  if (!source.visibility.empty()) sql += " AND (" + source.visibility + ")";
+  if (!filter.sql.empty()) sql += " AND " + filter.sql;
+  sql += " ORDER BY ";
+  if (!order_by.empty()) sql += order_by + ", ";
+  sql += "t.id";
+  if (limited) sql += " LIMIT ?";
+  return sql;
+}
+
 int32_t RunQuery(Store& store, const QuerySource& source, const char* filter,
                  const char* sort_criteria, std::optional<int64_t> limit,
                  const std::string& current_user, std::vector<ElementRef>* out) {
@@ -54,15 +66,7 @@ int32_t RunQuery(Store& store, const QuerySource& source, const char* filter,
     SetLastResult(rc, error);
     return rc;
   }
-  std::string sql = std::string("SELECT t.id, t.name FROM ") + source.table + " t WHERE 1";
-  if (!source.visibility.empty()) sql += " AND (" + source.visibility + ")";
-  if (!cf.sql.empty()) sql += " AND " + cf.sql;
-  sql += " ORDER BY ";
-  if (!order.empty()) sql += order + ", ";
-  sql += "t.id";
-  if (limit) sql += " LIMIT ?";
-
-  Stmt q(store.db(), sql);
+  Stmt q(store.db(), QuerySql(source, cf, order, limit.has_value()));
   int index = 1;
   for (const SqlValue& v : source.params) q.Bind(index++, v);
   for (const SqlValue& v : cf.params) q.Bind(index++, v);

@@ -31,6 +31,11 @@ QuerySource ItemSource(const ServiceState& svc, std::vector<int64_t> item_kinds)
 // are refused with PVX_ERROR_INVALID_THRESHOLD.
 int32_t CheckThreshold(const uint32_t* threshold, std::optional<int64_t>* limit);
 
+// The statement a query runs: the source's rows that pass the filter, in
+// the order asked for (then by id), with a "LIMIT ?" when limited.
+std::string QuerySql(const QuerySource& source, const CompiledFilter& filter,
+                     const std::string& order_by, bool limited);
+
 int32_t RunQuery(Store& store, const QuerySource& source, const char* filter,
                  const char* sort_criteria, std::optional<int64_t> limit,
                  const std::string& current_user, std::vector<ElementRef>* out);

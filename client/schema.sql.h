@@ -1,4 +1,4 @@
-// Schema of the store (version 2, see kSchemaVersion). Tables for families
+// Schema of the store (version 3, see kSchemaVersion). Tables for families
 // that are not served yet are created now, so a store made today keeps
 // working when they are.
 #ifndef PVXJSIM_SCHEMA_SQL_H
@@ -320,7 +320,10 @@ CREATE TABLE items(
   ended TEXT,
   on_hold TEXT,
   modified TEXT);
-CREATE INDEX items_owner ON items(owner_id, kind, state);
+-- Priority and name too, in a worklist's usual order (highest priority
+-- first, then by name): its usual query (state, a lowest priority) then
+-- reads this index alone and stops at its threshold, without sorting.
+CREATE INDEX items_owner ON items(owner_id, kind, state, priority DESC, name);
 CREATE INDEX items_activity ON items(activity_instance_id);
 CREATE INDEX items_process ON items(process_instance_id);
 
@@ -367,6 +370,91 @@ CREATE TABLE replies(
   ref TEXT,
   created TEXT NOT NULL);
 CREATE INDEX replies_session ON replies(session_id, id);
+)sql";
+
+// Indexes for what a query or stored list can filter on, so that a filter
+// costs about the same however many instances the store holds. Names (the
+// columns filters compare without regard to case) are indexed COLLATE
+// NOCASE, as the filter compares them; items are always the owner's, so
+// theirs lead with the owner. Version 3 added them: a version 2 store gets
+// them when it is opened (hence IF NOT EXISTS), after kUpgradeFrom2Sql.
+
+inline constexpr const char* kQueryIndexesSql = R"sql(
+CREATE INDEX IF NOT EXISTS process_templates_name_nocase ON process_templates(name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_templates_description ON process_templates(description);
+CREATE INDEX IF NOT EXISTS process_templates_category ON process_templates(category);
+CREATE INDEX IF NOT EXISTS process_templates_documentation ON process_templates(documentation);
+CREATE INDEX IF NOT EXISTS process_templates_organization ON process_templates(organization);
+CREATE INDEX IF NOT EXISTS process_templates_role ON process_templates(role_name);
+CREATE INDEX IF NOT EXISTS process_templates_admin
+  ON process_templates(process_admin COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_templates_audit ON process_templates(audit_mode);
+CREATE INDEX IF NOT EXISTS process_templates_in ON process_templates(in_container);
+CREATE INDEX IF NOT EXISTS process_templates_out ON process_templates(out_container);
+CREATE INDEX IF NOT EXISTS process_templates_valid ON process_templates(valid_from);
+CREATE INDEX IF NOT EXISTS process_templates_created ON process_templates(created);
+CREATE INDEX IF NOT EXISTS process_templates_modified ON process_templates(modified);
+
+CREATE INDEX IF NOT EXISTS process_instances_name_nocase
+  ON process_instances(name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_instances_description ON process_instances(description);
+CREATE INDEX IF NOT EXISTS process_instances_category ON process_instances(category);
+CREATE INDEX IF NOT EXISTS process_instances_starter
+  ON process_instances(starter COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_instances_creator
+  ON process_instances(creator COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_instances_admin
+  ON process_instances(process_admin COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_instances_parent_id ON process_instances(parent_id);
+CREATE INDEX IF NOT EXISTS process_instances_top_level ON process_instances(top_level_id);
+CREATE INDEX IF NOT EXISTS process_instances_system
+  ON process_instances(system_name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_instances_system_group
+  ON process_instances(system_group COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS process_instances_created ON process_instances(created);
+CREATE INDEX IF NOT EXISTS process_instances_started ON process_instances(started);
+CREATE INDEX IF NOT EXISTS process_instances_ended ON process_instances(ended);
+CREATE INDEX IF NOT EXISTS process_instances_state_change
+  ON process_instances(last_state_change);
+CREATE INDEX IF NOT EXISTS process_instances_modified ON process_instances(modified);
+
+CREATE INDEX IF NOT EXISTS activities_kind ON activities(kind);
+CREATE INDEX IF NOT EXISTS activities_description ON activities(description);
+
+CREATE INDEX IF NOT EXISTS activity_instances_name_nocase
+  ON activity_instances(name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS activity_instances_state ON activity_instances(state);
+CREATE INDEX IF NOT EXISTS activity_instances_priority ON activity_instances(priority);
+CREATE INDEX IF NOT EXISTS activity_instances_starter
+  ON activity_instances(starter COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS activity_instances_activity ON activity_instances(activity_id);
+CREATE INDEX IF NOT EXISTS activity_instances_created ON activity_instances(created);
+CREATE INDEX IF NOT EXISTS activity_instances_activated ON activity_instances(activated);
+CREATE INDEX IF NOT EXISTS activity_instances_started ON activity_instances(started);
+CREATE INDEX IF NOT EXISTS activity_instances_ended ON activity_instances(ended);
+CREATE INDEX IF NOT EXISTS activity_instances_state_change
+  ON activity_instances(last_state_change);
+CREATE INDEX IF NOT EXISTS activity_instances_modified ON activity_instances(modified);
+
+CREATE INDEX IF NOT EXISTS items_owner_name ON items(owner_id, name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS items_owner_state ON items(owner_id, state);
+CREATE INDEX IF NOT EXISTS items_owner_received_as ON items(owner_id, received_as);
+CREATE INDEX IF NOT EXISTS items_owner_priority ON items(owner_id, priority);
+CREATE INDEX IF NOT EXISTS items_owner_description ON items(owner_id, description);
+CREATE INDEX IF NOT EXISTS items_owner_category ON items(owner_id, category);
+CREATE INDEX IF NOT EXISTS items_owner_created ON items(owner_id, created);
+CREATE INDEX IF NOT EXISTS items_owner_received ON items(owner_id, received);
+CREATE INDEX IF NOT EXISTS items_owner_started ON items(owner_id, started);
+CREATE INDEX IF NOT EXISTS items_owner_ended ON items(owner_id, ended);
+CREATE INDEX IF NOT EXISTS items_owner_on_hold ON items(owner_id, on_hold);
+CREATE INDEX IF NOT EXISTS items_owner_modified ON items(owner_id, modified);
+)sql";
+
+// What else version 3 changed in a version 2 store: the owner's index of
+// items also holds the priority and the name.
+inline constexpr const char* kUpgradeFrom2Sql = R"sql(
+DROP INDEX items_owner;
+CREATE INDEX items_owner ON items(owner_id, kind, state, priority DESC, name);
 )sql";
 
 }  // namespace pvxjsim

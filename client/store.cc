@@ -284,7 +284,10 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
       *error = path + " is empty, not a pvxjsim store";
       return nullptr;
     }
-    if (!fresh && version != kSchemaVersion && !(mode == kRebuild && version < kSchemaVersion)) {
+    // Version 2 differs only by the query indexes, which are added below.
+    const bool upgrade = !fresh && version == 2;
+    if (!fresh && version != kSchemaVersion && !upgrade &&
+        !(mode == kRebuild && version < kSchemaVersion)) {
       *error = path + " has store schema version " + std::to_string(version) +
                ", this client needs " + std::to_string(kSchemaVersion);
       if (version < kSchemaVersion)
@@ -299,6 +302,17 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
     // otherwise rereads its index pages on every call.
     store->Exec("PRAGMA cache_size=-16384");
 
+    if (upgrade) {
+      WriteTx tx(*store);
+      // Another process may have upgraded it while we waited for the lock.
+      inspect(&app_id, &version, &objects);
+      if (version == 2) {
+        store->Exec(kUpgradeFrom2Sql);
+        store->Exec(kQueryIndexesSql);
+        store->Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+      }
+      tx.Commit();
+    }
     if (fresh) {
       WriteTx tx(*store);
       // Another process may have created the store while we waited for the
@@ -366,6 +380,7 @@ Store::~Store() {
 
 void Store::CreateSchema() {
   Exec(kSchemaSql);
+  Exec(kQueryIndexesSql);
   Exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
   Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
 }
