@@ -13,6 +13,7 @@
 #include "driver/long_options.h"
 #include "driver/output.h"
 #include "driver/terminal.h"
+#include "lsp/server.h"
 #include "reference/syntax.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
     out.line(version_line());
     return 0;
   }
+  // The language server owns standard output: no banner, nothing else.
+  if (lo.error.empty() && lo.lsp && !lo.help) return lsp::serve_stdio();
   if (lo.error.empty() && lo.check && !lo.help) {
     Sink out(stdout);
     return check::check_files(lo.files, out);
@@ -46,10 +49,14 @@ int main(int argc, char** argv) {
     Sink out(stdout);
     std::vector<std::string> side_outputs;
     if (!lo.junit_file.empty()) side_outputs.push_back(lo.junit_file);
+    if (!lo.record_file.empty()) side_outputs.push_back(lo.record_file);
     inv = parse_command_line(args, out, err, side_outputs);
   }
   inv.settings.junit_file = lo.junit_file;
   inv.settings.lines = lo.lines;
+  inv.settings.record_file = lo.record_file;
+  inv.settings.record_all = lo.record_all;
+  inv.settings.record_volatile = lo.record_volatile;
   switch (inv.mode) {
     case Mode::kExit:
       return inv.exit_code;

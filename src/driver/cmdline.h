@@ -29,6 +29,9 @@ struct CommandLineSettings {
   // Set from the long options, never by the fixed command line.
   std::string junit_file;  // JUnit results of the run, when not empty
   bool lines = false;      // locations on the console copies of tool errors
+  std::string record_file;       // the test case written back with the expectations seen
+  bool record_all = false;       // ... replacing the expectations it had
+  bool record_volatile = false;  // ... and with values that change from run to run
 
   // The option behind a "<CL-VALUE>" parameter keyword; null for others.
   const OptionValue* cl_value(std::string_view parameter_keyword) const;

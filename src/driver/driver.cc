@@ -10,6 +10,7 @@
 #include "driver/class_lookup.h"
 #include "driver/cmdline.h"
 #include "driver/junit.h"
+#include "record/recorder.h"
 #include "driver/keywords.h"
 #include "driver/run_context.h"
 #include "driver/section.h"
@@ -155,6 +156,7 @@ int run(RunContext& ctx) {
       }
     }
     if (ctx.junit) ctx.junit->begin(ctx);
+    if (ctx.recorder) ctx.recorder->begin(ctx);
     no_separator = dispatch(ctx, tok);
     if (ctx.junit) ctx.junit->end(ctx, no_separator);
     if (ctx.timing.section && !no_separator) {
@@ -205,6 +207,9 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
   RunContext ctx(settings, console);
   JunitRecorder junit(settings.input_file);
   if (!settings.junit_file.empty()) ctx.junit = &junit;
+  Recorder recorder({settings.record_file, settings.record_all, settings.record_volatile});
+  if (!settings.record_file.empty()) ctx.recorder = &recorder;
+  std::string original;
   try {
     std::string data;
     switch (read_test_case_file(settings.input_file, &data)) {
@@ -212,6 +217,7 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
       case ReadResult::kCannotOpen: tool_error(ctx, TC0001, settings.input_file); break;
       case ReadResult::kTooLong: tool_error(ctx, TC0001, settings.input_file + too_long_note());
     }
+    if (ctx.recorder) original = data;
     ctx.in = Input(std::move(data));
     FILE* f = fopen(settings.result_file.c_str(), "w");
     if (!f) tool_error(ctx, TC0002);
@@ -220,6 +226,14 @@ int run_test_case(const CommandLineSettings& settings, Sink& console) {
     int code = run(ctx);
     ctx.out.close();
     if (ctx.out.error() && !ctx.result_failure_reported) write_failure(ctx, ctx.result_name, ctx.out.error());
+    if (ctx.recorder) {
+      if (int error = recorder.write(original)) {
+        ctx.err.line("");
+        ctx.err.line("Can not write file:  " + settings.record_file + "  (" + std::strerror(error) + ")");
+        ctx.err.flush();
+        code = 1;
+      }
+    }
     return with_junit(ctx, code, false);
   } catch (const FatalExit& e) {
     try {

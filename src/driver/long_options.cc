@@ -19,6 +19,20 @@ LongOptions take_long_options(std::vector<std::string>* args) {
       lo.help = true;
     } else if (arg == "--lines") {
       lo.lines = true;
+    } else if (arg == "--record-all") {
+      lo.record_all = true;
+    } else if (arg == "--record-volatile") {
+      lo.record_volatile = true;
+    } else if (arg == "--record" || arg.rfind("--record=", 0) == 0) {
+      if (arg.size() > 9) {
+        lo.record_file = arg.substr(9);
+      } else if (i + 1 < a.size() && !a[i + 1].empty() && a[i + 1][0] != '-') {
+        lo.record_file = a[++i];
+      } else {
+        lo.error = "Missing argument: --record ???";
+      }
+    } else if (arg == "--lsp") {
+      lo.lsp = true;
     } else if (arg == "--junit" || arg.rfind("--junit=", 0) == 0) {
       if (arg.size() > 8) {
         lo.junit_file = arg.substr(8);
@@ -46,6 +60,11 @@ LongOptions take_long_options(std::vector<std::string>* args) {
       lo.error = "Missing argument: --check needs at least one test case file";
     rest.resize(rest.empty() ? 0 : 1);
   }
+  if (lo.error.empty() && (lo.record_all || lo.record_volatile) && lo.record_file.empty())
+    lo.error = "--record-all and --record-volatile go with --record FILE";
+  if (lo.error.empty() && lo.check && !lo.record_file.empty()) lo.error = "--record runs a test case; --check runs none";
+  if (lo.lsp && lo.error.empty() && (lo.check || !lo.junit_file.empty() || !lo.record_file.empty() || rest.size() > 1))
+    lo.error = "--lsp takes no other arguments: the editor talks to it on standard input and output";
   *args = std::move(rest);
   return lo;
 }
@@ -58,6 +77,11 @@ void write_long_option_help(Sink& out) {
       "                          (FILE:LINE:COLUMN: error|warning: message)",
       "  --junit <File>          write JUnit XML results of the run into File",
       "  --lines                 show where each tool error on the console stands",
+      "  --record <File>         also write the test case into File with the XpRc and",
+      "                          XpValue this run saw where a section had none",
+      "  --record-all            with --record: replace the expectations given too",
+      "  --record-volatile       with --record: also times and identifiers",
+      "  --lsp                   language server for test case files on standard input/output",
       "  --version               program name and version",
       "  --help                  this help",
   };

@@ -18,6 +18,10 @@ struct LongOptions {
   bool help = false;               // --help: the fixed help and these options
   std::string junit_file;          // --junit FILE: JUnit results beside the run
   bool lines = false;              // --lines: locations on the console's tool errors
+  std::string record_file;         // --record FILE: the test case with the expectations the run saw
+  bool record_all = false;         // --record-all: replace the expectations it has too
+  bool record_volatile = false;    // --record-volatile: also times and identifiers
+  bool lsp = false;                // --lsp: the language server on standard input and output
   std::string error;               // a message for a wrong long-option command line
 };
 

@@ -12,6 +12,7 @@ namespace kr {
 
 struct CommandLineSettings;
 class JunitRecorder;
+class Recorder;
 
 // Switches of the elapse-time tool method, read by the driver and the API template.
 struct TimingSwitches {
@@ -76,6 +77,7 @@ struct RunContext {
   HandleRegistry reg;
 
   JunitRecorder* junit = nullptr;  // set when JUnit results are asked for
+  Recorder* recorder = nullptr;    // set when the run writes its expectations back (--record)
 
   // Values that API sections leave for later sections.
   std::string program_id;      // the last program identifier the agent returned

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "driver/keywords.h"
 #include "driver/run_context.h"
 #include "eval/hex.h"
+#include "record/recorder.h"
 
 namespace kr {
 namespace {
@@ -87,6 +89,7 @@ void verdict(RunContext& ctx, bool match) {
 }
 
 void check_rc(RunContext& ctx, uint32_t rc, std::string_view expected) {
+  record_rc(ctx, rc);
   const std::string_view name = rc_name(rc);
   ctx.out.line(kRcReportLine);
   ctx.out.write("AcRc = ");
@@ -101,6 +104,7 @@ void check_rc(RunContext& ctx, uint32_t rc, std::string_view expected) {
 }
 
 void check_text(RunContext& ctx, std::string_view label, OptText actual, std::string_view expected) {
+  record_text(ctx, actual);
   text_block(ctx, "Ac", "Xp", label, actual, expected, false);
 }
 
@@ -113,18 +117,26 @@ void check_like(RunContext& ctx, std::string_view label, OptText actual, std::st
 }
 
 void check_long(RunContext& ctx, std::string_view label, int32_t actual, int32_t expected) {
+  record_word(ctx, actual == kNoExpectedSigned ? std::string() : std::to_string(actual));
   number_block(ctx, label, actual, expected, kNoExpectedSigned);
 }
 
 void check_int(RunContext& ctx, std::string_view label, int32_t actual, int32_t expected) {
+  record_word(ctx, actual == kNoExpectedSigned ? std::string() : std::to_string(actual));
   number_block(ctx, label, actual, expected, kNoExpectedSigned);
 }
 
 void check_unsigned(RunContext& ctx, std::string_view label, uint32_t actual, uint32_t expected) {
+  record_word(ctx, actual == kNoExpectedUnsigned ? std::string() : std::to_string(actual));
   number_block(ctx, label, actual, expected, kNoExpectedUnsigned);
 }
 
 void check_double(RunContext& ctx, std::string_view label, double actual, double expected) {
+  if (ctx.recorder) {
+    char b[40];
+    std::snprintf(b, sizeof b, "%.17g", actual);
+    record_word(ctx, actual == kNoExpectedDouble || !std::isfinite(actual) ? std::string() : std::string(b));
+  }
   ctx.out.line(kValueReportLine);
   write_line(ctx, "Ac", label, format_double(actual));
   if (expected == kNoExpectedDouble) {
@@ -139,6 +151,7 @@ void check_double(RunContext& ctx, std::string_view label, double actual, double
 
 void check_binary(RunContext& ctx, std::string_view label, uint32_t length, const unsigned char* actual,
                   std::string_view expected) {
+  record_word(ctx, std::string());  // bytes are left to the tester
   ctx.out.line(kValueReportLine);
   if (length == 0) {
     tool_error(ctx, TC0018);
