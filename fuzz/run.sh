@@ -9,7 +9,7 @@ set -uo pipefail
 build=$(cd "$1" && pwd) seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(run hex cmdline filter loader stream)
+[ ${#targets[@]} -eq 0 ] && targets=(run hex cmdline filter loader stream lsp)
 src=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$build/crashes"
 "$build/fuzz/fuzz_dict" >"$build/keywords.dict"
