@@ -264,7 +264,64 @@ std::string vscode_package(const Vocabulary& v, const std::string& version) {
                                              {"configuration", "./language-configuration.json"}}});
   p["contributes"]["grammars"] = J::array(
       {{{"language", "kestrun"}, {"scopeName", "source.kestrun"}, {"path", "./syntaxes/kestrun.tmLanguage.json"}}});
+  // The language server: extension.js starts `kestrun1 --lsp` for test case files.
+  p["main"] = "./extension.js";
+  p["activationEvents"] = J::array({"onLanguage:kestrun"});
+  p["contributes"]["configuration"] = {
+      {"title", "kestrun1"},
+      {"properties",
+       {{"kestrun1.server.path",
+         {{"type", "string"},
+          {"default", "kestrun1"},
+          {"description", "The kestrun1 program that serves test case files (kestrun1 --lsp); empty: none"}}}}}};
+  p["dependencies"] = {{"vscode-languageclient", "^9.0.1"}};
   return p.dump(2) + "\n";
+}
+
+// The VS Code side of the language server: run `npm install` in the folder once.
+std::string vscode_extension() {
+  return "// " + std::string(kGenerated) +
+         "; do not edit: rebuild the target `editors` instead.\n"
+         "// Starts `kestrun1 --lsp` for kestrun test case files (setting kestrun1.server.path).\n"
+         "const vscode = require('vscode');\n"
+         "const { LanguageClient } = require('vscode-languageclient/node');\n"
+         "let client;\n"
+         "function activate(context) {\n"
+         "  const path = vscode.workspace.getConfiguration('kestrun1').get('server.path', 'kestrun1');\n"
+         "  if (!path) return;\n"
+         "  const server = { command: path, args: ['--lsp'] };\n"
+         "  client = new LanguageClient('kestrun1', 'kestrun1 test cases', server,\n"
+         "                              { documentSelector: [{ language: 'kestrun' }] });\n"
+         "  client.start();\n"
+         "  context.subscriptions.push({ dispose: () => client && client.stop() });\n"
+         "}\n"
+         "function deactivate() { return client ? client.stop() : undefined; }\n"
+         "module.exports = { activate, deactivate };\n";
+}
+
+// Neovim's built-in client; plain Vim never reads a Lua ftplugin.
+std::string nvim_ftplugin() {
+  return "-- " + std::string(kGenerated) +
+         "; do not edit: rebuild the target `editors` instead.\n"
+         "-- Neovim (0.7 or later): diagnostics, completion (<C-x><C-o>), hover, definition\n"
+         "-- and symbols for kestrun test case files from `kestrun1 --lsp`.\n"
+         "-- Another program: let g:kestrun1_lsp_cmd = ['/path/to/kestrun1', '--lsp'];\n"
+         "-- none: let g:kestrun1_lsp_cmd = [].\n"
+         "local cmd = vim.g.kestrun1_lsp_cmd or { 'kestrun1', '--lsp' }\n"
+         "if type(cmd) ~= 'table' or #cmd == 0 or vim.fn.executable(cmd[1]) == 0 then return end\n"
+         "local buf = vim.api.nvim_get_current_buf()\n"
+         "if vim.lsp.start then\n"
+         "  vim.lsp.start({ name = 'kestrun1', cmd = cmd, root_dir = vim.fn.getcwd() })\n"
+         "else\n"
+         "  -- Neovim 0.7: one client serves every test case buffer.\n"
+         "  local id = vim.g.kestrun1_lsp_client\n"
+         "  if not id or not vim.lsp.get_client_by_id(id) then\n"
+         "    id = vim.lsp.start_client({ name = 'kestrun1', cmd = cmd, root_dir = vim.fn.getcwd() })\n"
+         "    vim.g.kestrun1_lsp_client = id\n"
+         "  end\n"
+         "  if id then vim.lsp.buf_attach_client(buf, id) end\n"
+         "end\n"
+         "vim.bo[buf].omnifunc = 'v:lua.vim.lsp.omnifunc'\n";
 }
 
 std::string vscode_language_configuration() {
@@ -354,6 +411,8 @@ std::vector<File> editor_files(const Vocabulary& v, const std::string& version) 
   return {
       {"vim/syntax/kestrun.vim", vim_syntax(v)},
       {"vim/ftdetect/kestrun.vim", vim_ftdetect(v)},
+      {"vim/ftplugin/kestrun.lua", nvim_ftplugin()},
+      {"vscode/extension.js", vscode_extension()},
       {"vscode/package.json", vscode_package(v, version)},
       {"vscode/language-configuration.json", vscode_language_configuration()},
       {"vscode/syntaxes/kestrun.tmLanguage.json", textmate_grammar(v)},

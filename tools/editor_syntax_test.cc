@@ -119,5 +119,23 @@ TEST(EditorFiles, VimSyntaxNamesEveryGroupItLinks) {
   }
 }
 
+TEST(EditorFiles, BothEditorsStartTheLanguageServer) {
+  std::string package, extension, nvim;
+  for (const File& f : editor_files(vocabulary(), "1.2.3")) {
+    if (f.path == "vscode/package.json") package = f.content;
+    if (f.path == "vscode/extension.js") extension = f.content;
+    if (f.path == "vim/ftplugin/kestrun.lua") nvim = f.content;
+  }
+  const nlohmann::json p = nlohmann::json::parse(package);
+  EXPECT_EQ(p["main"], "./extension.js");
+  EXPECT_EQ(p["activationEvents"][0], "onLanguage:kestrun");
+  EXPECT_EQ(p["contributes"]["configuration"]["properties"]["kestrun1.server.path"]["default"], "kestrun1");
+  EXPECT_NE(extension.find("args: ['--lsp']"), std::string::npos);
+  EXPECT_NE(extension.find("language: 'kestrun'"), std::string::npos);
+  EXPECT_NE(nvim.find("{ 'kestrun1', '--lsp' }"), std::string::npos);
+  EXPECT_NE(nvim.find("vim.lsp.start("), std::string::npos);
+  EXPECT_NE(nvim.find("vim.lsp.start_client("), std::string::npos);  // Neovim 0.7
+}
+
 }  // namespace
 }  // namespace kr::editors
