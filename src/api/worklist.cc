@@ -1,0 +1,44 @@
+// The worklist family: worklists and their vectors.
+#include "api/catalogue.h"
+#include "api/enums.h"
+#include "api/executor.h"
+#include "api/rows.h"
+#include "driver/keywords.h"
+#include "driver/run_context.h"
+
+namespace kr::api {
+namespace {
+
+// The work item goes to WorkitemHdl n, its input container to a
+// ReadOnlyContainerHdl n only when the section names one.
+void worklist_check_out_next(Call& c) {
+  c.rc = PvxjWorklistCheckOutNextWorkitem(c.h(0), c.slot(1), c.given(kReadOnlyContainerHdl) ? c.slot(2) : nullptr);
+}
+
+// The method is gone from the API: the line in place of the call, and a
+// null text for the evaluation.
+void worklist_owner(Call& c) {
+  c.ctx.out.line("REMOVED in Driver 21");
+  c.text = nullptr;
+}
+
+// The container slot is echoed and checked only when the section names one.
+bool resolve_check_out(Call& c) {
+  for (std::size_t k = 0; k < c.row.params.size(); ++k)
+    if ((k < 2 || c.v[k].given) && !echo_param(c, k)) return false;
+  return true;
+}
+
+constexpr Hook kHooks[] = {
+    {kPvxjWorklistCheckOutNextWorkitem, resolve_check_out},
+};
+
+constexpr Row kRows[] = {
+#include "api/worklist.def"
+};
+
+}  // namespace
+
+FAMILY(worklist_family, "PvxjWorklist", kPVXJWORKLIST)
+
+}  // namespace kr::api
