@@ -22,16 +22,7 @@ void worklist_owner(Call& c) {
   c.text = nullptr;
 }
 
-// The container slot is echoed and checked only when the section names one.
-bool resolve_check_out(Call& c) {
-  for (std::size_t k = 0; k < c.row.params.size(); ++k)
-    if ((k < 2 || c.v[k].given) && !echo_param(c, k)) return false;
-  return true;
-}
-
-constexpr Hook kHooks[] = {
-    {kPvxjWorklistCheckOutNextWorkitem, resolve_check_out},
-};
+constexpr std::span<const Hook> kHooks{};
 
 constexpr Row kRows[] = {
 #include "api/worklist.def"
