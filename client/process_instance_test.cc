@@ -90,6 +90,23 @@ TEST_F(InstanceTest, SuspensionUntilATimeEndsByItself) {
   PvxjProcessInstanceDeallocate(&i);
 }
 
+TEST_F(InstanceTest, AnInstancesDeadlineMakesItsProcessNotification) {
+  SetClockFixed(store(), 1'900'000'000);
+  PvxjProcessInstance i = Started("CreditRequest", "Slow");
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(i), Pvx_PE_NoNotification);
+  EXPECT_EQ(PvxjProcessInstanceNotificationTimeIsNull(i), 0);
+  EXPECT_EQ(PvxjProcessInstanceNotifiedPersonIsNull(i), 1);
+  ASSERT_TRUE(AdvanceClock(store(), 3 * 86400));
+  CheckDeadlines(store());
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(i), Pvx_PE_ProcessNotification);
+  char buf[64];
+  const char* who = PvxjProcessInstanceNotifiedPerson(i, buf, sizeof buf);
+  ASSERT_NE(who, nullptr);
+  EXPECT_EQ(Int(std::string("SELECT count(*) FROM items i JOIN persons u ON u.id = i.owner_id "
+                            "WHERE i.kind=3 AND u.user_id='") + who + "'"), 1);
+  PvxjProcessInstanceDeallocate(&i);
+}
+
 TEST_F(InstanceTest, RestartRunsAFinishedOrTerminatedInstanceAgainFromItsStart) {
   PvxjProcessInstance i = Started("CreditEscalation", "Again");
   EXPECT_EQ(PvxjProcessInstanceRestart(i), PVX_ERROR_WRONG_STATE);
