@@ -97,7 +97,8 @@ bool StoreTime(const PvxjDateTime& v, std::string* text) {
   return true;
 }
 
-int32_t ContainerOut(PvxjProcessInstance instance, uint32_t* out, Cls cls, RecordKind kind,
+template <class Out>
+int32_t ContainerOut(PvxjProcessInstance instance, Out* out, Cls cls, RecordKind kind,
                      const char* role, const char* origin) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
@@ -129,7 +130,8 @@ int32_t ContainerOut(PvxjProcessInstance instance, uint32_t* out, Cls cls, Recor
   }, origin);
 }
 
-int32_t Monitor(PvxjProcessInstance instance, Cls cls, uint32_t* monitor, const char* origin) {
+template <class M>
+int32_t Monitor(PvxjProcessInstance instance, Cls cls, M* monitor, const char* origin) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;
@@ -140,7 +142,9 @@ int32_t Monitor(PvxjProcessInstance instance, Cls cls, uint32_t* monitor, const 
   }, origin);
 }
 
-int32_t CopyOf(uint32_t handle, Cls cls, uint32_t* copy, const char* origin) {
+// Handles of any class, passed on as they are.
+template <class H>
+int32_t CopyOf(H handle, Cls cls, H* copy, const char* origin) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;
@@ -150,7 +154,8 @@ int32_t CopyOf(uint32_t handle, Cls cls, uint32_t* copy, const char* origin) {
   }, origin);
 }
 
-unsigned char Same(uint32_t a, uint32_t b, Cls cls, const char* origin) {
+template <class H>
+unsigned char Same(H a, H b, Cls cls, const char* origin) {
   return GuardedValue<unsigned char>(0, [&](int32_t* rc) -> unsigned char {
     auto& handles = Client::Get().handles;
     auto* x = handles.Get<RowObject>(a, cls);

@@ -22,8 +22,9 @@ int32_t Select(PvxjWorklist worklist, std::vector<int64_t> kinds, bool limited, 
                   (*row)->service->user_id, found);
 }
 
-int32_t Query(PvxjWorklist worklist, std::vector<int64_t> kinds, Cls vector_cls, Cls element_cls,
-              uint32_t* vector, const char* origin) {
+template <class V>
+int32_t Query(PvxjWorklist worklist, std::vector<int64_t> kinds, Cls vector_cls, Cls element_cls, V* vector,
+              const char* origin) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;
