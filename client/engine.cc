@@ -601,8 +601,11 @@ class Engine {
   void Deadlines() {
     std::vector<std::tuple<int64_t, int64_t, std::string>> due;
     {
-      Stmt q(store_.db(), "SELECT id, process_instance_id, name FROM activity_instances "
-                          "WHERE next_deadline IS NOT NULL AND next_deadline <= ?");
+      // A suspended instance's activities wait with their deadlines: what
+      // falls due meanwhile is done once the instance is resumed.
+      Stmt q(store_.db(), "SELECT a.id, a.process_instance_id, a.name FROM activity_instances a "
+                          "JOIN process_instances p ON p.id = a.process_instance_id "
+                          "WHERE a.next_deadline IS NOT NULL AND a.next_deadline <= ? AND p.state <> 16");
       q.Bind(1, std::string_view(now_));
       while (q.Step()) due.emplace_back(q.Int(0), q.Int(1), q.Text(2));
     }

@@ -723,5 +723,7 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 
 /* The families, one header each. */
 #include "pvxj/process_template.h"
+#include "pvxj/process_instance.h"
+#include "pvxj/worklist.h"
 
 #endif /* PVXJ_PVXJ_H */

@@ -171,6 +171,14 @@ TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
   for (const char* s : {"PvxjProcessTemplateListSetDescription Description", "PvxjProcessTemplateListSetThreshold Threshold",
                         "PvxjProcessTemplateListSetFilter Filter", "PvxjProcessTemplateListSetSortCriteria SortCriteria"})
     want.insert(s);
+  for (const char* cls : {"PvxjProcessInstanceList", "PvxjWorklist", "PvxjPersistentList"})
+    for (const char* s : {"SetDescription Description", "SetThreshold Threshold", "SetFilter Filter",
+                          "SetSortCriteria SortCriteria"})
+      want.insert(std::string(cls) + s);
+  // An instance's own settings.
+  for (const char* s : {"PvxjProcessInstanceSetDescription Description", "PvxjProcessInstanceSetName InstanceName",
+                        "PvxjProcessInstanceSetProcessAdmin UserID"})
+    want.insert(s);
   for (const std::string& s : got) EXPECT_TRUE(want.count(s)) << "stores, not listed: " << s;
   for (const std::string& s : want) EXPECT_TRUE(got.count(s)) << "listed, does not store: " << s;
 }

@@ -718,6 +718,7 @@ bool echo_param(Call& call, std::size_t k) {
       return range_check(ctx, slot_type(p.form, p.keyword), val.number) != 0;
     case Form::kOut:
     case Form::kAppend:
+      if (p.optional && !val.given) return true;  // an output the section may leave out: no slot
       snprintf(num, sizeof num, "%d", val.number);
       echo(ctx, p.keyword, num);
       return store_check(ctx, p.keyword, val.number) != 0;

@@ -9,10 +9,6 @@
 namespace kr::api {
 namespace {
 
-constexpr EnumEntry kAuditModeNames[] = {
-    {"Pvx_TA_NotSet", 0}, {"Pvx_TA_NoAudit", 1}, {"Pvx_TA_Condensed", 2}, {"Pvx_TA_Full", 3}, {"Pvx_TA_Filter", 4}};
-constexpr EnumTable kAuditModes{kAuditModeNames};
-
 constexpr Hook kHooks[] = {
     {kPvxjProcessTemplatePersistentObject, resolve_persistent_object},
 };
