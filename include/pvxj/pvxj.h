@@ -723,5 +723,6 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 
 /* The families, one header each. */
 #include "pvxj/process_template.h"
+#include "pvxj/container.h"
 
 #endif /* PVXJ_PVXJ_H */
