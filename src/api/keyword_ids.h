@@ -24,6 +24,8 @@ enum ApiKw : int {
 #include "api/int_vector.def"
 #include "api/date_time.def"
 #include "api/pea.def"
+#include "api/container.def"
+#include "api/container_element.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL
