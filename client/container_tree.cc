@@ -227,8 +227,9 @@ namespace pvxjsim {
 
 namespace {
 
+// A text the definition leaves empty is no value.
 void SetIf(Record* r, const std::string& name, const std::optional<std::string>& text) {
-  if (!text) return;
+  if (!text || text->empty()) return;
   for (Field& f : r->fields)
     if (f.name == name) {
       f.value = *text;
