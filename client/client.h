@@ -68,6 +68,7 @@ struct VectorObject : Object {
 // Containers, program data and program templates made from streams.
 struct RecordObject : Object {
   Record record;
+  int32_t ccsid = 1208;  // the code page texts are handed out in (PvxjContainerSetStringCcsid)
 };
 
 // A reply taken from the session's queue by Receive.

@@ -10,6 +10,7 @@
 #include "clock.h"
 #include "condition.h"
 #include "container.h"
+#include "container_tree.h"
 #include "store.h"
 
 namespace pvxjsim {
@@ -207,6 +208,7 @@ class Engine {
     Record in = EmptyRecord(d.in);
     Schema in_schema;
     if (d.in && LoadSchema(store_, *d.in, &in_schema)) CopyMatching(data, in_schema, &in);
+    FillPredefined(store_, pi, ai, &in);
     SaveContainer(store_, "AI", ai, "in", in);
     {
       Stmt u(store_.db(), "UPDATE activity_instances SET activated=?, notify_at=?, notify2_at=?, "
@@ -292,6 +294,8 @@ class Engine {
     if (d.out) LoadSchema(store_, *d.out, &schema);
     // Start from the input, so members the program leaves alone pass through.
     if (auto in = LoadContainer(store_, "AI", ai, "in")) CopyMatching(*in, schema, out);
+    FillPredefined(store_, pi, ai, out);
+    AddRc(out);
     for (const auto& [member, value] : set)
       if (int32_t rc = SetMemberFromText(schema, out, member, value)) return rc;
     return PVX_OK;
@@ -406,7 +410,9 @@ class Engine {
   void FinishActivity(int64_t ai, int32_t rc, const Record& output) {
     auto [pi, activity_id, block_instance] = Where(ai);
     ActivityDef d = LoadDef(store_, activity_id);
-    SaveContainer(store_, "AI", ai, "out", output);
+    Record saved = output;
+    SetRc(&saved, rc);
+    SaveContainer(store_, "AI", ai, "out", saved);
     Record data = Data(store_, pi);
     Schema data_schema;
     if (!data.type_name.empty() && LoadSchema(store_, data.type_name, &data_schema)) {
@@ -570,6 +576,8 @@ class Engine {
     Record out = EmptyRecord(out_name);
     Schema schema;
     if (out_name && LoadSchema(store_, *out_name, &schema)) CopyMatching(Data(store_, pi), schema, &out);
+    FillPredefined(store_, pi, std::nullopt, &out);
+    AddRc(&out);
     SaveContainer(store_, "PI", pi, "out", out);
     if (inst.parent_ai && State(*inst.parent_ai) == kAsRunning)
       FinishActivity(*inst.parent_ai, 0, out);
@@ -825,11 +833,15 @@ int32_t StartInstance(Store& store, int64_t instance_id, const std::string& star
   if (input && in_name) {
     Schema schema;
     if (!LoadSchema(store, *in_name, &schema)) return PVX_ERROR_INVALID_CONTAINER;
-    for (const Field& f : input->fields)
+    for (const Field& f : input->fields) {
+      // The predefined members describe where a container came from, not
+      // the instance's data.
+      if (IsPredefined(f.name)) continue;
       if (int32_t rc = SetMember(schema, &data, f.name, f.value)) {
         // A sub-process gets what its structure can hold; a caller gets told.
         if (!inst.parent_ai && input->type_name == *in_name) return rc;
       }
+    }
   }
   Engine e(store);
   SaveContainer(store, "PI", instance_id, "in", data);

@@ -2,6 +2,7 @@
 // containers, program data and program templates from streams.
 #include "client.h"
 #include "container.h"
+#include "container_tree.h"
 #include "program_data.h"
 #include "session_id.h"
 
@@ -124,7 +125,7 @@ uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, u
     // a stream is input like any other.
     if (container) {
       Schema schema;
-      if (!LoadSchema(*store, obj->record.type_name, &schema)) {
+      if (!LoadContainerSchema(*store, obj->record.type_name, &schema)) {
         *rc = PVX_ERROR_INVALID_CONTAINER;
         if (StructureLeafCount(*store, obj->record.type_name) > kMaxStructureLeaves)
           SetLastResult(*rc, "structure " + obj->record.type_name + " expands to more than " +

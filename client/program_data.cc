@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "container.h"
+#include "container_tree.h"
 #include "store.h"
 
 namespace pvxjsim {
@@ -273,8 +274,8 @@ int32_t ProgramDataFromRecord(Store& store, const Record& r, ProgramData* out,
   for (size_t i = 0; i < seen.size(); ++i)
     if (!seen[i]) return refuse(std::string("field \"") + kCommon[i] + "\" is missing");
   Schema in_schema, out_schema;
-  if (in_name && !LoadSchema(store, *in_name, &in_schema)) return PVX_ERROR_INVALID_CONTAINER;
-  if (out_name && !LoadSchema(store, *out_name, &out_schema)) return PVX_ERROR_INVALID_CONTAINER;
+  if (in_name && !LoadContainerSchema(store, *in_name, &in_schema)) return PVX_ERROR_INVALID_CONTAINER;
+  if (out_name && !LoadContainerSchema(store, *out_name, &out_schema)) return PVX_ERROR_INVALID_CONTAINER;
   d.in.kind = RecordKind::kReadOnlyContainer;
   d.out.kind = RecordKind::kReadWriteContainer;
   d.in.type_name = in_name.value_or("");

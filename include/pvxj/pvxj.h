@@ -725,5 +725,6 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 #include "pvxj/process_template.h"
 #include "pvxj/process_instance.h"
 #include "pvxj/worklist.h"
+#include "pvxj/container.h"
 
 #endif /* PVXJ_PVXJ_H */

@@ -24,6 +24,8 @@ const Family& pea_family();
 const Family& process_instance_family();
 const Family& worklist_family();
 const Family& persistent_list_family();
+const Family& container_family();
+const Family& container_element_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -58,11 +60,26 @@ const Param* Family::accepted(int keyword) const {
 }
 
 std::span<const Family* const> families() {
+  // One family a line, so families added side by side merge cleanly.
   static const Family* const all[] = {
-      &execution_service_family(), &process_template_family(), &global_family(),    &service_family(),
-      &result_family(),            &error_family(),            &message_family(),   &person_family(),
-      &string_vector_family(),     &int_vector_family(),       &date_time_family(), &pea_family(),
-      &process_instance_family(),  &worklist_family(),        &persistent_list_family()};
+      &execution_service_family(),
+      &process_template_family(),
+      &global_family(),
+      &service_family(),
+      &result_family(),
+      &error_family(),
+      &message_family(),
+      &person_family(),
+      &string_vector_family(),
+      &int_vector_family(),
+      &date_time_family(),
+      &pea_family(),
+      &process_instance_family(),
+      &worklist_family(),
+      &persistent_list_family(),
+      &container_family(),
+      &container_element_family(),
+  };
   return all;
 }
 

@@ -139,6 +139,7 @@ enum class Display : uint8_t {
   kDateTime,      // "dt_value" | NULL
   kValueList,     // "value1;value2;..." | NULL
   kResultSlot,    // n: a slot the section fills (an identifier slot of the form n)
+  kDouble,        // double: a number with a fraction, read as one word
 };
 
 // The class tag on the first line of an object identifier file, one per class
@@ -217,6 +218,7 @@ enum Flag : unsigned {
   kAverage = 1 << 12,     // with timing on, the average line after the (repeated) call
   kCorrelReport = 1 << 13,// status report of the correlation slot the call filled
   kToolMade = 1 << 14,    // performed by the tool itself: no C function of its own
+  kRcFirst = 1 << 15,     // the API returns a return code and writes the value: XpRc and XpValue, RC report then Value report
 };
 
 struct Call;

@@ -178,6 +178,19 @@ TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
   // An instance's own settings.
   for (const char* s : {"PvxjProcessInstanceSetDescription Description", "PvxjProcessInstanceSetName InstanceName",
                         "PvxjProcessInstanceSetProcessAdmin UserID"})
+  // Container members by qualified name, the code page, a program's output.
+  for (const char* type : {"String", "Long", "Float", "Binary"}) {
+    const std::string value = std::string(type) + "Value";
+    for (const char* array : {"", "Array"}) {
+      const std::string m = std::string("PvxjReadWriteContainerSet") + array + value;
+      want.insert(m + " QualifiedName");
+      want.insert(m + " " + value);
+      if (*array) want.insert(m + " ArrayIndex");
+      if (value == "BinaryValue") want.insert(m + " DataLength");
+    }
+  }
+  for (const char* s : {"PvxjContainerSetStringCcsid CCSID", "PvxjReadOnlyContainerSetStringCcsid CCSID",
+                        "PvxjReadWriteContainerSetStringCcsid CCSID", "PvxjContainerSetRemoteOutContainer ProgramID"})
     want.insert(s);
   for (const std::string& s : got) EXPECT_TRUE(want.count(s)) << "stores, not listed: " << s;
   for (const std::string& s : want) EXPECT_TRUE(got.count(s)) << "listed, does not store: " << s;

@@ -224,15 +224,16 @@ bool read_section(Call& call) {
   const Family* family = family_of(row);
   const bool rc_set = row.result == Result::kRc;
   const bool both = family->both_expectations;
+  const bool rc_first = (row.flags & kRcFirst) != 0;
   for (;;) {
     std::string_view tok;
     if (!next_token(ctx, &tok)) return false;
     const int id = keyword_id(tok);
     if (id == kEnd) return true;
     Read r;
-    if (id == kXpRc && (rc_set || both)) {
+    if (id == kXpRc && (rc_set || both || rc_first)) {
       if (!next_token(ctx, &tok)) return false;
-      if (rc_set) call.xp_rc.assign(tok);
+      if (rc_set || rc_first) call.xp_rc.assign(tok);
       continue;
     } else if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
@@ -489,6 +490,8 @@ void evaluate(Call& call) {
   const std::string_view label = (row.flags & kVectorSize) ? kLabelSize : kLabelValue;
   const bool xp = call.xp_given;
   const std::string_view xpv = xp ? std::string_view(call.xp_value) : kNoExpectedValue;
+  if (row.flags & kRcFirst)
+    check_rc(ctx, static_cast<uint32_t>(call.rc), call.xp_rc.empty() ? kNoExpectedRc : std::string_view(call.xp_rc));
   switch (row.result) {
     case Result::kRc:
       check_rc(ctx, static_cast<uint32_t>(call.rc), call.xp_rc.empty() ? kNoExpectedRc : std::string_view(call.xp_rc));

@@ -27,6 +27,8 @@ enum ApiKw : int {
 #include "api/process_instance.def"
 #include "api/worklist.def"
 #include "api/persistent_list.def"
+#include "api/container.def"
+#include "api/container_element.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL

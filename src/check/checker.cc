@@ -199,7 +199,7 @@ class Checker {
       const int id = keyword_id(t);
       if (id == kEnd) break;
       St s = St::kOk;
-      if (id == kXpRc && rc_set) {
+      if (id == kXpRc && (rc_set || row->rc_first)) {
         std::string_view v;
         std::size_t v_at;
         if ((s = r_.word(&v, &v_at)) != St::kOk) return;

@@ -82,6 +82,8 @@ struct RunContext {
   // Values that API sections leave for later sections.
   std::string program_id;      // the last program identifier the agent returned
   uint32_t stream_length = 0;  // the current stream length
+  std::string last_full_name;  // the last full name of a container element (QualifiedName DEFAULT)
+  uint32_t binary_length = 0;  // the length the last ...BinaryLength call returned
 
   // Everything written so far reaches its file before the process waits,
   // sleeps, calls the API or ends.
