@@ -68,6 +68,8 @@ struct VectorObject : Object {
 // Containers, program data and program templates made from streams.
 struct RecordObject : Object {
   Record record;
+  // The session a program template was had through: its programs run there.
+  std::shared_ptr<ServiceState> service;
 };
 
 // A reply taken from the session's queue by Receive.
@@ -76,6 +78,7 @@ struct ExecutionDataObject : Object {
   std::array<uint8_t, PVXJ_CORREL_ID_LENGTH> correl{};
   std::optional<std::string> user_context;
   std::string ref;  // persistent identifier of the carried object, if any
+  std::shared_ptr<ServiceState> service;  // the receiving session
 };
 
 class Client {

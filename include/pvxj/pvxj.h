@@ -723,5 +723,8 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 
 /* The families, one header each. */
 #include "pvxj/process_template.h"
+#include "pvxj/program_template.h"
+#include "pvxj/implementation_data.h"
+#include "pvxj/execution_data.h"
 
 #endif /* PVXJ_PVXJ_H */
