@@ -24,6 +24,9 @@ enum ApiKw : int {
 #include "api/int_vector.def"
 #include "api/date_time.def"
 #include "api/pea.def"
+#include "api/program_template.def"
+#include "api/implementation_data.def"
+#include "api/execution_data.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL
