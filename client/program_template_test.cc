@@ -26,7 +26,8 @@ class ProgramTemplateTest : public ClientTest {
     PvxjProcessTemplateVectorDeallocate(&v);
     ASSERT_EQ(PvxjProcessTemplateProgramTemplate(credit_, "AssessRisk", &assess_), PVX_OK);
   }
-  std::string Text(char* (*fn)(PvxjHandle, char*, uint32_t), PvxjHandle h) {
+  template <class H>
+  std::string Text(char* (*fn)(H, char*, uint32_t), H h) {
     char buf[256];
     const char* t = fn(h, buf, sizeof buf);
     return t ? t : "(null)";
@@ -65,7 +66,7 @@ TEST_F(ProgramTemplateTest, ImplementationsAndTheirOptions) {
   ASSERT_EQ(PvxjImplementationDataVectorSize(v), 2u);
   PvxjImplementationData exe = PvxjImplementationDataVectorFirstElement(v);
   PvxjImplementationData dll = PvxjImplementationDataVectorNextElement(v);
-  EXPECT_EQ(PvxjImplementationDataVectorNextElement(v), 0u);
+  EXPECT_FALSE(PvxjImplementationDataVectorNextElement(v));
   EXPECT_EQ(PvxjImplementationDataPlatform(exe), Pvx_DP_WindowsNT);  // ordered by platform
   EXPECT_EQ(PvxjImplementationDataKind(exe), Pvx_DT_DLL);
   std::swap(exe, dll);
@@ -76,7 +77,7 @@ TEST_F(ProgramTemplateTest, ImplementationsAndTheirOptions) {
   PvxjDllOptions wrong = 0, d = 0;
   ASSERT_EQ(PvxjImplementationDataExeOptions(exe, &eo), PVX_OK);
   EXPECT_EQ(PvxjImplementationDataDllOptions(exe, &wrong), PVX_ERROR_INVALID_IMPLEMENTATION_TYPE);
-  EXPECT_EQ(wrong, 0u);
+  EXPECT_FALSE(wrong);
   EXPECT_EQ(Text(PvxjExeOptionsPathAndFileName, eo), "/opt/credit/assess_risk");
   EXPECT_EQ(PvxjExeOptionsWindowStyle(eo), Pvx_EO_Invisible);
   EXPECT_EQ(PvxjExeOptionsWindowStyleIsNull(eo), 0);
@@ -102,7 +103,7 @@ TEST_F(ProgramTemplateTest, StreamRoundTripsAndNeedsItsWholeLength) {
   EXPECT_EQ(PvxjProgramTemplateAsStream(assess_, nullptr, 0), PVX_ERROR_BUFFER);
   ASSERT_EQ(PvxjProgramTemplateAsStream(assess_, bytes.data(), length), PVX_OK);
   PvxjProgramTemplate back = PvxjExecutionServiceProgramTemplateFromStream(svc_, bytes.data(), length);
-  ASSERT_NE(back, 0u);
+  ASSERT_TRUE(back);
   EXPECT_EQ(PvxjProgramTemplateEqual(back, assess_), 1);
   PvxjProgramTemplate copy = 0;
   ASSERT_EQ(PvxjProgramTemplateCopy(back, &copy), PVX_OK);
@@ -150,9 +151,9 @@ TEST_F(ProgramTemplateTest, AsyncRunsLeaveTheOutputOrTheErrorAsReply) {
   EXPECT_EQ(PvxjExecutionDataIsError(bad), 1);
   EXPECT_EQ(PvxjExecutionDataUserContextIsNull(bad), 1);
   PvxjError err = PvxjExecutionDataErrorFromData(bad);
-  ASSERT_NE(err, 0u);
+  ASSERT_TRUE(err);
   EXPECT_EQ(PvxjErrorRc(err), PVX_ERROR_PROGRAM_EXECUTION);
-  EXPECT_EQ(PvxjExecutionDataReadOnlyContainerFromData(bad), 0u);
+  EXPECT_FALSE(PvxjExecutionDataReadOnlyContainerFromData(bad));
   EXPECT_EQ(LastResultCode(), PVX_ERROR_WRONG_KIND);
 
   ASSERT_EQ(PvxjExecutionServiceReceive(svc_, ok_id, &ok, 0), PVX_OK);
@@ -160,10 +161,10 @@ TEST_F(ProgramTemplateTest, AsyncRunsLeaveTheOutputOrTheErrorAsReply) {
   EXPECT_EQ(Text(PvxjExecutionDataUserContext, ok), "ctx");
   EXPECT_EQ(Text(PvxjExecutionDataPersistentOid, ok).substr(0, 2), "PX");
   PvxjReadOnlyContainer out = PvxjExecutionDataReadOnlyContainerFromData(ok);
-  ASSERT_NE(out, 0u);
+  ASSERT_TRUE(out);
   EXPECT_EQ(GetMember(RecordOf(out, Cls::ReadOnlyContainer), "Comments[1]"), FieldValue(std::string("scored")));
-  EXPECT_EQ(PvxjExecutionDataWorkitemFromData(ok), 0u);
-  EXPECT_EQ(PvxjExecutionDataErrorFromData(ok), 0u);
+  EXPECT_FALSE(PvxjExecutionDataWorkitemFromData(ok));
+  EXPECT_FALSE(PvxjExecutionDataErrorFromData(ok));
   PvxjExecutionData copy = 0;
   ASSERT_EQ(PvxjExecutionDataCopy(ok, &copy), PVX_OK);
   EXPECT_EQ(PvxjExecutionDataKind(copy), Pvx_DART_ExecuteInstanceResponse);
@@ -183,13 +184,13 @@ TEST_F(ProgramTemplateTest, ReplyKindsOfInstancesAndTermination) {
   ASSERT_EQ(PvxjExecutionServiceReceive(svc_, nullptr, &first, 0), PVX_OK);
   ASSERT_EQ(PvxjExecutionServiceReceive(svc_, nullptr, &second, 0), PVX_OK);
   EXPECT_EQ(PvxjExecutionDataKind(first), Pvx_DART_ExecuteInstanceResponse);
-  EXPECT_NE(PvxjExecutionDataProcessInstanceFromData(first), 0u);
-  EXPECT_NE(PvxjExecutionDataReadOnlyContainerFromData(first), 0u);
+  EXPECT_TRUE(PvxjExecutionDataProcessInstanceFromData(first));
+  EXPECT_TRUE(PvxjExecutionDataReadOnlyContainerFromData(first));
   EXPECT_EQ(PvxjExecutionDataKind(second), Pvx_DART_Terminate);
   EXPECT_EQ(PvxjExecutionDataIsError(second), 0);
   char buf[64];
   EXPECT_EQ(PvxjExecutionDataPersistentOid(second, buf, sizeof buf), nullptr);
-  EXPECT_EQ(PvxjExecutionDataProcessInstanceFromData(second), 0u);
+  EXPECT_FALSE(PvxjExecutionDataProcessInstanceFromData(second));
 }
 
 TEST_F(ProgramTemplateTest, ProgramDataGettersAndContainers) {
@@ -228,7 +229,7 @@ TEST_F(ProgramTemplateTest, ProgramDataGettersAndContainers) {
   std::vector<unsigned char> bytes(length);
   ASSERT_EQ(PvxjProgramDataAsStream(data, bytes.data(), length), PVX_OK);
   PvxjProgramData back = PvxjExecutionServiceProgramDataFromStream(svc_, bytes.data(), length);
-  ASSERT_NE(back, 0u);
+  ASSERT_TRUE(back);
   EXPECT_EQ(PvxjProgramDataEqual(back, data), 1);
   PvxjProgramData copy = 0;
   ASSERT_EQ(PvxjProgramDataCopy(data, &copy), PVX_OK);
