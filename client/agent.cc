@@ -40,6 +40,25 @@ void PostReply(Store& store, int64_t session_id, const CorrelId& correl, int32_t
   ins.Run();
 }
 
+void PostArrival(Store& store, int64_t item_id) {
+  // Only a session that still exists: the agent may outlive it.
+  Stmt ins(store.db(), "INSERT INTO replies(session_id, correl, kind, user_context, ref, created) "
+                       "SELECT p.session_id, zeroblob(24), CASE i.kind WHEN 1 THEN ? WHEN 3 THEN ? "
+                       "ELSE ? END, NULL, ?, ? FROM items i JOIN peas p ON p.person_id = i.owner_id "
+                       "JOIN sessions s ON s.id = p.session_id WHERE i.id=?");
+  Stmt kind(store.db(), "SELECT kind FROM items WHERE id=?");
+  kind.Bind(1, item_id);
+  if (!kind.Step()) return;
+  const int64_t k = kind.Int(0);
+  kind.Step();
+  const char* tag = k == 1 ? oid_tag::kWorkitem
+                  : k == 3 ? oid_tag::kProcessInstanceNotification
+                           : oid_tag::kActivityInstanceNotification;
+  ins.Bind(1, kReplyWorkitem).Bind(2, kReplyProcessNotification).Bind(3, kReplyActivityNotification);
+  ins.Bind(4, std::string_view(FormatOid(tag, item_id))).Bind(5, std::string_view(ClockNow(store)));
+  ins.Bind(6, item_id).Run();
+}
+
 CorrelId MakeCorrelId(int64_t row) {
   CorrelId id{};
   std::memcpy(id.data(), "PVXC", 4);
@@ -191,6 +210,7 @@ int32_t PvxjExecutionServiceReceive(PvxjExecutionService service, unsigned char*
       obj->kind = static_cast<int32_t>(q.Int(2));
       obj->user_context = q.OptText(3);
       obj->ref = q.Text(4);
+      obj->service = svc->state;
       Stmt del(store->db(), "DELETE FROM replies WHERE id=?");
       del.Bind(1, q.Int(0)).Run();
       CorrelId got = obj->correl;

@@ -23,9 +23,15 @@ constexpr int32_t kMaxReceiveWaitMs = 2000;
 // program execution identifier (read by Passthrough).
 constexpr const char* kProgramIdVariable = "PVXJSIM_PROGRAM_ID";
 
-// The kinds of reply a session's queue holds.
-constexpr int32_t kReplyExecution = 1;  // a program the agent ran has finished
-constexpr int32_t kReplyTerminate = 2;  // TerminateReceive: ends a wait
+// The kinds of reply a session's queue holds (the Pvx_DART_ values).
+constexpr int32_t kReplyError = 1;          // an asynchronous request failed: ref "RC:text"
+constexpr int32_t kReplyTerminate = 2;      // TerminateReceive: ends a wait
+constexpr int32_t kReplyItemDeleted = 1000; // ref: the item's identifier
+constexpr int32_t kReplyItemUpdated = 1001;
+constexpr int32_t kReplyWorkitem = 1002;    // a work item arrived, or its program has finished
+constexpr int32_t kReplyActivityNotification = 1003;
+constexpr int32_t kReplyProcessNotification = 1004;
+constexpr int32_t kReplyExecution = 1100;   // an instance or a program has run: ref names it
 
 // Records a program execution the agent started for a session (none: the
 // program has no session to pass through to) and an activity instance;
@@ -37,6 +43,12 @@ std::string RecordProgramExecution(Store& store, int64_t person_id,
 // Queues a reply for a session. Caller holds a write transaction.
 void PostReply(Store& store, int64_t session_id, const CorrelId& correl, int32_t kind,
                const std::optional<std::string>& user_context, const std::string& ref);
+
+// An item (work item or notification) has arrived for its owner: when the
+// owner runs an agent on a live session, that session gets a reply of the
+// item's kind carrying it (no correlation identifier). Caller holds a write
+// transaction.
+void PostArrival(Store& store, int64_t item_id);
 
 // A correlation identifier for a new asynchronous request, unique in the
 // store: derived from a row id so it is the same on every fresh store.

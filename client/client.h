@@ -69,6 +69,8 @@ struct VectorObject : Object {
 struct RecordObject : Object {
   Record record;
   int32_t ccsid = 1208;  // the code page texts are handed out in (PvxjContainerSetStringCcsid)
+  // The session a program template was had through: its programs run there.
+  std::shared_ptr<ServiceState> service;
 };
 
 // A reply taken from the session's queue by Receive.
@@ -77,6 +79,7 @@ struct ExecutionDataObject : Object {
   std::array<uint8_t, PVXJ_CORREL_ID_LENGTH> correl{};
   std::optional<std::string> user_context;
   std::string ref;  // persistent identifier of the carried object, if any
+  std::shared_ptr<ServiceState> service;  // the receiving session
 };
 
 class Client {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <set>
 
+#include "agent.h"
 #include "clock.h"
 #include "condition.h"
 #include "container.h"
@@ -388,6 +389,7 @@ class Engine {
       ins.Bind(8, d.priority).Bind(9, d.description).Bind(10, d.category);
       ins.Bind(11, std::string_view(now_)).Bind(12, std::string_view(now_));
       ins.Bind(13, std::string_view(now_)).Run();
+      PostArrival(store_, store_.LastInsertId());
     }
   }
 
@@ -592,6 +594,7 @@ class Engine {
     if (ai) ins.Bind(4, *ai); else ins.BindNull(4);
     ins.Bind(5, std::string_view(name)).Bind(6, kItemReady).Bind(7, std::string_view(now_));
     ins.Bind(8, std::string_view(now_)).Bind(9, std::string_view(now_)).Run();
+    PostArrival(store_, store_.LastInsertId());
   }
 
   // Who is told about a deadline: the template's notify person, else its
@@ -1213,7 +1216,9 @@ int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
                        "description, category, ?, ?, ? FROM items WHERE id=?");
   ins.Bind(1, to).Bind(2, std::string_view(now)).Bind(3, std::string_view(now));
   ins.Bind(4, std::string_view(now)).Bind(5, item_id).Run();
-  if (new_item_id) *new_item_id = store.LastInsertId();
+  const int64_t transferred = store.LastInsertId();
+  PostArrival(store, transferred);
+  if (new_item_id) *new_item_id = transferred;
   return PVX_OK;
 }
 

@@ -83,6 +83,7 @@ uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, u
     Store* store;
     if ((*rc = RequireSession(*svc->state, &store))) return 0;
     auto obj = std::make_unique<RecordObject>();
+    obj->service = svc->state;
     std::string error;
     if (!ParseRecord(stream, length, &obj->record, &error)) {
       *rc = PVX_ERROR_INVALID_STREAM;

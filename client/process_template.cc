@@ -455,6 +455,12 @@ int32_t PvxjProcessTemplateProgramTemplate(PvxjProcessTemplate processTemplate,
     auto obj = std::make_unique<RecordObject>();
     obj->record = ProgramDataRecord(data);
     obj->record.kind = RecordKind::kProgramTemplate;
+    // The program, as this template version runs it, is in force from the
+    // version's valid-from time.
+    Stmt from(store->db(), "SELECT valid_from FROM process_templates WHERE id=?");
+    from.Bind(1, row->id);
+    if (from.Step()) obj->record.fields.push_back({"$validFrom", from.Text(0)});
+    obj->service = row->service;
     return AddHandle(Cls::ProgramTemplate, std::move(obj), programTemplate);
   });
 }

@@ -402,7 +402,7 @@ bool RunExecutable(const Plan& plan, const std::vector<std::string>& agent_vars,
 
 void Reply(Store& store, const ExecuteRequest& r) {
   if (!r.session_id) return;
-  PostReply(store, *r.session_id, r.correl, kReplyExecution, r.user_context,
+  PostReply(store, *r.session_id, r.correl, kReplyWorkitem, r.user_context,
             FormatOid(oid_tag::kWorkitem, r.item_id));
 }
 
@@ -537,6 +537,90 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
   if (rc != PVX_OK && rc != PVX_ERROR_WRONG_STATE) return rc;
   Reply(store, r);
   tx.Commit();
+  if (program_rc) *program_rc = exit_rc;
+  return PVX_OK;
+}
+
+int32_t ExecuteProgram(Store& store, const ProgramRequest& r, const Record& in, Record* out,
+                       int32_t* program_rc, int64_t* execution_row) {
+  Plan plan;
+  plan.owner = r.user_id;
+  std::string program_id;
+  std::unique_ptr<TempFile> in_file, out_file;
+  Schema schema;
+  {
+    WriteTx tx(store);
+    Stmt q(store.db(), "SELECT id, simulate, execution_user FROM programs WHERE name=?");
+    q.Bind(1, std::string_view(r.program));
+    if (!q.Step()) return PVX_ERROR_PROGRAM_UNDEFINED;
+    int64_t program = q.Int(0);
+    plan.simulate = q.OptText(1);
+    plan.execution_user = q.Int(2);
+    q.Step();
+    if (!out->type_name.empty()) LoadSchema(store, out->type_name, &schema);
+    if (!plan.simulate) {
+      Stmt impl(store.db(), "SELECT path, parameters, coalesce(timeout, 0), working_directory, "
+                            "environment, coalesce(inherit_environment, 1) FROM program_implementations "
+                            "WHERE program_id=? AND kind=1 AND platform IN (?, ?) "
+                            "AND path IS NOT NULL ORDER BY platform DESC LIMIT 1");
+      impl.Bind(1, program).Bind(2, kPlatformSolaris).Bind(3, kPlatformNotSet);
+      if (!impl.Step()) return PVX_ERROR_NO_PROGRAM_FOR_PLATFORM;
+      plan.path = impl.Text(0);
+      plan.parameters = impl.OptText(1);
+      plan.timeout_s = impl.Int(2);
+      plan.working_directory = impl.OptText(3);
+      plan.environment = impl.OptText(4);
+      plan.inherit_environment = impl.Int(5) != 0;
+      impl.Step();
+      if (!LooksStartable(*plan.path)) {
+        if (r.detail) *r.detail = "\"" + *plan.path + "\" is not a program the system can start";
+        return PVX_ERROR_PROGRAM_EXECUTION;
+      }
+      in_file = std::make_unique<TempFile>("in");
+      out_file = std::make_unique<TempFile>("out");
+      if (!in_file->ok() || !out_file->ok() || !in_file->Write(ContainerText(in)))
+        return PVX_ERROR_RESOURCE;
+    }
+    program_id = RecordProgramExecution(store, r.person_id, r.session_id, std::nullopt);
+    if (execution_row) *execution_row = store.LastInsertId();
+    tx.Commit();
+  }
+  std::vector<std::pair<std::string, std::string>> set;
+  int32_t exit_rc = 0;
+  if (plan.simulate) {
+    set = SimulatedOutput(*plan.simulate, &exit_rc);
+  } else {
+    std::vector<std::string> env{
+        std::string(kProgramIdVariable) + "=" + program_id,
+        "PVXJSIM_PEA_USER=" + plan.owner,
+        "PVXJSIM_DB=" + AbsoluteStorePath(store),
+        "PVXJSIM_STORE_MUST_EXIST=1",
+        "PVXJSIM_IN_CONTAINER=" + in_file->path(),
+        "PVXJSIM_OUT_CONTAINER=" + out_file->path(),
+        std::string("PVXJSIM_EXECUTION_USER=") + (plan.execution_user == 2 ? "Starter" : "Agent")};
+    std::string output = ProgramOutputPath(store, program_id);
+    {
+      std::string dir = output.substr(0, output.rfind('/'));
+      ::mkdir(dir.c_str(), 0700);
+      struct stat st;
+      if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) output = "/dev/null";
+    }
+    if (!RunExecutable(plan, env, output, &exit_rc)) {
+      if (r.detail) *r.detail = "\"" + *plan.path + "\" could not be started";
+      return PVX_ERROR_PROGRAM_EXECUTION;
+    }
+    std::string text;
+    size_t bad_line = 0;
+    if (!out_file->Read(kMaxOutput, &text) || !ParseOutput(text, &set, &bad_line)) {
+      if (r.detail) *r.detail = "the program's output is not MEMBER=VALUE lines";
+      return PVX_ERROR_FORMAT;
+    }
+  }
+  for (const auto& [member, value] : set)
+    if (int32_t rc = SetMemberFromText(schema, out, member, value)) {
+      if (r.detail) *r.detail = "the program set member \"" + member + "\", which its output cannot take";
+      return rc;
+    }
   if (program_rc) *program_rc = exit_rc;
   return PVX_OK;
 }

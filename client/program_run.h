@@ -36,6 +36,7 @@
 #include <string>
 
 #include "agent.h"
+#include "record.h"
 
 namespace pvxjsim {
 
@@ -66,6 +67,26 @@ std::string ProgramOutputPath(const Store& store, const std::string& program_id)
 // error and gives PVX_ERROR_MEMBER_NOT_FOUND, PVX_ERROR_WRONG_TYPE or
 // PVX_ERROR_FORMAT.
 int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& request, int32_t* program_rc);
+
+// A program run directly from its template (no work item): the program's
+// simulate rule or its EXE implementation for this platform, run as above
+// but without an activity (PVXJSIM_ACTIVITY_OID and the process context
+// are unset). `out` holds the output container the program starts from; the
+// members it sets are set on it.
+struct ProgramRequest {
+  std::string program;
+  int64_t person_id = 0;
+  std::string user_id;
+  std::optional<int64_t> session_id;
+  std::string* detail = nullptr;  // set: why the program could not run
+};
+// PVX_OK (program_rc: its return code; execution_row: the row of the
+// program execution recorded for it), PVX_ERROR_PROGRAM_UNDEFINED,
+// PVX_ERROR_NO_PROGRAM_FOR_PLATFORM, PVX_ERROR_PROGRAM_EXECUTION, or the
+// container errors of its output (PVX_ERROR_MEMBER_NOT_FOUND,
+// PVX_ERROR_WRONG_TYPE, PVX_ERROR_FORMAT). Opens its own transactions.
+int32_t ExecuteProgram(Store& store, const ProgramRequest& request, const Record& in, Record* out,
+                       int32_t* program_rc, int64_t* execution_row);
 
 }  // namespace pvxjsim
 

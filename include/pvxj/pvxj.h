@@ -726,5 +726,8 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 #include "pvxj/process_instance.h"
 #include "pvxj/worklist.h"
 #include "pvxj/container.h"
+#include "pvxj/program_template.h"
+#include "pvxj/implementation_data.h"
+#include "pvxj/execution_data.h"
 
 #endif /* PVXJ_PVXJ_H */

@@ -26,6 +26,9 @@ const Family& worklist_family();
 const Family& persistent_list_family();
 const Family& container_family();
 const Family& container_element_family();
+const Family& program_template_family();
+const Family& implementation_data_family();
+const Family& execution_data_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -79,6 +82,9 @@ std::span<const Family* const> families() {
       &persistent_list_family(),
       &container_family(),
       &container_element_family(),
+      &program_template_family(),
+      &implementation_data_family(),
+      &execution_data_family(),
   };
   return all;
 }

@@ -219,6 +219,7 @@ enum Flag : unsigned {
   kCorrelReport = 1 << 13,// status report of the correlation slot the call filled
   kToolMade = 1 << 14,    // performed by the tool itself: no C function of its own
   kRcFirst = 1 << 15,     // the API returns a return code and writes the value: XpRc and XpValue, RC report then Value report
+  kStreamResult = 1 << 16,// RC report, then a family report against XpValue (quoted text or NULL)
 };
 
 struct Call;

@@ -163,7 +163,7 @@ Read skip_expectation(RunContext& ctx) {
 
 Read read_expectation_value(Call& call) {
   RunContext& ctx = call.ctx;
-  const Result kind = (call.row.flags & kXpText) ? Result::kText : call.row.result;
+  const Result kind = (call.row.flags & (kXpText | kStreamResult)) ? Result::kText : call.row.result;
   switch (kind) {
     case Result::kText:
     case Result::kDateTime: {
@@ -235,7 +235,8 @@ bool read_section(Call& call) {
       if (!next_token(ctx, &tok)) return false;
       if (rc_set || rc_first) call.xp_rc.assign(tok);
       continue;
-    } else if ((id == kXpValue && !rc_set) || (id == kXpValueLike && (row.flags & kLike))) {
+    } else if ((id == kXpValue && (!rc_set || (row.flags & kStreamResult))) ||
+               (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
     } else if (id == kXpValue && both) {
       r = skip_expectation(ctx);

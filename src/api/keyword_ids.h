@@ -29,6 +29,9 @@ enum ApiKw : int {
 #include "api/persistent_list.def"
 #include "api/container.def"
 #include "api/container_element.def"
+#include "api/program_template.def"
+#include "api/implementation_data.def"
+#include "api/execution_data.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL

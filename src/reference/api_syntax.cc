@@ -70,7 +70,8 @@ void write_rows(Sink& out, const std::vector<const api::Row*>& rows) {
   for (const api::Row* r : rows) {
     for (const std::string& l : api_template(*r)) out.line(l);
     out.line("");
-    if (std::string_view(r->keyword).ends_with("FirstNamedElement")) {
+    if (std::string_view(r->keyword).ends_with("FirstNamedElement") ||
+        std::string_view(r->keyword).ends_with("SpecifiedPlatformElement")) {
       out.line("  This is a MACRO and not an API: the tool searches the vector itself.");
       out.line("");
     }

@@ -39,6 +39,7 @@ std::vector<Expectation> expectations(const api::Row& row) {
   // A family step reports a list as "value1;value2;...".
   if (row.flags & api::kXpText)
     x.push_back({"XpValue", (row.flags & api::kRcFirst) ? "\"hex_value\" | NULL" : "\"value1;value2;...\" | NULL"});
+  if (row.flags & api::kStreamResult) x.push_back({"XpValue", "\"value\" | NULL"});
   if (row.flags & api::kLike) x.push_back({"XpValueLike", "\"value\""});
   return x;
 }
