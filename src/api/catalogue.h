@@ -217,6 +217,7 @@ enum Flag : unsigned {
   kAverage = 1 << 12,     // with timing on, the average line after the (repeated) call
   kCorrelReport = 1 << 13,// status report of the correlation slot the call filled
   kToolMade = 1 << 14,    // performed by the tool itself: no C function of its own
+  kWalkAverage = 1 << 15, // with timing on, the receiver-or-vector walk ends with the average of its calls
 };
 
 struct Call;

@@ -24,6 +24,9 @@ enum ApiKw : int {
 #include "api/int_vector.def"
 #include "api/date_time.def"
 #include "api/pea.def"
+#include "api/item.def"
+#include "api/workitem.def"
+#include "api/activity_instance.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL
