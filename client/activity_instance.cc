@@ -15,11 +15,6 @@
 
 using namespace pvxjsim;
 
-namespace pvxjsim {
-int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write);
-int32_t ForceRestartWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write);
-}  // namespace pvxjsim
-
 namespace {
 
 char* AiText(uint32_t h, const char* expr, char* b, uint32_t n, const char* origin = __builtin_FUNCTION()) {
@@ -143,7 +138,7 @@ int32_t PvxjActivityInstanceSetOutContainer(PvxjActivityInstance activityInstanc
 int32_t PvxjActivityInstanceForceFinish(PvxjActivityInstance activityInstance, PvxjReadOnlyContainer readOnly,
                                         PvxjReadWriteContainer readWrite) {
   return AdminAction(activityInstance, [&](Store& store, RowObject& row) {
-    return ForceFinishWith(store, row.id, readOnly, readWrite);
+    return ForceFinishWith(store, row.id, readOnly, readWrite, 0);
   });
 }
 

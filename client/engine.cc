@@ -1063,7 +1063,7 @@ int32_t RestartActivity(Store& store, int64_t ai) {
   return PVX_OK;
 }
 
-int32_t ForceFinishActivity(Store& store, int64_t ai, const Record* output) {
+int32_t ForceFinishActivity(Store& store, int64_t ai, const Record* output, int64_t item) {
   Engine e(store);
   int64_t state = e.State(ai);
   if (!state) return PVX_ERROR_DOES_NOT_EXIST;
@@ -1073,7 +1073,7 @@ int32_t ForceFinishActivity(Store& store, int64_t ai, const Record* output) {
   auto [pi, activity_id, block] = e.Where(ai);
   if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
   ActivityDef d = LoadDef(store, activity_id);
-  EndItems(store, ai, kAsForceFinished);
+  EndItems(store, ai, kAsForceFinished, item);
   e.SetState(ai, kAsForceFinished);
   Stmt u(store.db(), "UPDATE activity_instances SET ended=?, next_deadline=NULL WHERE id=?");
   u.Bind(1, std::string_view(e.now())).Bind(2, ai).Run();

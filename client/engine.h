@@ -100,8 +100,10 @@ int32_t RestartActivity(Store& store, int64_t activity_instance_id);
 // (nothing changed) when the activity is no longer active.
 bool ActivityInError(Store& store, int64_t activity_instance_id, const std::string& reason);
 // output: the values the activity leaves (of its output structure) instead
-// of its input.
-int32_t ForceFinishActivity(Store& store, int64_t activity_instance_id, const Record* output = nullptr);
+// of its input. item: the work item it was forced through, which keeps its
+// row as force-finished.
+int32_t ForceFinishActivity(Store& store, int64_t activity_instance_id, const Record* output = nullptr,
+                            int64_t item = 0);
 int32_t ForceRestartActivity(Store& store, int64_t activity_instance_id);
 
 // --- work item operations by person_id (the owner unless stated).

@@ -96,6 +96,13 @@ int32_t ActivityContainer(Store& store, int64_t activity_instance_id, const char
 // Sets the activity's output from a container of its output structure.
 int32_t StoreActivityOutput(Store& store, int64_t activity_instance_id, const Record& record);
 
+// Force finish (item: the work item it goes through, 0 for none) and force
+// restart with an optional container: read-write preferred, else read-only,
+// else none. The container must be of the activity's output (finish) or
+// input (restart) structure.
+int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write, int64_t item);
+int32_t ForceRestartWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write);
+
 }  // namespace pvxjsim
 
 #endif

@@ -63,9 +63,7 @@ std::vector<std::pair<std::string, std::string>> AsOutput(const Record& record) 
 
 namespace pvxjsim {
 
-// Force finish and restart with an optional container, shared with the
-// activity instance functions.
-int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write) {
+int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write, int64_t item) {
   int32_t rc;
   auto given = GivenContainer(read_only, read_write, &rc);
   if (rc) return rc;
@@ -74,7 +72,7 @@ int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t r
     if (!structure || given->type_name != *structure) return PVX_ERROR_INVALID_CONTAINER;
     given->kind = RecordKind::kReadWriteContainer;
   }
-  return ForceFinishActivity(store, ai, given ? &*given : nullptr);
+  return ForceFinishActivity(store, ai, given ? &*given : nullptr, item);
 }
 
 int32_t ForceRestartWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write) {
@@ -211,17 +209,25 @@ int32_t PvxjWorkitemResetProperties(PvxjWorkitem workitem) {
   });
 }
 
-int32_t PvxjWorkitemForceFinish(PvxjWorkitem workitem) { return PvxjWorkitemForceFinishWithContainer(workitem, 0, 0); }
+int32_t PvxjWorkitemForceFinish(PvxjWorkitem workitem) {
+  return OwnerAction(workitem, [&](Store& store, RowObject& row) -> int32_t {
+    if (!MayAdminister(store, row, Over::kItem)) return PVX_ERROR_NOT_AUTHORIZED;
+    return ForceFinishWith(store, ActivityOf(store, row.id), 0, 0, row.id);
+  });
+}
 
 int32_t PvxjWorkitemForceRestart(PvxjWorkitem workitem) {
-  return PvxjWorkitemForceRestartWithContainer(workitem, 0, 0);
+  return OwnerAction(workitem, [&](Store& store, RowObject& row) -> int32_t {
+    if (!MayAdminister(store, row, Over::kItem)) return PVX_ERROR_NOT_AUTHORIZED;
+    return ForceRestartWith(store, ActivityOf(store, row.id), 0, 0);
+  });
 }
 
 int32_t PvxjWorkitemForceFinishWithContainer(PvxjWorkitem workitem, PvxjReadOnlyContainer readOnly,
                                              PvxjReadWriteContainer readWrite) {
   return OwnerAction(workitem, [&](Store& store, RowObject& row) -> int32_t {
     if (!MayAdminister(store, row, Over::kItem)) return PVX_ERROR_NOT_AUTHORIZED;
-    return ForceFinishWith(store, ActivityOf(store, row.id), readOnly, readWrite);
+    return ForceFinishWith(store, ActivityOf(store, row.id), readOnly, readWrite, row.id);
   });
 }
 

@@ -171,6 +171,14 @@ TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
   for (const char* s : {"PvxjProcessTemplateListSetDescription Description", "PvxjProcessTemplateListSetThreshold Threshold",
                         "PvxjProcessTemplateListSetFilter Filter", "PvxjProcessTemplateListSetSortCriteria SortCriteria"})
     want.insert(s);
+  // Items, work items and activity instances, and activity instance lists.
+  for (const char* s : {"PvxjItemSetDescription Description", "PvxjItemSetName ItemName",
+                        "PvxjWorkitemSetDescription Description", "PvxjWorkitemSetName WorkitemName",
+                        "PvxjActivityInstanceSetDescription Description", "PvxjActivityInstanceCreateWorkitem UserID",
+                        "PvxjActivityInstanceListSetDescription Description",
+                        "PvxjActivityInstanceListSetThreshold Threshold", "PvxjActivityInstanceListSetFilter Filter",
+                        "PvxjActivityInstanceListSetSortCriteria SortCriteria"})
+    want.insert(s);
   for (const std::string& s : got) EXPECT_TRUE(want.count(s)) << "stores, not listed: " << s;
   for (const std::string& s : want) EXPECT_TRUE(got.count(s)) << "listed, does not store: " << s;
 }
