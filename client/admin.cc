@@ -49,6 +49,12 @@ constexpr const char* kUsage =
     "                     data (FILE: the program data stream); --cancel undoes it\n"
     "  checkin ITEM [--rc N] [--set MEMBER=VALUE ...]\n"
     "                     check a checked-out work item in; navigation follows\n"
+    "  activity ACTION ID restart (in error), force-finish, force-restart, finish or\n"
+    "                     reexecute (after a manual exit) or reschedule an activity\n"
+    "                     instance (ID: its id in show instance)\n"
+    "  item ACTION ITEM [ARG]\n"
+    "                     terminate, hold ARG (until \"YYYY-MM-DD HH:MM:SS\"), release,\n"
+    "                     transfer ARG or duplicate ARG (to a user) a work item\n"
     "  help               show this text\n"
     "\n"
     "The store is PATH, else $PVXJSIM_DB, else $XDG_DATA_HOME/pvxjsim/store.db,\n"
@@ -417,7 +423,7 @@ int RunAdmin(const std::vector<std::string>& args, std::ostream& out, std::ostre
                                   {"check", 2, 2},  {"dump", 1, 1},   {"show", 1, 3},
                                   {"clock", 1, 3},  {"start", 2, 2},  {"items", 1, 1},
                                   {"finish", 2, 2}, {"execute", 2, 2}, {"checkout", 2, 2},
-                                  {"checkin", 2, 2}};
+                                  {"checkin", 2, 2}, {"activity", 3, 3}, {"item", 3, 4}};
   const Shape* shape = nullptr;
   for (const Shape& s : kShapes)
     if (command == s.name) shape = &s;

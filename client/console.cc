@@ -67,6 +67,10 @@ const char* ItemStateName(int64_t state) {
     case 4: return "FINISHED";
     case 64: return "CHECKED_OUT";
     case 16: return "SUSPENDED";
+    case 8: return "TERMINATED";
+    case 128: return "IN_ERROR";
+    case 1024: return "FORCE_FINISHED";
+    case 32768: return "EXPIRED";
   }
   return "???";
 }
@@ -459,7 +463,7 @@ int ShowInstance(Store& store, const std::string& name, bool json, std::ostream&
                           "error_reason FROM activity_instances WHERE process_instance_id=? "
                           "ORDER BY id"); a.BindOnce(1, pi) && a.Step();) {
     int64_t ai = a.Int(0);
-    ojson o{{"name", a.Text(1)}, {"state", ActivityStateName(a.Int(2))}};
+    ojson o{{"id", ai}, {"name", a.Text(1)}, {"state", ActivityStateName(a.Int(2))}};
     int depth = 0;
     if (!a.IsNull(5)) {
       auto it = blocks.find(a.Int(5));
@@ -598,6 +602,67 @@ int Execute(Store& store, const std::vector<std::string>& words, bool json, std:
   return 0;
 }
 
+// The operator's recovery of an instance: an activity restarted in error,
+// forced to finish or to run again, finished or run again after its manual
+// exit, its work items made anew; a work item terminated, held until a time,
+// released, transferred or duplicated (acting as its owner).
+int Recover(Store& store, const std::vector<std::string>& words, bool json, std::ostream& out,
+            std::ostream& err) {
+  const std::string& what = words[0];
+  const std::string& action = words[1];
+  char* end = nullptr;
+  errno = 0;
+  long long id = std::strtoll(words[2].c_str(), &end, 10);
+  if (words[2].empty() || *end || id <= 0 || errno == ERANGE) {
+    err << "pvxjsim: \"" << Escaped(words[2]) << "\" is not a number\n";
+    return 2;
+  }
+  const std::string arg = words.size() > 3 ? words[3] : "";
+  int32_t rc = -1;
+  WriteTx tx(store);
+  if (what == "activity" && words.size() == 3) {
+    if (action == "restart") rc = RestartActivity(store, id);
+    else if (action == "force-finish") rc = ForceFinishActivity(store, id);
+    else if (action == "force-restart") rc = ForceRestartActivity(store, id);
+    else if (action == "finish") rc = FinishExecutedActivity(store, id);
+    else if (action == "reexecute") rc = ReexecuteActivity(store, id);
+    else if (action == "reschedule") rc = RescheduleActivity(store, id);
+  } else if (what == "item") {
+    int64_t owner = 0;
+    {
+      Stmt o(store.db(), "SELECT owner_id FROM items WHERE id=? AND kind=1");
+      o.Bind(1, static_cast<int64_t>(id));
+      if (o.Step()) owner = o.Int(0);
+    }
+    const bool one = words.size() == 3, two = words.size() == 4;
+    if (!owner && (action == "terminate" || action == "hold" || action == "release" || action == "transfer" ||
+                   action == "duplicate"))
+      rc = PVX_ERROR_DOES_NOT_EXIST;
+    else if (action == "terminate" && one) rc = TerminateWorkitem(store, id, owner);
+    else if (action == "hold" && two) rc = HoldWorkitem(store, id, owner, arg);
+    else if (action == "release" && one) rc = ReleaseWorkitem(store, id, owner);
+    else if (action == "transfer" && two) rc = TransferWorkitem(store, id, owner, arg);
+    else if (action == "duplicate" && two) {
+      int64_t made = 0;
+      rc = DuplicateWorkitem(store, id, owner, arg, &made);
+    }
+  }
+  if (rc == -1) {
+    err << "pvxjsim: unknown " << what << " action \"" << Escaped(action) << "\" or wrong arguments\n";
+    return 2;
+  }
+  if (rc) {
+    err << "pvxjsim: " << id << ": " << RcName(rc) << "\n";
+    return 1;
+  }
+  tx.Commit();
+  if (json)
+    out << ojson{{what, id}, {"done", action}}.dump() << "\n";
+  else
+    out << what << " " << id << ": " << action << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunRuntimeCommand(Store& store, const std::vector<std::string>& words,
@@ -610,6 +675,7 @@ int RunRuntimeCommand(Store& store, const std::vector<std::string>& words,
     return Finish(store, words, options, json, out, err);
   if (command == "checkout") return CheckOut(store, words, options, json, out, err);
   if (command == "execute") return Execute(store, words, json, out, err);
+  if (command == "activity" || command == "item") return Recover(store, words, json, out, err);
   return ShowInstance(store, words[2], json, out, err);
 }
 

@@ -24,7 +24,20 @@ constexpr int64_t kMaxBlockIterations = 1000;
 
 bool Active(int64_t state) {
   return state == kAsInactive || state == kAsReady || state == kAsRunning ||
-         state == kAsCheckedOut || state == kAsSuspended;
+         state == kAsCheckedOut || state == kAsSuspended || state == kAsExecuted;
+}
+
+// Ends an activity's work items: those being worked on (running, checked
+// out, and `also` when given) keep their row with `state` and their end
+// time, so that their owners can still read what became of them; the rest
+// are withdrawn. Items that ended before stay as they are.
+void EndItems(Store& store, int64_t ai, int state, int64_t also = 0) {
+  std::string now = ClockNow(store);
+  Stmt u(store.db(), "UPDATE items SET state=?, ended=?, modified=? WHERE activity_instance_id=? AND kind=1 "
+                     "AND (state IN (2, 64) OR id=?)");
+  u.Bind(1, state).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, ai).Bind(5, also).Run();
+  Stmt d(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1 AND state IN (1, 2, 16, 64)");
+  d.Bind(1, ai).Run();
 }
 
 struct ActivityDef {
@@ -41,6 +54,7 @@ struct ActivityDef {
   std::optional<std::string> start_condition, exit_condition;
   int64_t priority = 0;
   std::optional<int64_t> notify, notify2, expiry;
+  bool manual_exit = false;
 };
 
 ActivityDef LoadDef(Store& store, int64_t activity_id) {
@@ -49,7 +63,7 @@ ActivityDef LoadDef(Store& store, int64_t activity_id) {
          "out_container, description, category, staff_roles, staff_persons, "
          "staff_organization, staff_manager_of_starter, staff_starter, staff_level_min, "
          "staff_level_max, start_rule, start_condition, exit_condition, priority, "
-         "notify_seconds, notify2_seconds, expiry_seconds FROM activities WHERE id=?");
+         "notify_seconds, notify2_seconds, expiry_seconds, manual_exit FROM activities WHERE id=?");
   q.Bind(1, activity_id);
   if (!q.Step()) throw StoreError(SQLITE_CORRUPT, "activity definition missing");
   ActivityDef d;
@@ -82,6 +96,7 @@ ActivityDef LoadDef(Store& store, int64_t activity_id) {
   d.notify = opt_int(22);
   d.notify2 = opt_int(23);
   d.expiry = opt_int(24);
+  d.manual_exit = q.Int(25) != 0;
   return d;
 }
 
@@ -428,8 +443,7 @@ class Engine {
                           "WHERE id=?");
       u.Bind(1, rc).Bind(2, exit_ok ? 1 : 0).Bind(3, ai).Run();
     }
-    Stmt del(store_.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
-    del.Bind(1, ai).Run();
+    EndItems(store_, ai, kItemFinished);
     if (!exit_ok) {
       // Not done yet: the activity is offered again.
       Stmt u(store_.db(), "UPDATE activity_instances SET iteration=iteration+1 WHERE id=?");
@@ -447,6 +461,18 @@ class Engine {
       again_.push_back(ai);
       return;
     }
+    // Manual exit: the activity waits, executed, until the administrator
+    // finishes it or has it executed again.
+    if (d.manual_exit) {
+      SetState(ai, kAsExecuted);
+      return;
+    }
+    Complete(ai, rc, output);
+  }
+
+  void Complete(int64_t ai, int32_t rc, const Record& output) {
+    auto [pi, activity_id, block_instance] = Where(ai);
+    ActivityDef d = LoadDef(store_, activity_id);
     SetState(ai, kAsFinished);
     Stmt u(store_.db(), "UPDATE activity_instances SET ended=?, next_deadline=NULL WHERE id=?");
     u.Bind(1, std::string_view(now_)).Bind(2, ai).Run();
@@ -653,8 +679,7 @@ class Engine {
       if (expired) {
         // An expired activity is taken as done with what it had, so the
         // instance can go on; its state says it expired.
-        Stmt del(store_.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
-        del.Bind(1, ai).Run();
+        EndItems(store_, ai, kAsExpired);
         auto [p, activity_id, block] = Where(ai);
         ActivityDef d = LoadDef(store_, activity_id);
         SetState(ai, kAsExpired);
@@ -900,12 +925,18 @@ int32_t FinishWorkitem(Store& store, int64_t item_id, int64_t person_id, int32_t
   Engine e(store);
   Record out;
   if (int32_t result = e.BuildOutput(ai, output, &out)) return result;
+  // The item finished is the one worked on, even when it was not started.
+  Stmt w(store.db(), "UPDATE items SET state=? WHERE id=? AND state=?");
+  w.Bind(1, kItemRunning).Bind(2, item_id).Bind(3, kItemReady).Run();
   e.FinishActivity(ai, rc, out);
   e.Drain();
   return PVX_OK;
 }
 
 void CheckDeadlines(Store& store) {
+  // Held work items whose time has come are offered again.
+  Stmt held(store.db(), "UPDATE items SET state=1, on_hold=NULL WHERE kind=1 AND state=16 AND on_hold <= ?");
+  held.Bind(1, std::string_view(ClockNow(store))).Run();
   Engine e(store);
   e.Deadlines();
   e.Drain();
@@ -1033,8 +1064,7 @@ bool ActivityInError(Store& store, int64_t ai, const std::string& reason) {
   Engine e(store);
   int64_t state = e.State(ai);
   if (state != kAsReady && state != kAsRunning && state != kAsCheckedOut) return false;
-  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
-  del.Bind(1, ai).Run();
+  EndItems(store, ai, kAsInError);
   e.InError(ai, reason);
   return true;
 }
@@ -1042,13 +1072,16 @@ bool ActivityInError(Store& store, int64_t ai, const std::string& reason) {
 int32_t RestartActivity(Store& store, int64_t ai) {
   Engine e(store);
   if (e.State(ai) != kAsInError) return PVX_ERROR_WRONG_STATE;
+  // The items left in error give way to the ones the new run makes.
+  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1 AND state=?");
+  del.Bind(1, ai).Bind(2, kAsInError).Run();
   e.SetState(ai, kAsInactive);
   e.Activate(ai);
   e.Drain();
   return PVX_OK;
 }
 
-int32_t ForceFinishActivity(Store& store, int64_t ai) {
+int32_t ForceFinishActivity(Store& store, int64_t ai, const Record* output, int64_t item) {
   Engine e(store);
   int64_t state = e.State(ai);
   if (!state) return PVX_ERROR_DOES_NOT_EXIST;
@@ -1058,13 +1091,22 @@ int32_t ForceFinishActivity(Store& store, int64_t ai) {
   auto [pi, activity_id, block] = e.Where(ai);
   if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
   ActivityDef d = LoadDef(store, activity_id);
-  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
-  del.Bind(1, ai).Run();
+  EndItems(store, ai, kAsForceFinished, item);
   e.SetState(ai, kAsForceFinished);
   Stmt u(store.db(), "UPDATE activity_instances SET ended=?, next_deadline=NULL WHERE id=?");
   u.Bind(1, std::string_view(e.now())).Bind(2, ai).Run();
   Record in = LoadContainer(store, "AI", ai, "in").value_or(Record{});
-  e.Navigate(ai, pi, d, block, true, 0, in);
+  if (output) {
+    // Given values count as the activity's output, as a program's would.
+    SaveContainer(store, "AI", ai, "out", *output);
+    Record data = Data(store, pi);
+    Schema data_schema;
+    if (!data.type_name.empty() && LoadSchema(store, data.type_name, &data_schema)) {
+      CopyMatching(*output, data_schema, &data);
+      SaveContainer(store, "PI", pi, "data", data);
+    }
+  }
+  e.Navigate(ai, pi, d, block, true, 0, output ? *output : in);
   e.Drain();
   return PVX_OK;
 }
@@ -1148,8 +1190,7 @@ int32_t TerminateWorkitem(Store& store, int64_t item_id, int64_t person_id) {
       r.ai_state != kAsSuspended)
     return PVX_ERROR_WRONG_STATE;
   Engine e(store);
-  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
-  del.Bind(1, r.ai).Run();
+  EndItems(store, r.ai, kAsTerminated, item_id);
   e.SetState(r.ai, kAsTerminated);
   Stmt u(store.db(), "UPDATE activity_instances SET ended=?, next_deadline=NULL WHERE id=?");
   u.Bind(1, std::string_view(e.now())).Bind(2, r.ai).Run();
@@ -1219,6 +1260,71 @@ int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
   const int64_t transferred = store.LastInsertId();
   PostArrival(store, transferred);
   if (new_item_id) *new_item_id = transferred;
+  return PVX_OK;
+}
+
+std::vector<std::string> ResolvedStaffOf(Store& store, int64_t ai) {
+  Engine e(store);
+  auto [pi, activity_id, block] = e.Where(ai);
+  ActivityDef d = LoadDef(store, activity_id);
+  std::vector<std::string> out;
+  for (const auto& [person, received] : e.Staff(pi, d)) {
+    Stmt q(store.db(), "SELECT user_id FROM persons WHERE id=?");
+    q.Bind(1, person);
+    if (q.Step()) out.push_back(q.Text(0));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+int32_t RescheduleActivity(Store& store, int64_t ai) {
+  Engine e(store);
+  if (e.State(ai) != kAsReady) return PVX_ERROR_WRONG_STATE;
+  auto [pi, activity_id, block] = e.Where(ai);
+  if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
+  del.Bind(1, ai).Run();
+  e.CreateWorkitems(ai, pi, LoadDef(store, activity_id));
+  return PVX_OK;
+}
+
+int32_t AddWorkitemFor(Store& store, int64_t ai, int64_t person) {
+  Engine e(store);
+  int64_t state = e.State(ai);
+  if (!state) return PVX_ERROR_DOES_NOT_EXIST;
+  if (state != kAsReady && state != kAsRunning) return PVX_ERROR_WRONG_STATE;
+  Stmt has(store.db(), "SELECT 1 FROM items WHERE activity_instance_id=? AND kind=1 AND owner_id=?");
+  has.Bind(1, ai).Bind(2, person);
+  if (has.Step()) return PVX_ERROR_NOT_UNIQUE;
+  auto [pi, activity_id, block] = e.Where(ai);
+  ActivityDef d = LoadDef(store, activity_id);
+  std::string now = ClockNow(store);
+  Stmt ins(store.db(), "INSERT INTO items(kind, owner_id, process_instance_id, activity_instance_id, name, "
+                       "state, received_as, priority, description, category, created, received, modified) "
+                       "VALUES(?,?,?,?,?,?,1,?,?,?,?,?,?)");
+  ins.Bind(1, kItemWorkitem).Bind(2, person).Bind(3, pi).Bind(4, ai).Bind(5, std::string_view(d.name));
+  ins.Bind(6, kItemReady).Bind(7, d.priority).Bind(8, d.description).Bind(9, d.category);
+  ins.Bind(10, std::string_view(now)).Bind(11, std::string_view(now)).Bind(12, std::string_view(now)).Run();
+  return PVX_OK;
+}
+
+int32_t FinishExecutedActivity(Store& store, int64_t ai) {
+  Engine e(store);
+  if (e.State(ai) != kAsExecuted) return PVX_ERROR_WRONG_STATE;
+  Stmt q(store.db(), "SELECT coalesce(return_code, 0) FROM activity_instances WHERE id=?");
+  q.Bind(1, ai);
+  int32_t rc = q.Step() ? static_cast<int32_t>(q.Int(0)) : 0;
+  e.Complete(ai, rc, LoadContainer(store, "AI", ai, "out").value_or(Record{}));
+  e.Drain();
+  return PVX_OK;
+}
+
+int32_t ReexecuteActivity(Store& store, int64_t ai) {
+  Engine e(store);
+  if (e.State(ai) != kAsExecuted) return PVX_ERROR_WRONG_STATE;
+  e.SetState(ai, kAsInactive);
+  e.Activate(ai);
+  e.Drain();
   return PVX_OK;
 }
 

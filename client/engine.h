@@ -99,7 +99,11 @@ int32_t RestartActivity(Store& store, int64_t activity_instance_id);
 // withdrawn and it waits in error, with the reason, for a restart. false
 // (nothing changed) when the activity is no longer active.
 bool ActivityInError(Store& store, int64_t activity_instance_id, const std::string& reason);
-int32_t ForceFinishActivity(Store& store, int64_t activity_instance_id);
+// output: the values the activity leaves (of its output structure) instead
+// of its input. item: the work item it was forced through, which keeps its
+// row as force-finished.
+int32_t ForceFinishActivity(Store& store, int64_t activity_instance_id, const Record* output = nullptr,
+                            int64_t item = 0);
 int32_t ForceRestartActivity(Store& store, int64_t activity_instance_id);
 
 // --- work item operations by person_id (the owner unless stated).
@@ -128,6 +132,22 @@ int32_t TransferWorkitem(Store& store, int64_t item_id, int64_t person_id,
                          const std::string& new_owner);
 int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
                           const std::string& new_owner, int64_t* new_item_id);
+
+// An activity with manual exit waits executed once its program has ended:
+// finished (navigation goes on) or executed again. PVX_ERROR_WRONG_STATE
+// for an activity that is not executed.
+int32_t FinishExecutedActivity(Store& store, int64_t activity_instance_id);
+int32_t ReexecuteActivity(Store& store, int64_t activity_instance_id);
+
+// --- staff of an activity, for the process administrator.
+// The user ids staff resolution gives the activity (sorted), as work items
+// would be made for them now.
+std::vector<std::string> ResolvedStaffOf(Store& store, int64_t activity_instance_id);
+// A ready activity's work items are withdrawn and made anew from its staff.
+int32_t RescheduleActivity(Store& store, int64_t activity_instance_id);
+// A work item of a ready or running activity for one more person
+// (PVX_ERROR_NOT_UNIQUE when the person has one already).
+int32_t AddWorkitemFor(Store& store, int64_t activity_instance_id, int64_t person_id);
 
 }  // namespace pvxjsim
 

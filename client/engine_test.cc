@@ -94,7 +94,7 @@ class EngineTest : public ::testing::Test {
               std::vector<std::pair<std::string, std::string>> set = {}) {
     Stmt q(store_->db(), "SELECT i.id, i.owner_id FROM items i JOIN process_instances p "
                          "ON p.id = i.process_instance_id WHERE (p.id=? OR p.top_level_id=?) "
-                         "AND i.name=? AND i.kind=1");
+                         "AND i.name=? AND i.kind=1 AND i.state IN (1, 2, 64)");
     q.Bind(1, pi).Bind(2, pi).Bind(3, std::string_view(activity));
     ASSERT_TRUE(q.Step()) << activity;
     int64_t item = q.Int(0), owner = q.Int(1);
@@ -223,7 +223,7 @@ TEST_F(EngineTest, WorkItemRulesAndTyping) {
   EXPECT_EQ(FinishWorkitem(*store_, item, owner, 0, {{"N", "99999999999"}}), PVX_ERROR_WRONG_TYPE);
   EXPECT_EQ(FinishWorkitem(*store_, 999, owner, 0, {}), PVX_ERROR_DOES_NOT_EXIST);
   EXPECT_EQ(FinishWorkitem(*store_, item, owner, 0, {}), PVX_OK);
-  EXPECT_EQ(FinishWorkitem(*store_, item, owner, 0, {}), PVX_ERROR_DOES_NOT_EXIST);  // gone
+  EXPECT_EQ(FinishWorkitem(*store_, item, owner, 0, {}), PVX_ERROR_WRONG_STATE);  // finished, kept
   tx.Commit();
 }
 
@@ -306,7 +306,7 @@ TEST_F(EngineTest, WorkItemStateMachine) {
   EXPECT_EQ(CheckInWorkitem(*store_, item, owner, 0, {{"N", "5"}}), PVX_OK);
   EXPECT_EQ(State(pi, "Small"), "READY");  // N is now 5
 
-  Stmt next(store_->db(), "SELECT id, owner_id FROM items WHERE process_instance_id=? AND kind=1");
+  Stmt next(store_->db(), "SELECT id, owner_id FROM items WHERE process_instance_id=? AND kind=1 AND state=1");
   next.Bind(1, pi);
   ASSERT_TRUE(next.Step());
   int64_t small = next.Int(0), small_owner = next.Int(1);
@@ -361,7 +361,7 @@ TEST_F(EngineTest, TerminatedWorkItemIsADeadPath) {
   EXPECT_EQ(State(pi, "JoinAll"), "SKIPPED");
   EXPECT_EQ(State(pi, "JoinAny"), "SKIPPED");
   EXPECT_EQ(InstanceState(pi), "FINISHED");
-  EXPECT_EQ(TerminateWorkitem(*store_, item, owner), PVX_ERROR_DOES_NOT_EXIST);
+  EXPECT_EQ(TerminateWorkitem(*store_, item, owner), PVX_ERROR_WRONG_STATE);  // kept, terminated
   tx.Commit();
 }
 

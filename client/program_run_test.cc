@@ -188,8 +188,8 @@ TEST_F(ProgramRunTest, SimulateRuleFinishesTheActivityAndLeavesAReply) {
   EXPECT_EQ(program_rc, 4);
   EXPECT_EQ(Outcome(item), "FINISHED rc 4 FINISHED");
   EXPECT_EQ(Receive(svc, "sim", 0), FormatOid(oid_tag::kWorkitem, item));
-  // Once finished (and gone) it cannot run again, and nobody else may run it.
-  EXPECT_EQ(ExecuteWorkitem(store(), r, nullptr), PVX_ERROR_DOES_NOT_EXIST);
+  // Once finished (its row kept) it cannot run again, and nobody else may run it.
+  EXPECT_EQ(ExecuteWorkitem(store(), r, nullptr), PVX_ERROR_WRONG_STATE);
   int64_t other = ItemFor(R"({ "name": "Prog", "simulate": { "rc": 0 } })");
   r.item_id = other;
   r.person_id = Person("USER4");
@@ -438,8 +438,9 @@ TEST_F(ProgramRunTest, OutputTheStructureCannotTakePutsTheActivityInError) {
     EXPECT_EQ(ExecuteWorkitem(store(), Request(item), &program_rc), c.rc) << c.output;
     EXPECT_EQ(program_rc, 0);
     EXPECT_EQ(Outcome(item), "IN_ERROR rc 0 RUNNING") << c.output;
+    // Its work item stays, in error, until the activity is restarted.
     Stmt q(store().db(), "SELECT a.error_reason, (SELECT count(*) FROM items i WHERE "
-                         "i.activity_instance_id=a.id AND i.kind=1) FROM activity_instances a "
+                         "i.activity_instance_id=a.id AND i.kind=1 AND i.state<>128) FROM activity_instances a "
                          "WHERE a.id=?");
     q.Bind(1, activity_of_[item]);
     ASSERT_TRUE(q.Step());

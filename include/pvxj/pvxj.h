@@ -729,5 +729,7 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 #include "pvxj/program_template.h"
 #include "pvxj/implementation_data.h"
 #include "pvxj/execution_data.h"
+#include "pvxj/workitem.h"
+#include "pvxj/activity_instance.h"
 
 #endif /* PVXJ_PVXJ_H */

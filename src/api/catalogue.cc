@@ -29,6 +29,9 @@ const Family& container_element_family();
 const Family& program_template_family();
 const Family& implementation_data_family();
 const Family& execution_data_family();
+const Family& item_family();
+const Family& workitem_family();
+const Family& activity_instance_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -85,6 +88,9 @@ std::span<const Family* const> families() {
       &program_template_family(),
       &implementation_data_family(),
       &execution_data_family(),
+      &item_family(),
+      &workitem_family(),
+      &activity_instance_family(),
   };
   return all;
 }

@@ -220,6 +220,7 @@ enum Flag : unsigned {
   kToolMade = 1 << 14,    // performed by the tool itself: no C function of its own
   kRcFirst = 1 << 15,     // the API returns a return code and writes the value: XpRc and XpValue, RC report then Value report
   kStreamResult = 1 << 16,// RC report, then a family report against XpValue (quoted text or NULL)
+  kWalkAverage = 1 << 17, // with timing on, the receiver-or-vector walk ends with the average of its calls
 };
 
 struct Call;

@@ -178,6 +178,7 @@ TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
   // An instance's own settings.
   for (const char* s : {"PvxjProcessInstanceSetDescription Description", "PvxjProcessInstanceSetName InstanceName",
                         "PvxjProcessInstanceSetProcessAdmin UserID"})
+    want.insert(s);
   // Container members by qualified name, the code page, a program's output.
   for (const char* type : {"String", "Long", "Float", "Binary"}) {
     const std::string value = std::string(type) + "Value";
@@ -191,6 +192,14 @@ TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
   }
   for (const char* s : {"PvxjContainerSetStringCcsid CCSID", "PvxjReadOnlyContainerSetStringCcsid CCSID",
                         "PvxjReadWriteContainerSetStringCcsid CCSID", "PvxjContainerSetRemoteOutContainer ProgramID"})
+    want.insert(s);
+  // Items, work items and activity instances, and activity instance lists.
+  for (const char* s : {"PvxjItemSetDescription Description", "PvxjItemSetName ItemName",
+                        "PvxjWorkitemSetDescription Description", "PvxjWorkitemSetName WorkitemName",
+                        "PvxjActivityInstanceSetDescription Description", "PvxjActivityInstanceCreateWorkitem UserID",
+                        "PvxjActivityInstanceListSetDescription Description",
+                        "PvxjActivityInstanceListSetThreshold Threshold", "PvxjActivityInstanceListSetFilter Filter",
+                        "PvxjActivityInstanceListSetSortCriteria SortCriteria"})
     want.insert(s);
   for (const std::string& s : got) EXPECT_TRUE(want.count(s)) << "stores, not listed: " << s;
   for (const std::string& s : want) EXPECT_TRUE(got.count(s)) << "listed, does not store: " << s;

@@ -474,15 +474,21 @@ void run_vector_form(Call& call) {
   drop();
   *work = ops->first(vec);
   call.element = work;
+  uint64_t sum = 0;
   for (uint32_t i = 0; i < size; ++i) {
     if (i == 0) ctx.out.line(call.row.result == Result::kRc ? kRcReportLine : kValueReportLine);
     perform(call);
-    if (call.timed) write_elapsed(ctx, call.elapsed);
+    if (call.timed) {
+      write_elapsed(ctx, call.elapsed);
+      sum += call.elapsed;
+    }
     element_line(call, i);
     drop();
     *work = ops->next(vec);
   }
   drop();
+  if ((call.row.flags & kWalkAverage) && call.timed && sum > 0)
+    write_average(ctx, static_cast<uint32_t>(sum / size));
 }
 
 void evaluate(Call& call) {

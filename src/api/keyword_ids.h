@@ -32,6 +32,9 @@ enum ApiKw : int {
 #include "api/program_template.def"
 #include "api/implementation_data.def"
 #include "api/execution_data.def"
+#include "api/item.def"
+#include "api/workitem.def"
+#include "api/activity_instance.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL

@@ -1,0 +1,28 @@
+// The work item family: work items and their vectors.
+#include "api/catalogue.h"
+#include "api/executor.h"
+#include "api/rows.h"
+#include "api/work_family.h"
+#include "driver/keywords.h"
+
+namespace kr::api {
+namespace {
+
+constexpr Hook kHooks[] = {
+    {kPvxjWorkitemCheckOut, resolve_input_enums},
+    {kPvxjWorkitemForceFinishWithContainer, resolve_optional_container},
+    {kPvxjWorkitemForceRestartWithContainer, resolve_optional_container},
+    {kPvxjWorkitemStaff, nullptr, after_string_list},
+    {kPvxjWorkitemSupportTools, nullptr, after_string_list},
+    {kPvxjWorkitemPersistentObject, resolve_persistent_object},
+};
+
+constexpr Row kRows[] = {
+#include "api/workitem.def"
+};
+
+}  // namespace
+
+FAMILY(workitem_family, "PvxjWorkitem", kPVXJWORKITEM, kPVXJWORKITEMVECTOR)
+
+}  // namespace kr::api
