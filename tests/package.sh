@@ -36,12 +36,18 @@ for f in bin/kestrun1 bin/pvxjsim include/pvxj/pvxj.h lib/libpvxjsim.a lib/libpv
          lib/cmake/kestrun1/kestrun1Config.cmake lib/cmake/kestrun1/KestrunTest.cmake \
          lib/cmake/kestrun1/KestrunRunTest.cmake share/man/man1/kestrun1.1.gz share/man/man1/pvxjsim.1.gz \
          share/vim/vimfiles/syntax/kestrun.vim share/vim/vimfiles/ftdetect/kestrun.vim \
+         share/vim/vimfiles/ftplugin/kestrun.lua share/kestrun1/vscode/extension.js \
          share/kestrun1/vscode/package.json share/kestrun1/vscode/syntaxes/kestrun.tmLanguage.json \
          share/doc/kestrun1/examples/tour.dat share/doc/kestrun1/README.md; do
   [ -e "$dest/usr/$f" ] || bad "not installed: /usr/$f"
 done
 "$dest/usr/bin/kestrun1" -h >"$tmp/help" 2>/dev/null || bad "installed kestrun1 -h failed"
 grep -q '^  -i <TestCase>' "$tmp/help" || bad "installed kestrun1 -h shows no options"
+init='{"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}}'
+# Without shutdown the server ends with 1 at the end of its input; only the answer counts.
+printf 'Content-Length: %d\r\n\r\n%s' "${#init}" "$init" >"$tmp/lsp.in"
+"$dest/usr/bin/kestrun1" --lsp <"$tmp/lsp.in" >"$tmp/lsp.out" 2>/dev/null
+grep -q '"hoverProvider":true' "$tmp/lsp.out" || bad "installed kestrun1 --lsp does not answer initialize"
 run_tool "$dest" tour
 PVXJSIM_DB=$tmp/show.db "$dest/usr/bin/pvxjsim" create >/dev/null || bad "installed pvxjsim create failed"
 "$dest/usr/bin/pvxjsim" --db "$tmp/show.db" show | grep -q USER1 || bad "installed pvxjsim show lists no users"

@@ -1,6 +1,7 @@
 #include "lsp/server.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -460,23 +461,29 @@ json completion_item(std::string label, int kind, std::string detail = {}) {
   return j;
 }
 
-void keyword_items(std::string_view prefix, bool snippets, json& items) {
+json documentation(const Entry& e) { return {{"kind", "markdown"}, {"value", e.doc}}; }
+
+// With a client that resolves items, the reference entries (a third of a
+// megabyte for the whole catalogue) travel only for the item it shows.
+void keyword_items(std::string_view prefix, bool snippets, bool resolve, json& items) {
   for (const Entry& e : entries()) {
     if (!starts_with_ci(e.keyword, prefix)) continue;
-    json item = {{"label", e.keyword},
-                 {"kind", 3},
-                 {"detail", e.detail},
-                 {"documentation", {{"kind", "markdown"}, {"value", e.doc}}}};
+    json item = {{"label", e.keyword}, {"kind", 3}, {"detail", e.detail}};
+    if (resolve) item["data"] = e.id;
+    else item["documentation"] = documentation(e);
     items.push_back(std::move(item));
-    if (snippets)
-      items.push_back({{"label", e.keyword + " ... End"},
-                       {"kind", 15},
-                       {"filterText", e.keyword},
-                       {"sortText", e.keyword + "~"},
-                       {"detail", "section with its required parameters"},
-                       {"insertTextFormat", 2},
-                       {"insertText", e.snippet},
-                       {"documentation", {{"kind", "markdown"}, {"value", e.doc}}}});
+    if (snippets) {
+      json snippet = {{"label", e.keyword + " ... End"},
+                      {"kind", 15},
+                      {"filterText", e.keyword},
+                      {"sortText", e.keyword + "~"},
+                      {"detail", "section with its required parameters"},
+                      {"insertTextFormat", 2},
+                      {"insertText", e.snippet}};
+      if (resolve) snippet["data"] = e.id;
+      else snippet["documentation"] = documentation(e);
+      items.push_back(std::move(snippet));
+    }
   }
 }
 
@@ -574,7 +581,7 @@ void value_items(std::string_view text, const Model& m, const Section& s, std::s
   }
 }
 
-json completion(Ctx& c, std::size_t offset, bool snippets) {
+json completion(Ctx& c, std::size_t offset, bool snippets, bool resolve) {
   json items = json::array();
   const std::string_view t = c.doc.text;
   Span w = word_at(t, offset);
@@ -583,7 +590,7 @@ json completion(Ctx& c, std::size_t offset, bool snippets) {
   const Section* s = section_at(c.m, w.at, &index);
   if (s && w.at == s->word.at) s = nullptr;  // the section keyword itself is being typed
   if (!s) {
-    keyword_items(prefix, snippets, items);
+    keyword_items(prefix, snippets, resolve, items);
     return {{"isIncomplete", false}, {"items", std::move(items)}};
   }
   // The parameter before the word: its value is being typed when the word is
@@ -768,11 +775,16 @@ void Server::dispatch(const void* raw, Out& out) {
       if (caps.is_object()) {
         const json s = caps.value("/textDocument/completion/completionItem/snippetSupport"_json_pointer, json(false));
         snippets_ = s.is_boolean() && s.get<bool>();
+        const json r = caps.value("/textDocument/completion/completionItem/resolveSupport/properties"_json_pointer,
+                                  json::array());
+        if (r.is_array())
+          for (const json& p : r)
+            if (p == "documentation") resolve_ = true;
       }
       out.result(id, {{"capabilities",
                        {{"positionEncoding", utf8_ ? "utf-8" : "utf-16"},
                         {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
-                        {"completionProvider", json::object()},
+                        {"completionProvider", {{"resolveProvider", resolve_}}},
                         {"hoverProvider", true},
                         {"definitionProvider", true},
                         {"documentSymbolProvider", true},
@@ -786,6 +798,13 @@ void Server::dispatch(const void* raw, Out& out) {
       return;
     }
     if (method == "initialized" || method.rfind("$/", 0) == 0) return;
+    if (method == "completionItem/resolve") {
+      json item = params;
+      if (item.is_object() && item.contains("data") && item["data"].is_number_integer())
+        if (const Entry* e = entry_for(item["data"].get<int>())) item["documentation"] = documentation(*e);
+      if (request) out.result(id, std::move(item));
+      return;
+    }
 
     if (method == "textDocument/didOpen" || method == "textDocument/didChange" ||
         method == "textDocument/didClose") {
@@ -851,7 +870,7 @@ void Server::dispatch(const void* raw, Out& out) {
         offset = c.lines.offset(unsigned_at(p.at("line")), unsigned_at(p.at("character")), utf8_);
       }
       json r;
-      if (method == "textDocument/completion") r = completion(c, offset, snippets_);
+      if (method == "textDocument/completion") r = completion(c, offset, snippets_, resolve_);
       else if (method == "textDocument/hover") r = hover(c, offset);
       else if (method == "textDocument/definition") r = definition(c, uri, offset);
       else if (method == "textDocument/documentSymbol") r = symbols(c);
@@ -878,12 +897,14 @@ int Server::run(std::istream& in, std::ostream& out) {
       continue;
     }
     for (const std::string& m : handle(body)) write_message(out, m);
-    if (exited_) break;
+    if (exited_ || !out) break;  // a client that went away ends the session
   }
   return exit_code();
 }
 
 int serve_stdio() {
+  // A client that closes its end is an ordinary end of the session, not a signal.
+  std::signal(SIGPIPE, SIG_IGN);
   std::ios::sync_with_stdio(false);
   Server s;
   return s.run(std::cin, std::cout);

@@ -40,6 +40,7 @@ class Server {
   bool exited_ = false;
   bool utf8_ = false;     // positions count bytes; otherwise UTF-16 code units
   bool snippets_ = false; // the client takes snippet completions
+  bool resolve_ = false;  // the client asks for a completion's documentation when it shows it
 };
 
 // --lsp: serves standard input and output.

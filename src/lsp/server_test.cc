@@ -195,6 +195,28 @@ TEST_F(Session, HoverDefinitionSymbolsAndFolding) {
   EXPECT_EQ(f["result"][1]["kind"], "comment");
 }
 
+TEST(LspServer, DocumentationWaitsForResolveWhenTheClientResolves) {
+  Server s;
+  auto ask = [&](json m) { return json::parse(s.handle(m.dump()).at(0)); };
+  json caps;
+  caps["textDocument"]["completion"]["completionItem"]["resolveSupport"]["properties"] = {"documentation"};
+  const json init = ask({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", {{"capabilities", caps}}}});
+  EXPECT_EQ(init["result"]["capabilities"]["completionProvider"]["resolveProvider"], true);
+  s.handle(json{{"jsonrpc", "2.0"}, {"method", "textDocument/didOpen"},
+                {"params", {{"textDocument", {{"uri", "u"}, {"text", "PvxjExecutionServiceLogo"}}}}}}.dump());
+  const json c = ask({{"jsonrpc", "2.0"}, {"id", 2}, {"method", "textDocument/completion"},
+                      {"params", {{"textDocument", {{"uri", "u"}}}, {"position", {{"line", 0}, {"character", 24}}}}}});
+  const json& items = c["result"]["items"];
+  ASSERT_GE(items.size(), 2u);  // Logon, Logoff, ...
+  for (const json& i : items) {
+    EXPECT_EQ(i["label"].get<std::string>().rfind("PvxjExecutionServiceLogo", 0), 0u);
+    EXPECT_FALSE(i.contains("documentation"));
+  }
+  const json r = ask({{"jsonrpc", "2.0"}, {"id", 3}, {"method", "completionItem/resolve"}, {"params", items[0]}});
+  EXPECT_NE(r["result"]["documentation"]["value"].get<std::string>().find("ExecutionServiceHdl"), std::string::npos);
+  EXPECT_EQ(r["result"]["label"], items[0]["label"]);
+}
+
 TEST_F(Session, ShutdownThenExit) {
   EXPECT_EQ(request("textDocument/hover", at(0, 0))["error"]["code"], -32002);
   start();
