@@ -146,7 +146,20 @@ int64_t ProgramActivity(const char* program_id, int32_t* rc) {
   }
   Stmt q(store->db(), "SELECT activity_instance_id FROM program_executions WHERE program_id=?");
   q.Bind(1, std::string_view(id));
-  if (!q.Step() || q.IsNull(0)) {
+  const bool recorded = q.Step() && !q.IsNull(0);
+  // A program's own execution is also known from the agent's environment.
+  const char* own = std::getenv(kProgramIdVariable);
+  const char* activity = std::getenv("PVXJSIM_ACTIVITY_OID");
+  if (!recorded && own && id == own && activity) {
+    std::string tag;
+    int64_t ai = 0;
+    if (ParseOid(activity, &tag, &ai) && tag == oid_tag::kActivityInstance) {
+      Stmt a(store->db(), "SELECT 1 FROM activity_instances WHERE id=?");
+      a.Bind(1, ai);
+      if (a.Step()) return ai;
+    }
+  }
+  if (!recorded) {
     *rc = PVX_ERROR_INVALID_PROGRAMID;
     SetLastResult(*rc, id);
     return 0;

@@ -120,6 +120,8 @@ std::vector<Node> TopNodes(Store& store, const Record& record, bool predefined) 
 std::vector<Node> Children(Store& store, const Node& node) {
   std::vector<Node> out;
   if (node.IsArray()) {
+    // A store written before structures were bounded may hold any size.
+    if (node.array > static_cast<int64_t>(kMaxStructureLeaves)) return out;
     for (int64_t i = 1; i <= node.array; ++i) {
       Node e;
       e.name = "[" + std::to_string(i) + "]";
@@ -136,6 +138,7 @@ std::vector<Node> Children(Store& store, const Node& node) {
 bool CollectLeaves(Store& store, const std::vector<Node>& nodes, std::vector<Node>* out) {
   for (const Node& n : nodes) {
     if (out->size() > kMaxStructureLeaves) return false;
+    if (n.IsArray() && n.array > static_cast<int64_t>(kMaxStructureLeaves)) return false;
     if (n.IsLeaf()) {
       out->push_back(n);
       continue;

@@ -754,6 +754,12 @@ void report_binary(Call& c) {
       xp = std::string_view(reinterpret_cast<const char*>(expected.data()), expected.size());
     }
   }
+  // The report dumps the length of the last ...BinaryLength call: never more
+  // than the buffer holds.
+  if (c.result_buffer.size() < ctx.binary_length) {
+    tool_error(ctx, TC0023);
+    return;
+  }
   check_binary(ctx, kLabelValue, ctx.binary_length, reinterpret_cast<const unsigned char*>(c.buffer()), xp);
 }
 
