@@ -210,7 +210,10 @@ void BM_InstanceListQueryByName(benchmark::State& state) {
   UseStoreFile(FreshCopy(PopulatedStore(state.range(0))));
   PvxjExecutionService svc = LogonAs("ADMIN", "password");
   PvxjProcessInstanceList list = 0;
-  if (PvxjExecutionServiceCreateProcessInstanceList(svc, "One", Pvx_LT_Private, nullptr, nullptr,
+  // The library may call a benchmark more than once on the same store.
+  static int runs = 0;
+  const std::string name = "One" + std::to_string(++runs);
+  if (PvxjExecutionServiceCreateProcessInstanceList(svc, name.c_str(), Pvx_LT_Private, nullptr, nullptr,
                                                     "NAME = 'orderentry#500'", nullptr, nullptr, &list) != PVX_OK)
     std::abort();
   for (auto _ : state) {
