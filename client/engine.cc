@@ -1075,6 +1075,8 @@ int32_t RestartActivity(Store& store, int64_t ai) {
   // The items left in error give way to the ones the new run makes.
   Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1 AND state=?");
   del.Bind(1, ai).Bind(2, kAsInError).Run();
+  Stmt clear(store.db(), "UPDATE activity_instances SET error_reason=NULL WHERE id=?");
+  clear.Bind(1, ai).Run();
   e.SetState(ai, kAsInactive);
   e.Activate(ai);
   e.Drain();
