@@ -723,5 +723,7 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 
 /* The families, one header each. */
 #include "pvxj/process_template.h"
+#include "pvxj/notification.h"
+#include "pvxj/monitor.h"
 
 #endif /* PVXJ_PVXJ_H */

@@ -21,6 +21,9 @@ const Family& string_vector_family();
 const Family& int_vector_family();
 const Family& date_time_family();
 const Family& pea_family();
+const Family& process_instance_notification_family();
+const Family& activity_instance_notification_family();
+const Family& monitor_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -58,7 +61,8 @@ std::span<const Family* const> families() {
   static const Family* const all[] = {
       &execution_service_family(), &process_template_family(), &global_family(),    &service_family(),
       &result_family(),            &error_family(),            &message_family(),   &person_family(),
-      &string_vector_family(),     &int_vector_family(),       &date_time_family(), &pea_family()};
+      &string_vector_family(),     &int_vector_family(),       &date_time_family(), &pea_family(),
+      &process_instance_notification_family(), &activity_instance_notification_family(), &monitor_family()};
   return all;
 }
 

@@ -24,6 +24,9 @@ enum ApiKw : int {
 #include "api/int_vector.def"
 #include "api/date_time.def"
 #include "api/pea.def"
+#include "api/process_instance_notification.def"
+#include "api/activity_instance_notification.def"
+#include "api/monitor.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL
