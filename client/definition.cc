@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 #include <pvxj/pvxj.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <functional>
@@ -36,6 +37,10 @@ constexpr int kMaxJsonDepth = 64;
 // stack's limit whatever a definition says.
 constexpr size_t kMaxActivities = 500;
 constexpr size_t kMaxSubprocessDepth = 16;
+
+// How far below its symbol an activity's name label stands when the layout
+// does not say.
+constexpr int64_t kNameLabelBelow = 40;
 
 // Reads one JSON object strictly. The keys are checked first, so a misspelt
 // key is reported as unknown rather than as a missing one.
@@ -991,11 +996,14 @@ class Loader {
       if (notify2 && !notify)
         throw DefinitionError(af.Where("secondNotifyAfter") + ": needs notifyAfter");
       std::vector<std::string> tools = af.TextList("supportTools");
-      int64_t x = 0, y = 0;
+      int64_t x = 0, y = 0, name_x = 0, name_y = kNameLabelBelow;
       if (const json* layout = af.Object("layout")) {
-        Fields lf(*layout, af.Where("layout"), {"x", "y"});
+        Fields lf(*layout, af.Where("layout"), {"x", "y", "nameX", "nameY"});
         x = lf.Int("x", 0, INT32_MIN, INT32_MAX);
         y = lf.Int("y", 0, INT32_MIN, INT32_MAX);
+        // The name label stands under the symbol unless the layout places it.
+        name_x = lf.Int("nameX", x, INT32_MIN, INT32_MAX);
+        name_y = lf.Int("nameY", std::min<int64_t>(y + kNameLabelBelow, INT32_MAX), INT32_MIN, INT32_MAX);
       }
       std::vector<std::string> staff_roles, staff_persons;
       std::optional<std::string> staff_org;
@@ -1056,8 +1064,9 @@ class Loader {
              "staff_roles, staff_persons, staff_organization, staff_manager_of_starter, "
              "staff_starter, staff_level_min, staff_level_max, start_rule, start_condition, "
              "exit_condition, manual_start, manual_exit, priority, notify_seconds, "
-             "notify2_seconds, expiry_seconds, support_tools, layout_x, layout_y) "
-             "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+             "notify2_seconds, expiry_seconds, support_tools, layout_x, layout_y, "
+             "layout_name_x, layout_name_y) "
+             "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
       auto bind_opt = [&](int i, const std::optional<int64_t>& v) {
         if (v) s.Bind(i, *v); else s.BindNull(i);
       };
@@ -1077,7 +1086,7 @@ class Loader {
       bind_opt(27, notify2);
       bind_opt(28, expiry);
       if (tools.empty()) s.BindNull(29); else s.Bind(29, std::string_view(Join(tools)));
-      s.Bind(30, x).Bind(31, y).Run();
+      s.Bind(30, x).Bind(31, y).Bind(32, name_x).Bind(33, name_y).Run();
       int64_t aid = store_.LastInsertId();
       local[aname] = aid;
       outs.emplace_back(aid, out_s);

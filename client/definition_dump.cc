@@ -1,5 +1,6 @@
 // Writes a store's definitions back in the definition format, so that loading
 // the dump into an empty store gives the same definitions.
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "seed.h"
@@ -54,8 +55,8 @@ ojson Graph(Store& store, int64_t tid, std::optional<int64_t> block,
          "in_container, out_container, staff_roles, staff_persons, staff_organization, "
          "staff_manager_of_starter, staff_starter, staff_level_min, staff_level_max, "
          "start_rule, start_condition, exit_condition, manual_start, manual_exit, priority, "
-         "notify_seconds, notify2_seconds, expiry_seconds, support_tools, layout_x, layout_y "
-         "FROM activities WHERE template_id=? AND block_id IS ? ORDER BY position");
+         "notify_seconds, notify2_seconds, expiry_seconds, support_tools, layout_x, layout_y, "
+         "layout_name_x, layout_name_y FROM activities WHERE template_id=? AND block_id IS ? ORDER BY position");
   q.Bind(1, tid);
   if (block) q.Bind(2, *block); else q.BindNull(2);
   std::vector<std::pair<int64_t, size_t>> blocks;
@@ -90,7 +91,16 @@ ojson Graph(Store& store, int64_t tid, std::optional<int64_t> block,
     OptInt(a, "secondNotifyAfter", q, 24);
     OptInt(a, "expiresAfter", q, 25);
     if (!q.IsNull(26)) a["supportTools"] = List(q.Text(26));
-    if (q.Int(27) || q.Int(28)) a["layout"] = {{"x", q.Int(27)}, {"y", q.Int(28)}};
+    // A name label where the loader would put it unplaced is left out.
+    bool label_moved = q.Int(29) != q.Int(27) || q.Int(30) != std::min<int64_t>(q.Int(28) + 40, INT32_MAX);
+    if (q.Int(27) || q.Int(28) || label_moved) {
+      ojson layout = {{"x", q.Int(27)}, {"y", q.Int(28)}};
+      if (label_moved) {
+        layout["nameX"] = q.Int(29);
+        layout["nameY"] = q.Int(30);
+      }
+      a["layout"] = layout;
+    }
     if (kind == 16) blocks.emplace_back(q.Int(0), acts.size());
     acts.push_back(a);
   }

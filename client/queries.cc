@@ -1,6 +1,7 @@
 // Execution service queries over process templates, instances, activity
 // instances, items, work items and notifications.
 #include "client.h"
+#include "engine.h"
 #include "query.h"
 
 using namespace pvxjsim;
@@ -19,6 +20,14 @@ int32_t Query(PvxjExecutionService service, const char* filter, const char* sort
     if (int32_t rc = CheckVectorSlot(vector_cls, vector)) return rc;
     std::optional<int64_t> limit;
     if (int32_t rc = CheckThreshold(threshold, &limit)) return rc;
+    if (element_cls == Cls::ActivityInstanceNotification ||
+        element_cls == Cls::ProcessInstanceNotification) {
+      // A notification whose time has come is listed, however long the
+      // clock has stood still since anyone looked.
+      WriteTx tx(*store);
+      CheckDeadlines(*store);
+      tx.Commit();
+    }
     std::vector<ElementRef> found;
     if (int32_t rc = RunQuery(*store, source(*svc->state), filter, sort, limit,
                               svc->state->user_id, &found))

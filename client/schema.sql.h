@@ -1,4 +1,4 @@
-// Schema of the store (version 3, see kSchemaVersion). Tables for families
+// Schema of the store (version 4, see kSchemaVersion). Tables for families
 // that are not served yet are created now, so a store made today keeps
 // working when they are.
 #ifndef PVXJSIM_SCHEMA_SQL_H
@@ -203,6 +203,8 @@ CREATE TABLE activities(
   support_tools TEXT,
   layout_x INTEGER NOT NULL DEFAULT 0,
   layout_y INTEGER NOT NULL DEFAULT 0,
+  layout_name_x INTEGER NOT NULL DEFAULT 0,
+  layout_name_y INTEGER NOT NULL DEFAULT 40,
   UNIQUE(template_id, name));
 CREATE INDEX activities_block ON activities(block_id);
 
@@ -456,6 +458,12 @@ inline constexpr const char* kUpgradeFrom2Sql = R"sql(
 DROP INDEX items_owner;
 CREATE INDEX items_owner ON items(owner_id, kind, state, priority DESC, name);
 )sql";
+
+// Version 4 added where an activity's name label stands. A store of an
+// earlier version gets the columns when it is opened, each label where a new
+// store puts one that its definition does not place: under the symbol.
+inline constexpr const char* kLayoutNameColumns[][2] = {
+    {"layout_name_x", "layout_x"}, {"layout_name_y", "layout_y + 40"}};
 
 }  // namespace pvxjsim
 

@@ -284,8 +284,9 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
       *error = path + " is empty, not a pvxjsim store";
       return nullptr;
     }
-    // Version 2 differs only by the query indexes, which are added below.
-    const bool upgrade = !fresh && version == 2;
+    // Version 2 differs by the query indexes, versions 2 and 3 by the name
+    // label columns, which are added below.
+    const bool upgrade = !fresh && (version == 2 || version == 3);
     if (!fresh && version != kSchemaVersion && !upgrade &&
         !(mode == kRebuild && version < kSchemaVersion)) {
       *error = path + " has store schema version " + std::to_string(version) +
@@ -309,6 +310,16 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
       if (version == 2) {
         store->Exec(kUpgradeFrom2Sql);
         store->Exec(kQueryIndexesSql);
+      }
+      if (version == 2 || version == 3) {
+        for (const auto& [column, value] : kLayoutNameColumns) {
+          Stmt has(raw, std::string("SELECT 1 FROM pragma_table_info('activities') WHERE name='") +
+                            column + "'");
+          if (has.Step()) continue;
+          store->Exec((std::string("ALTER TABLE activities ADD COLUMN ") + column +
+                       " INTEGER NOT NULL DEFAULT 0").c_str());
+          store->Exec((std::string("UPDATE activities SET ") + column + " = " + value).c_str());
+        }
         store->Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
       }
       tx.Commit();

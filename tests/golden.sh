@@ -15,6 +15,10 @@
 #   NAME.then    a second test case run afterwards in the same folder and
 #                store (files written by the first are read back), with
 #                NAME.then.args, NAME.then.log and NAME.then.rc
+#   NAME.setup   pvxjsim commands run against the case's store before the
+#                run (and NAME.then.setup before the second run), one a line,
+#                words split at blanks: to set the server's clock, start
+#                instances or finish work items where the case needs it
 #
 # Only what must vary is masked: the date line, elapsed milliseconds and time
 # stamps. GOLDEN_UPDATE=1 rewrites the expectations from the actual run.
@@ -41,6 +45,20 @@ if [ -f "$dir/$name.env" ]; then
     [ -n "$line" ] && export "$line"
   done < "$dir/$name.env"
 fi
+# The console beside the tool's build (PVXJSIM names another).
+pvxjsim=${PVXJSIM:-$(dirname "$(readlink -f "$bin")")/client/pvxjsim}
+setup() {  # commands-file
+  [ -f "$1" ] || return 0
+  local line words
+  while IFS= read -r line || [ -n "$line" ]; do
+    [ -n "$line" ] || continue
+    read -ra words <<<"$line"
+    if ! "$pvxjsim" "${words[@]}" >>"$work/.setup" 2>&1; then
+      echo "$name: setup failed: pvxjsim $line"; cat "$work/.setup"; exit 1
+    fi
+  done <"$1"
+}
+setup "$dir/$name.setup"
 (cd "$work" && timeout 120 ./kestrun1 "${args[@]}" <"$stdin" >"$work/.stdout" 2>"$work/.stderr")
 rc=$?
 
@@ -95,6 +113,7 @@ if [ -f "$dir/$name.then" ]; then
   cp "$dir/$name.then" "$work/${name}_then.dat"
   args=(-i "${name}_then" -o "${name}_then")
   [ -f "$dir/$name.then.args" ] && mapfile -t args < "$dir/$name.then.args"
+  setup "$dir/$name.then.setup"
   (cd "$work" && timeout 120 ./kestrun1 "${args[@]}" </dev/null >/dev/null 2>"$work/.stderr2")
   rc=$?
   [ -f "$work/${name}_then.log" ] && require "$dir/$name.then.log" "$work/${name}_then.log" "second run's result file"

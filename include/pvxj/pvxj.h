@@ -731,5 +731,7 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 #include "pvxj/execution_data.h"
 #include "pvxj/workitem.h"
 #include "pvxj/activity_instance.h"
+#include "pvxj/notification.h"
+#include "pvxj/monitor.h"
 
 #endif /* PVXJ_PVXJ_H */

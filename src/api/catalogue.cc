@@ -32,6 +32,9 @@ const Family& execution_data_family();
 const Family& item_family();
 const Family& workitem_family();
 const Family& activity_instance_family();
+const Family& process_instance_notification_family();
+const Family& activity_instance_notification_family();
+const Family& monitor_family();
 
 std::string_view EnumTable::name_of(int32_t value) const {
   for (const EnumEntry& e : entries)
@@ -91,6 +94,9 @@ std::span<const Family* const> families() {
       &item_family(),
       &workitem_family(),
       &activity_instance_family(),
+      &process_instance_notification_family(),
+      &activity_instance_notification_family(),
+      &monitor_family(),
   };
   return all;
 }

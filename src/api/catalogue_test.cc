@@ -201,6 +201,12 @@ TEST(Catalogue, ValuesStoredBySettersAndCreatorsAreKnown) {
                         "PvxjActivityInstanceListSetThreshold Threshold", "PvxjActivityInstanceListSetFilter Filter",
                         "PvxjActivityInstanceListSetSortCriteria SortCriteria"})
     want.insert(s);
+  // A notification's description and name, through the item functions.
+  for (const char* s : {"PvxjProcessInstanceNotificationSetDescription Description",
+                        "PvxjProcessInstanceNotificationSetName ProcessInstanceNotificationName",
+                        "PvxjActivityInstanceNotificationSetDescription Description",
+                        "PvxjActivityInstanceNotificationSetName ActivityInstanceNotificationName"})
+    want.insert(s);
   for (const std::string& s : got) EXPECT_TRUE(want.count(s)) << "stores, not listed: " << s;
   for (const std::string& s : want) EXPECT_TRUE(got.count(s)) << "listed, does not store: " << s;
 }

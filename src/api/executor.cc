@@ -325,6 +325,9 @@ void object_names_report(Call& call) {
   int k = -1;
   for (std::size_t i = 0; i < call.row.params.size(); ++i)
     if (call.row.params[i].form == Form::kAppend) k = static_cast<int>(i);
+  // A method that makes a new vector (n) reports it the same way.
+  for (std::size_t i = 0; k < 0 && i < call.row.params.size(); ++i)
+    if (call.row.params[i].form == Form::kOut && vector_ops(call.row.params[i].keyword)) k = static_cast<int>(i);
   if (k < 0) return;
   const int vector_type = call.row.params[static_cast<std::size_t>(k)].keyword;
   const VectorOps* ops = vector_ops(vector_type);

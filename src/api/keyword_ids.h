@@ -35,6 +35,9 @@ enum ApiKw : int {
 #include "api/item.def"
 #include "api/workitem.def"
 #include "api/activity_instance.def"
+#include "api/process_instance_notification.def"
+#include "api/activity_instance_notification.def"
+#include "api/monitor.def"
 #undef API_ROW
 #undef API_ROW_FN
 #undef API_CALL

@@ -1,0 +1,239 @@
+// Notifications as the clock passes an activity's durations, the item
+// functions' rules for them, monitors of a running instance and the layout
+// of the definition format (load, default label, dump, older stores).
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+#include "clock.h"
+#include "engine.h"
+#include "monitor_objects.h"
+#include "notification_rules.h"
+#include "seed.h"
+#include "test_support.h"
+
+namespace pvxjsim {
+namespace {
+
+TEST(NotificationRules, StateOfNotificationFollowsTheDeadlinesPassed) {
+  EXPECT_EQ(NotificationState(0, true, true), Pvx_AE_NoNotification);
+  EXPECT_EQ(NotificationState(1, true, true), Pvx_AE_FirstNotification);
+  EXPECT_EQ(NotificationState(2, true, true), Pvx_AE_SecondNotification);
+  // Expired: the last notification the activity had due.
+  EXPECT_EQ(NotificationState(3, true, true), Pvx_AE_SecondNotification);
+  EXPECT_EQ(NotificationState(3, true, false), Pvx_AE_FirstNotification);
+  EXPECT_EQ(NotificationState(3, false, false), Pvx_AE_NoNotification);
+  EXPECT_STREQ(NotificationTag(Cls::ActivityInstanceNotification), "AN");
+  EXPECT_STREQ(NotificationTag(Cls::ProcessInstanceNotification), "PN");
+  EXPECT_EQ(NotificationTag(Cls::Person), nullptr);
+}
+
+TEST(NotificationRules, BendPointsLeaveOutWhatIsNoPoint) {
+  using P = std::vector<std::pair<int32_t, int32_t>>;
+  EXPECT_EQ(ParsePoints("1,2;-3,4"), (P{{1, 2}, {-3, 4}}));
+  EXPECT_EQ(ParsePoints(""), P{});
+  EXPECT_EQ(ParsePoints("1,;x,2;5;6,7;99999999999,1"), (P{{6, 7}}));
+}
+
+class NoticeTest : public ClientTest {
+ protected:
+  void SetUp() override {
+    ClientTest::SetUp();
+    admin_ = Logon("ADMIN", "password");
+    {
+      WriteTx tx(store());
+      SetClockFixed(store(), 1'800'000'000);
+      int64_t pi = 0;
+      ASSERT_EQ(CreateInstance(store(), "CreditRequest", "Late", "USER1", &pi), PVX_OK);
+      ASSERT_EQ(StartInstance(store(), pi, "USER1", nullptr), PVX_OK);
+      pi_ = pi;
+      tx.Commit();
+    }
+    // CollectData done; AssessRisk runs by itself once its item is taken.
+    Finish("CollectData", {{"Amount", "20000"}});
+    Finish("AssessRisk", {});
+  }
+  void Finish(const char* activity, const std::vector<std::pair<std::string, std::string>>& out) {
+    Stmt q(store().db(), "SELECT i.id, i.owner_id FROM items i JOIN activity_instances a "
+                         "ON a.id = i.activity_instance_id WHERE a.name=? AND i.kind=1 AND i.state=1");
+    q.Bind(1, activity);
+    if (!q.Step()) return;  // already run by the agent
+    int64_t item = q.Int(0), owner = q.Int(1);
+    q.Step();
+    WriteTx tx(store());
+    ASSERT_EQ(FinishWorkitem(store(), item, owner, 0, out), PVX_OK) << activity;
+    tx.Commit();
+  }
+  void Advance(int64_t seconds) {
+    WriteTx tx(store());
+    ASSERT_TRUE(AdvanceClock(store(), seconds));
+    tx.Commit();
+  }
+  std::vector<PvxjActivityInstanceNotification> Notes(PvxjExecutionService svc) {
+    PvxjActivityInstanceNotificationVector v = 0;
+    EXPECT_EQ(PvxjExecutionServiceQueryActivityInstanceNotifications(svc, nullptr, nullptr, nullptr, &v), PVX_OK);
+    std::vector<PvxjActivityInstanceNotification> out;
+    for (uint32_t i = 0, n = PvxjActivityInstanceNotificationVectorSize(v); i < n; ++i)
+      out.push_back(i ? PvxjActivityInstanceNotificationVectorNextElement(v)
+                      : PvxjActivityInstanceNotificationVectorFirstElement(v));
+    PvxjActivityInstanceNotificationVectorDeallocate(&v);
+    return out;
+  }
+
+  PvxjExecutionService admin_ = 0;
+  int64_t pi_ = 0;
+};
+
+TEST_F(NoticeTest, TheQuerySeesDeadlinesTheClockPassedWithoutAnyCheckInBetween) {
+  EXPECT_TRUE(Notes(admin_).empty());
+  // Moved behind the server's back: the query itself must check.
+  { WriteTx tx(store()); SetClockFixed(store(), 1'800'000'000 + 3600); tx.Commit(); }
+  auto notes = Notes(admin_);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(PvxjItemKind(notes[0]), Pvx_IT_FirstActivityInstanceNotification);
+  EXPECT_EQ(PvxjActivityInstanceNotificationStateOfNotification(notes[0]), Pvx_AE_FirstNotification);
+  Advance(3600);
+  notes = Notes(admin_);
+  ASSERT_EQ(notes.size(), 2u);
+  // The first one's activity has passed its second deadline since.
+  EXPECT_EQ(PvxjActivityInstanceNotificationStateOfNotification(notes[0]), Pvx_AE_SecondNotification);
+  PvxjDateTime second = PvxjActivityInstanceNotificationSecondNotificationTime(notes[0]);
+  PvxjDateTime created = PvxjItemCreationTime(notes[1]);
+  EXPECT_EQ(second.hour, created.hour);
+  EXPECT_EQ(second.minute, created.minute);
+}
+
+TEST_F(NoticeTest, OnlyTheOwnerOrAnAdministratorChangesANotification) {
+  Advance(3600);
+  auto notes = Notes(admin_);
+  ASSERT_EQ(notes.size(), 1u);
+  // Handed to USER2, who has no right over ADMIN's items and gets a copy.
+  ASSERT_EQ(PvxjItemDuplicate(notes[0], "USER2"), PVX_OK);
+  PvxjExecutionService user2 = Logon("USER2", "pw2");
+  auto theirs = Notes(user2);
+  ASSERT_EQ(theirs.size(), 1u);
+  EXPECT_EQ(PvxjItemReceivedAs(theirs[0]), Pvx_IR_ByTransfer);
+  // USER2's handle on ADMIN's notification cannot change it.
+  PvxjActivityInstanceNotification foreign = 0;
+  char oid[64];
+  ASSERT_NE(PvxjItemPersistentOid(notes[0], oid, sizeof oid), nullptr);
+  EXPECT_EQ(PvxjActivityInstanceNotificationPersistentObject(user2, oid, &foreign), PVX_ERROR_NOT_AUTHORIZED);
+  EXPECT_EQ(PvxjItemDelete(theirs[0]), PVX_OK);
+  EXPECT_EQ(PvxjItemRefresh(theirs[0]), PVX_ERROR_DOES_NOT_EXIST);
+  EXPECT_EQ(PvxjItemRefresh(notes[0]), PVX_OK);
+  // Not an item at all.
+  EXPECT_EQ(PvxjItemDelete(admin_), PVX_ERROR_INVALID_HANDLE);
+  EXPECT_EQ(PvxjItemKind(0), 0);
+  EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_HANDLE);
+}
+
+TEST_F(NoticeTest, NotificationsEndWithTheirInstance) {
+  Advance(2 * 3600);
+  ASSERT_EQ(Notes(admin_).size(), 2u);
+  Finish("Approve", {{"Approved", "1"}});
+  Finish("Notify", {});
+  Stmt st(store().db(), "SELECT state FROM process_instances WHERE id=?");
+  st.Bind(1, pi_);
+  ASSERT_TRUE(st.Step());
+  EXPECT_EQ(st.Int(0), kPsFinished);
+  st.Step();
+  EXPECT_TRUE(Notes(admin_).empty());
+}
+
+TEST_F(NoticeTest, AMonitorShowsTheInstanceAsItIsNow) {
+  Advance(3600);
+  auto notes = Notes(admin_);
+  ASSERT_EQ(notes.size(), 1u);
+  PvxjInstanceMonitor m = 0;
+  ASSERT_EQ(PvxjItemObtainProcessMonitor(notes[0], 0, &m), PVX_OK);
+  PvxjControlConnectorInstanceVector cv = 0;
+  ASSERT_EQ(PvxjInstanceMonitorControlConnectorInstances(m, &cv), PVX_OK);
+  ASSERT_EQ(PvxjControlConnectorInstanceVectorSize(cv), 4u);
+  std::vector<int32_t> states;
+  for (uint32_t i = 0; i < 4; ++i) {
+    PvxjControlConnectorInstance c =
+        i ? PvxjControlConnectorInstanceVectorNextElement(cv) : PvxjControlConnectorInstanceVectorFirstElement(cv);
+    states.push_back(PvxjControlConnectorInstanceState(c));
+    PvxjControlConnectorInstanceDeallocate(&c);
+  }
+  // Collect to assess true; large credit to approval true, otherwise false;
+  // approval to notify not evaluated yet.
+  EXPECT_EQ(states, (std::vector<int32_t>{Pvx_CS_True, Pvx_CS_True, Pvx_CS_False, Pvx_CS_NotEvaluated}));
+  // A new vector each time, even into a slot that holds one.
+  PvxjControlConnectorInstanceVector again = cv;
+  ASSERT_EQ(PvxjInstanceMonitorControlConnectorInstances(m, &again), PVX_OK);
+  EXPECT_NE(again, cv);
+  EXPECT_EQ(PvxjControlConnectorInstanceVectorSize(cv), 4u);
+  // The layout of the activity that ran overdue, its label under it.
+  PvxjActivityInstance ai = 0;
+  ASSERT_EQ(PvxjActivityInstanceNotificationActivityInstance(notes[0], &ai), PVX_OK);
+  PvxjSymbolLayout l = 0;
+  ASSERT_EQ(PvxjActivityInstanceSymbolLayout(ai, &l), PVX_OK);
+  EXPECT_EQ(PvxjSymbolLayoutXPosition(l), 200);
+  EXPECT_EQ(PvxjSymbolLayoutYPosition(l), 40);
+  EXPECT_EQ(PvxjSymbolLayoutXPositionOfName(l), 200);
+  EXPECT_EQ(PvxjSymbolLayoutYPositionOfName(l), 80);
+  // Once the instance is deleted the monitor refuses.
+  {
+    WriteTx tx(store());
+    ASSERT_EQ(TerminateInstance(store(), pi_), PVX_OK);
+    ASSERT_EQ(DeleteInstance(store(), pi_), PVX_OK);
+    tx.Commit();
+  }
+  EXPECT_EQ(PvxjInstanceMonitorRefresh(m, 0), PVX_ERROR_DOES_NOT_EXIST);
+}
+
+TEST(LayoutFormat, TheLabelDefaultsUnderTheSymbolAndTheDumpKeepsWhatWasGiven) {
+  std::string error;
+  auto store = Store::Open(":memory:", &error, false);
+  ASSERT_NE(store, nullptr) << error;
+  WriteTx tx(*store);
+  ASSERT_TRUE(LoadSystemDefinition(*store, R"({
+    "programs": [ { "name": "P", "executable": "p" } ],
+    "processTemplates": [ { "name": "T", "activities": [
+      { "name": "A", "kind": "block", "layout": { "x": 10, "y": -20 },
+        "activities": [ { "name": "In", "program": "P", "layout": { "x": 1, "y": 2, "nameX": 5, "nameY": -6 } } ] },
+      { "name": "B", "program": "P", "layout": { "x": 0, "y": 0, "nameX": 0, "nameY": 0 } },
+      { "name": "C", "program": "P" } ],
+      "connectors": [ { "from": "A", "to": "B", "bendPoints": [[-1, 2]] } ] } ] })", &error))
+      << error;
+  Stmt q(store->db(), "SELECT name, layout_name_x, layout_name_y FROM activities ORDER BY id");
+  std::vector<std::tuple<std::string, int64_t, int64_t>> got;
+  while (q.Step()) got.emplace_back(q.Text(0), q.Int(1), q.Int(2));
+  EXPECT_EQ(got, (std::vector<std::tuple<std::string, int64_t, int64_t>>{
+                     {"A", 10, 20}, {"In", 5, -6}, {"B", 0, 0}, {"C", 0, 40}}));
+  auto dump = nlohmann::json::parse(DumpSystemDefinition(*store));
+  const auto& acts = dump["processTemplates"][0]["activities"];
+  EXPECT_EQ(acts[0]["layout"], nlohmann::json::parse(R"({"x":10,"y":-20})"));
+  EXPECT_EQ(acts[0]["activities"][0]["layout"], nlohmann::json::parse(R"({"x":1,"y":2,"nameX":5,"nameY":-6})"));
+  EXPECT_EQ(acts[1]["layout"], nlohmann::json::parse(R"({"x":0,"y":0,"nameX":0,"nameY":0})"));
+  EXPECT_FALSE(acts[2].contains("layout"));
+  EXPECT_FALSE(LoadSystemDefinition(*store, R"({ "processTemplates": [ { "name": "U", "activities": [
+      { "name": "A", "program": "P", "layout": { "x": 1, "y": 2, "nameZ": 3 } } ] } ] })", &error));
+  EXPECT_NE(error.find("nameZ"), std::string::npos) << error;
+}
+
+TEST(LayoutFormat, AStoreOfTheVersionBeforeGetsItsLabelsUnderTheSymbols) {
+  TempDir dir;
+  const std::string path = dir.File("v3.db");
+  std::string error;
+  {
+    auto store = Store::Open(path, &error);
+    ASSERT_NE(store, nullptr) << error;
+    store->Exec("ALTER TABLE activities DROP COLUMN layout_name_x; "
+                "ALTER TABLE activities DROP COLUMN layout_name_y; PRAGMA user_version=3");
+  }
+  auto store = Store::OpenExisting(path, &error);
+  ASSERT_NE(store, nullptr) << error;
+  Stmt v(store->db(), "PRAGMA user_version");
+  ASSERT_TRUE(v.Step());
+  EXPECT_EQ(v.Int(0), kSchemaVersion);
+  Stmt q(store->db(), "SELECT layout_x, layout_y, layout_name_x, layout_name_y FROM activities "
+                      "WHERE name='Approve'");
+  ASSERT_TRUE(q.Step());
+  EXPECT_EQ(q.Int(2), q.Int(0));
+  EXPECT_EQ(q.Int(3), q.Int(1) + 40);
+}
+
+}  // namespace
+}  // namespace pvxjsim
