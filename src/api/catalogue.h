@@ -83,6 +83,7 @@
 #include <string_view>
 #include <vector>
 
+#include "api/handle_types.h"
 #include "api/keyword_ids.h"
 #include "driver/keywords.h"
 #include "pvxj/pvxj.h"
@@ -282,7 +283,7 @@ struct Call {
   bool given(int keyword) { return param(keyword).given; }
 
   // Resolved arguments, by parameter position.
-  PvxjHandle h(std::size_t k) const;             // registered handle (i)
+  AnyHandle h(std::size_t k) const;              // registered handle (i)
   PvxjHandle* slot(std::size_t k) const;         // slot to fill (n, i+)
   const char* s(std::size_t k) const;            // text or null
   int32_t n(std::size_t k) const { return v[k].number; }
@@ -327,7 +328,7 @@ struct Call {
   int32_t long_value = 0;
   uint32_t ulong_value = 0;
   double double_value = 0;
-  PvxjHandle object = 0;
+  AnyHandle object = 0;  // a kObject result as the registry keeps it
   PvxjDateTime date_time{};  // a date-time result, or the value a family step passes
 
  private:
