@@ -60,7 +60,12 @@
 //    The wiring is checked when the family compiles: the argument count and
 //    each argument's type must match the C function (a text cannot reach an
 //    int32_t, an output slot cannot reach a by-value handle), and so must
-//    the return type and the result kind. The keyword id is the constant
+//    the return type and the result kind. Handles are checked by class: a
+//    handle keyword passes the typed handle of its class (Name##Hdl,
+//    Name##Hdl2: PvxjName), so in(kProcessInstanceHdl) on a template getter,
+//    or a row calling another class's function of the same shape, does not
+//    compile; a stored list's handle may go to a PvxjPersistentList function
+//    and a work item's or notification's to a PvxjItem function. The keyword id is the constant
 //    k<keyword> (api/keyword_ids.h), known at compile time.
 // 3. A keyword that departs from the template gets a hook beside its row:
 //    a Resolve (echoes and resolves the parameters itself), an After (runs
@@ -84,7 +89,7 @@
 #include <vector>
 
 #include "api/handle_types.h"
-#include "api/keyword_ids.h"
+#include "api/id_range.h"
 #include "driver/keywords.h"
 #include "pvxj/pvxj.h"
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "api/catalogue.h"
+#include "api/keyword_ids.h"
 
 namespace kr::api {
 
@@ -292,7 +293,7 @@ decltype(auto) argument(Call& c) {
   }
 }
 
-template <Result R, class Ret, int ResultKw>
+template <Result R, class Ret>
 constexpr bool returns() {
   switch (R) {
     case Result::kRc: return std::is_same_v<Ret, int32_t>;
@@ -328,7 +329,7 @@ template <auto Fn, Result R, Wiring W, int ResultKw = 0>
 void invoke(Call& c) {
   using S = Signature<decltype(Fn)>;
   static_assert(S::kCount == W.n, "the row wires another number of arguments than the C function takes");
-  static_assert(returns<R, typename S::Return, ResultKw>(), "the row's result kind does not match the C function's return type");
+  static_assert(returns<R, typename S::Return>(), "the row's result kind does not match the C function's return type");
   static_assert(returns_its_class<R, typename S::Return, ResultKw>(),
                 "the C function returns a handle of another class than the row's result slot");
   constexpr std::size_t n = S::kCount < W.n ? S::kCount : W.n;
