@@ -33,7 +33,7 @@ const std::string& SelectText(Attr attr) {
 
 // Runs the attribute's query for the handle's row; fn(q, store) reads column 0.
 template <class R, class Fn>
-R Read(uint32_t handle, Attr attr, R fallback, const char* origin, Fn&& fn) {
+R Read(HandleRef handle, Attr attr, R fallback, const char* origin, Fn&& fn) {
   const AttrDef& def = AttrInfo(attr);
   return WithRow<R>(handle, def.cls, fallback, [&](Store& store, RowObject& row, int32_t* rc) -> R {
     Stmt q(store.db(), SelectText(attr));
@@ -52,13 +52,13 @@ const AttrDef& AttrInfo(Attr attr) { return kAttrs[static_cast<size_t>(attr)]; }
 
 const std::string& AttrSelect(Attr attr) { return SelectText(attr); }
 
-int32_t FindRow(uint32_t handle, Cls cls, RowObject** row, Store** store) {
+int32_t FindRow(HandleRef handle, Cls cls, RowObject** row, Store** store) {
   *row = Client::Get().handles.Get<RowObject>(handle, cls);
   if (!*row || !(*row)->service) return PVX_ERROR_INVALID_HANDLE;
   return RequireSession(*(*row)->service, store);
 }
 
-int32_t FindStoredRow(uint32_t handle, Cls cls, RowObject** row, Store** store) {
+int32_t FindStoredRow(HandleRef handle, Cls cls, RowObject** row, Store** store) {
   if (int32_t rc = FindRow(handle, cls, row, store)) return rc;
   Stmt q((*store)->db(), std::string("SELECT 1 FROM ") + TableOf(cls) + " WHERE id=?");
   q.Bind(1, (*row)->id);
@@ -83,29 +83,29 @@ const char* TableOf(Cls cls) {
   }
 }
 
-char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length, const char* origin) {
+char* AttrText(HandleRef handle, Attr attr, char* buffer, uint32_t length, const char* origin) {
   return Read<char*>(handle, attr, nullptr, origin, [&](const Stmt& q, Store&) -> char* {
     if (q.IsNull(0)) return nullptr;
     return CopyOut(q.Text(0), buffer, length);
   });
 }
 
-unsigned char AttrBool(uint32_t handle, Attr attr, const char* origin) {
+unsigned char AttrBool(HandleRef handle, Attr attr, const char* origin) {
   return Read<unsigned char>(handle, attr, 0, origin,
                              [](const Stmt& q, Store&) -> unsigned char { return q.Int(0) != 0; });
 }
 
-int32_t AttrNumber(uint32_t handle, Attr attr, const char* origin) {
+int32_t AttrNumber(HandleRef handle, Attr attr, const char* origin) {
   return Read<int32_t>(handle, attr, 0, origin,
                        [](const Stmt& q, Store&) { return static_cast<int32_t>(q.Int(0)); });
 }
 
-uint32_t AttrUnsigned(uint32_t handle, Attr attr, const char* origin) {
+uint32_t AttrUnsigned(HandleRef handle, Attr attr, const char* origin) {
   return Read<uint32_t>(handle, attr, 0, origin,
                         [](const Stmt& q, Store&) { return static_cast<uint32_t>(q.Int(0)); });
 }
 
-int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value, const char* origin) {
+int32_t AttrDateTime(HandleRef handle, Attr attr, PvxjDateTime* value, const char* origin) {
   if (value) *value = PvxjDateTime{};
   Read<int>(handle, attr, 0, origin, [&](const Stmt& q, Store&) {
     if (value && !q.IsNull(0)) *value = DateTimeFromText(q.Text(0));
@@ -115,7 +115,7 @@ int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value, const char
   return LastResultCode();
 }
 
-PvxjDateTime AttrTimeAhead(uint32_t handle, Attr attr, const char* origin) {
+PvxjDateTime AttrTimeAhead(HandleRef handle, Attr attr, const char* origin) {
   return Read<PvxjDateTime>(handle, attr, PvxjDateTime{}, origin, [](const Stmt& q, Store& store) -> PvxjDateTime {
     int64_t at = 0;
     if (q.IsNull(0) || !ParseTimeText(q.Text(0), &at) || at <= ClockSeconds(store))
@@ -124,7 +124,7 @@ PvxjDateTime AttrTimeAhead(uint32_t handle, Attr attr, const char* origin) {
   });
 }
 
-unsigned char AttrIsNull(uint32_t handle, Attr attr, const char* origin) {
+unsigned char AttrIsNull(HandleRef handle, Attr attr, const char* origin) {
   return Read<unsigned char>(handle, attr, 0, origin,
                              [](const Stmt& q, Store&) -> unsigned char { return q.IsNull(0); });
 }

@@ -53,20 +53,20 @@ const AttrDef& AttrInfo(Attr attr);
 // nullptr when the class has none.
 const char* TableOf(Cls cls);
 
-char* AttrText(uint32_t handle, Attr attr, char* buffer, uint32_t length, const char* origin = __builtin_FUNCTION());
-unsigned char AttrBool(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
-int32_t AttrNumber(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
-uint32_t AttrUnsigned(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
+char* AttrText(HandleRef handle, Attr attr, char* buffer, uint32_t length, const char* origin = __builtin_FUNCTION());
+unsigned char AttrBool(HandleRef handle, Attr attr, const char* origin = __builtin_FUNCTION());
+int32_t AttrNumber(HandleRef handle, Attr attr, const char* origin = __builtin_FUNCTION());
+uint32_t AttrUnsigned(HandleRef handle, Attr attr, const char* origin = __builtin_FUNCTION());
 // Fills *value (year 0 when not set); returns the return code.
-int32_t AttrDateTime(uint32_t handle, Attr attr, PvxjDateTime* value, const char* origin = __builtin_FUNCTION());
-unsigned char AttrIsNull(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
+int32_t AttrDateTime(HandleRef handle, Attr attr, PvxjDateTime* value, const char* origin = __builtin_FUNCTION());
+unsigned char AttrIsNull(HandleRef handle, Attr attr, const char* origin = __builtin_FUNCTION());
 
 // The getters take the calling API function's name as the origin of the
 // thread's result, so a one-line getter reports under its own name.
 
 // A date-time that counts only while it lies ahead of the server's clock (a
 // logon block that has run out blocks nothing); year 0 otherwise.
-PvxjDateTime AttrTimeAhead(uint32_t handle, Attr attr, const char* origin = __builtin_FUNCTION());
+PvxjDateTime AttrTimeAhead(HandleRef handle, Attr attr, const char* origin = __builtin_FUNCTION());
 
 // The attribute's statement: its value in column 0 for the row id bound as
 // parameter 1. For hand-written functions that need a column of the table.
@@ -74,15 +74,15 @@ const std::string& AttrSelect(Attr attr);
 
 // The session preamble every getter shares: the live row object of class cls
 // behind handle and the store of its logged-on session. A return code.
-int32_t FindRow(uint32_t handle, Cls cls, RowObject** row, Store** store);
+int32_t FindRow(HandleRef handle, Cls cls, RowObject** row, Store** store);
 // FindRow, and the object's row must still be in the store
 // (PVX_ERROR_DOES_NOT_EXIST once it is deleted).
-int32_t FindStoredRow(uint32_t handle, Cls cls, RowObject** row, Store** store);
+int32_t FindStoredRow(HandleRef handle, Cls cls, RowObject** row, Store** store);
 
 // FindRow under the client lock: fn(Store&, RowObject&, int32_t* rc) returns
 // the value; fallback is returned (and *rc kept) on failure.
 template <class R, class Fn>
-R WithRow(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+R WithRow(HandleRef handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     RowObject* row;
     Store* store;
@@ -93,7 +93,7 @@ R WithRow(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __
 
 // WithRow for an object whose row must still exist (FindStoredRow).
 template <class R, class Fn>
-R WithStoredRow(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+R WithStoredRow(HandleRef handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     RowObject* row;
     Store* store;

@@ -70,7 +70,7 @@ TEST_F(AttributesTest, TemplateGettersIncludingTimes) {
                                                       nullptr, &v),
             PVX_OK);
   PvxjProcessTemplate t = PvxjProcessTemplateVectorFirstElement(v);
-  ASSERT_NE(t, 0u);
+  ASSERT_NE(t, nullptr);
   char buf[64];
   EXPECT_STREQ(AttrText(t, Attr::ProcessTemplate_Name, buf, sizeof buf), "TravelRequest");
   EXPECT_EQ(AttrIsNull(t, Attr::ProcessTemplate_RoleName), 1);

@@ -128,7 +128,7 @@ TEST_F(BoundsTest, AStreamOfALargeStructureIsRefusedWithoutExpandingIt) {
   PvxjReadWriteContainer c =
       PvxjExecutionServiceReadWriteContainerFromStream(svc, bytes.data(),
                                                        static_cast<uint32_t>(bytes.size()));
-  EXPECT_EQ(c, 0u);
+  EXPECT_EQ(c, nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_CONTAINER);
   EXPECT_EQ(LastResultMessage(), "structure Huge expands to more than 10000 members");
   if (c) PvxjReadWriteContainerDeallocate(&c);
@@ -137,7 +137,7 @@ TEST_F(BoundsTest, AStreamOfALargeStructureIsRefusedWithoutExpandingIt) {
   bytes = SerializeRecord(r);
   c = PvxjExecutionServiceReadWriteContainerFromStream(svc, bytes.data(),
                                                        static_cast<uint32_t>(bytes.size()));
-  EXPECT_NE(c, 0u);
+  EXPECT_NE(c, nullptr);
   if (c) PvxjReadWriteContainerDeallocate(&c);
 }
 

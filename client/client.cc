@@ -109,14 +109,14 @@ char* CopyOut(const std::string& text, char* buffer, uint32_t length) {
   return buffer;
 }
 
-int32_t AddHandle(Cls cls, std::unique_ptr<Object> obj, uint32_t* out) {
+int32_t AddHandle(Cls cls, std::unique_ptr<Object> obj, HandleSlot out) {
   uint32_t h = Client::Get().handles.Add(cls, std::move(obj));
   if (!h) return PVX_ERROR_RESOURCE;
-  *out = h;
+  out.set(h);
   return PVX_OK;
 }
 
-ServiceState* FindService(uint32_t handle) {
+ServiceState* FindService(HandleRef handle) {
   auto* obj = Client::Get().handles.Get<ServiceObject>(handle, Cls::ExecutionService);
   return obj ? obj->state.get() : nullptr;
 }
@@ -148,21 +148,21 @@ int32_t RequireNoSession(ServiceState& svc, Store** store) {
   return PVX_OK;
 }
 
-ServiceObject* FindServiceObject(uint32_t handle) {
+ServiceObject* FindServiceObject(HandleRef handle) {
   return Client::Get().handles.Get<ServiceObject>(handle, Cls::ExecutionService);
 }
 
-int32_t CheckVectorSlot(Cls vector_cls, const uint32_t* slot) {
+int32_t CheckVectorSlot(Cls vector_cls, HandleSlot slot) {
   if (!slot) return PVX_ERROR_INVALID_RESULT_HANDLE;
-  if (*slot && !Client::Get().handles.Find(*slot, vector_cls)) return PVX_ERROR_INVALID_HANDLE;
+  if (slot.get() && !Client::Get().handles.Find(slot.get(), vector_cls)) return PVX_ERROR_INVALID_HANDLE;
   return PVX_OK;
 }
 
 int32_t DeliverVector(Cls vector_cls, Cls element_cls, std::vector<ElementRef> elements,
-                      const std::shared_ptr<ServiceState>& service, uint32_t* slot) {
+                      const std::shared_ptr<ServiceState>& service, HandleSlot slot) {
   if (int32_t rc = CheckVectorSlot(vector_cls, slot)) return rc;
-  if (*slot) {
-    auto* v = Client::Get().handles.Get<VectorObject>(*slot, vector_cls);
+  if (slot.get()) {
+    auto* v = Client::Get().handles.Get<VectorObject>(slot.get(), vector_cls);
     for (ElementRef& e : elements) v->elements.push_back(std::move(e));
     return PVX_OK;
   }

@@ -189,20 +189,22 @@ R GuardedValue(R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
 char* CopyOut(const std::string& text, char* buffer, uint32_t length);
 
 // Registers obj under a new handle of class cls and stores it in *out.
-int32_t AddHandle(Cls cls, std::unique_ptr<Object> obj, uint32_t* out);
+// (Handles go to the internals as the API got them: HandleRef and HandleSlot
+// take a typed handle, or its address, of any class.)
+int32_t AddHandle(Cls cls, std::unique_ptr<Object> obj, HandleSlot out);
 
 // Looks up a service handle; nullptr when it is not a live service.
-ServiceState* FindService(uint32_t handle);
-ServiceObject* FindServiceObject(uint32_t handle);
+ServiceState* FindService(HandleRef handle);
+ServiceObject* FindServiceObject(HandleRef handle);
 
 // Hands query results to the caller: a new vector in *slot, or, when *slot
 // already holds a vector of class vector_cls, the elements added to it.
 // PVX_ERROR_INVALID_HANDLE when *slot holds anything else.
 int32_t DeliverVector(Cls vector_cls, Cls element_cls, std::vector<ElementRef> elements,
-                      const std::shared_ptr<ServiceState>& service, uint32_t* slot);
+                      const std::shared_ptr<ServiceState>& service, HandleSlot slot);
 
 // Checks *slot before a query runs, with the rule of DeliverVector.
-int32_t CheckVectorSlot(Cls vector_cls, const uint32_t* slot);
+int32_t CheckVectorSlot(Cls vector_cls, HandleSlot slot);
 
 // Checks that the service is logged on and that its session still exists in
 // the store (another process may have ended it). On success *store is set.

@@ -6,11 +6,11 @@ using namespace pvxjsim;
 
 namespace {
 
-int32_t Deallocate(uint32_t* handle, Cls cls,
+int32_t Deallocate(HandleSlot handle, Cls cls,
     const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
-    if (!handle || !Client::Get().handles.Remove(*handle, cls)) return PVX_ERROR_INVALID_HANDLE;
-    *handle = 0;
+    if (!handle || !Client::Get().handles.Remove(handle.get(), cls)) return PVX_ERROR_INVALID_HANDLE;
+    handle.set(0);
     return PVX_OK;
   }, origin);
 }

@@ -17,7 +17,7 @@ struct ErrorObject : Object {
 };
 
 // Registers a new error object in *out. Caller holds the client lock.
-int32_t NewError(int32_t rc, std::vector<std::string> params, uint32_t* out);
+int32_t NewError(int32_t rc, std::vector<std::string> params, HandleSlot out);
 
 }  // namespace pvxjsim
 

@@ -64,17 +64,17 @@ const HandleTable::Slot* HandleTable::Lookup(uint32_t handle, Cls cls) const {
   return &s;
 }
 
-Object* HandleTable::Find(uint32_t handle, Cls cls) const {
+Object* HandleTable::Find(HandleRef handle, Cls cls) const {
   const Slot* s = Lookup(handle, cls);
   return s ? s->object.get() : nullptr;
 }
 
-Cls HandleTable::ClassOf(uint32_t handle) const {
+Cls HandleTable::ClassOf(HandleRef handle) const {
   Cls tag = TagOf(handle);
   return Lookup(handle, tag) ? tag : Cls::kNone;
 }
 
-bool HandleTable::Remove(uint32_t handle, Cls cls) {
+bool HandleTable::Remove(HandleRef handle, Cls cls) {
   if (!Lookup(handle, cls)) return false;
   ClassTable& table = tables_[static_cast<size_t>(cls)];
   uint32_t slot = handle & kSlotMask;

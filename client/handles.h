@@ -15,7 +15,68 @@
 #include <memory>
 #include <vector>
 
+#include <pvxj/pvxj.h>
+
 namespace pvxjsim {
+
+// The API's handles are pointer-sized values of a type per class; inside the
+// client a handle is its 32-bit value (class tag, generation, slot). These
+// two types let every internal function take either, so an API function
+// hands its typed handles (and the addresses of its callers' handle
+// variables) on as they are.
+template <class T>
+concept ApiHandle = pvxj::is_handle_v<T>;
+
+// A handle to look up: a typed handle of any class or a 32-bit value.
+class HandleRef {
+ public:
+  constexpr HandleRef(uint32_t value = 0) : value_(value) {}
+  template <ApiHandle T>
+  HandleRef(T handle) : value_(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle))) {}
+  constexpr operator uint32_t() const { return value_; }
+  constexpr uint32_t value() const { return value_; }
+  // The typed handle with this value, for a function that returns one.
+  template <ApiHandle T>
+  T as() const { return reinterpret_cast<T>(static_cast<uintptr_t>(value_)); }
+  template <ApiHandle T>
+  operator T() const { return as<T>(); }
+
+ private:
+  friend class HandleSlot;
+  uint32_t value_;
+};
+
+// The typed handle of a 32-bit value: return ToHandle<PvxjPerson>(h).
+template <ApiHandle T>
+T ToHandle(uint32_t value) { return HandleRef(value).as<T>(); }
+
+// A caller's handle variable that a function reads and fills: the address of
+// a typed handle of any class, of a 32-bit value, or null.
+class HandleSlot {
+ public:
+  constexpr HandleSlot(std::nullptr_t = nullptr) {}
+  constexpr HandleSlot(uint32_t* value) : value_(value) {}
+  constexpr HandleSlot(HandleRef* value) : value_(value ? &value->value_ : nullptr) {}
+  template <ApiHandle T>
+  HandleSlot(T* handle) : typed_(handle), get_(&Read<T>), set_(&Write<T>) {}
+  explicit operator bool() const { return value_ || typed_; }
+  uint32_t get() const { return value_ ? *value_ : typed_ ? get_(typed_) : 0; }
+  void set(uint32_t value) const {
+    if (value_) *value_ = value;
+    else if (typed_) set_(typed_, value);
+  }
+
+ private:
+  template <class T>
+  static uint32_t Read(void* p) { return HandleRef(*static_cast<T*>(p)); }
+  template <class T>
+  static void Write(void* p, uint32_t value) { *static_cast<T*>(p) = HandleRef(value).as<T>(); }
+
+  uint32_t* value_ = nullptr;
+  void* typed_ = nullptr;
+  uint32_t (*get_)(void*) = nullptr;
+  void (*set_)(void*, uint32_t) = nullptr;
+};
 
 enum class Cls : uint8_t {
   kNone = 0,
@@ -44,17 +105,17 @@ class HandleTable {
   uint32_t Add(Cls cls, std::unique_ptr<Object> obj);
 
   // The object behind handle if it is live and of class cls, else nullptr.
-  Object* Find(uint32_t handle, Cls cls) const;
+  Object* Find(HandleRef handle, Cls cls) const;
   template <class T>
-  T* Get(uint32_t handle, Cls cls) const {
+  T* Get(HandleRef handle, Cls cls) const {
     return static_cast<T*>(Find(handle, cls));
   }
 
   // Class of a live handle, kNone otherwise.
-  Cls ClassOf(uint32_t handle) const;
+  Cls ClassOf(HandleRef handle) const;
 
   // Frees a live handle of class cls; false when it is not one.
-  bool Remove(uint32_t handle, Cls cls);
+  bool Remove(HandleRef handle, Cls cls);
 
   size_t LiveCount(Cls cls) const;
   void Clear();

@@ -82,22 +82,58 @@ TEST(HandleTableTest, FullClassRefusesNewHandlesButOthersStillWork) {
   EXPECT_EQ(t.LiveCount(Cls::Point), 2u);
 }
 
+// --- typed handles -------------------------------------------------------------
+
+// The internals take a typed handle of any class as its 32-bit value, and
+// fill a caller's typed handle variable or a 32-bit one alike.
+TEST(HandleTableTest, TypedHandlesAreTheirValues) {
+  HandleTable t;
+  uint32_t h = t.Add(Cls::ProcessTemplate, std::make_unique<Thing>(7));
+  PvxjProcessTemplate typed = HandleRef(h);
+  EXPECT_EQ(HandleRef(typed).value(), h);
+  EXPECT_EQ(t.Get<Thing>(typed, Cls::ProcessTemplate)->value, 7);
+  EXPECT_EQ(t.ClassOf(typed), Cls::ProcessTemplate);
+  // A stored list's handle seen as the persistent list it also is.
+  uint32_t l = t.Add(Cls::Worklist, std::make_unique<Thing>(8));
+  PvxjPersistentList list = ToHandle<PvxjWorklist>(l);
+  EXPECT_EQ(t.ClassOf(list), Cls::Worklist);
+
+  PvxjProcessTemplate out = nullptr;
+  uint32_t plain = 0;
+  HandleSlot(&out).set(h);
+  HandleSlot(&plain).set(h);
+  EXPECT_EQ(out, typed);
+  EXPECT_EQ(plain, h);
+  EXPECT_EQ(HandleSlot(&out).get(), h);
+  EXPECT_FALSE(HandleSlot(nullptr));
+  HandleSlot(nullptr).set(h);  // nowhere to write: nothing happens
+  EXPECT_TRUE(t.Remove(typed, Cls::ProcessTemplate));
+  EXPECT_EQ(t.Find(typed, Cls::ProcessTemplate), nullptr);
+}
+
+static_assert(sizeof(PvxjProcessTemplate) == sizeof(void*), "handles are pointer-sized");
+static_assert(!std::is_convertible_v<PvxjProcessTemplate, PvxjProcessInstance>, "classes do not mix");
+static_assert(std::is_convertible_v<PvxjWorkitem, PvxjItem> && std::is_convertible_v<PvxjWorklist, PvxjPersistentList>,
+              "work items are items, worklists stored lists");
+static_assert(!std::is_convertible_v<PvxjItem, PvxjWorkitem> && !std::is_convertible_v<uint32_t, PvxjItem>,
+              "no way back without the client");
+
 // --- through the API ---------------------------------------------------------
 
 class ApiHandleTest : public ClientTest {};
 
-void ExpectRefusesBadHandles(const char* name, int32_t (*deallocate)(uint32_t*),
-                             uint32_t foreign) {
-  uint32_t h = 0;
+template <class H>
+void ExpectRefusesBadHandles(const char* name, int32_t (*deallocate)(H*), HandleRef foreign) {
+  H h = nullptr;
   EXPECT_EQ(deallocate(&h), PVX_ERROR_INVALID_HANDLE) << name;
-  h = 0x0BADF00D;
+  h = HandleRef(0x0BADF00D);
   EXPECT_EQ(deallocate(&h), PVX_ERROR_INVALID_HANDLE) << name;
-  EXPECT_EQ(h, 0x0BADF00Du) << name;
+  EXPECT_EQ(HandleRef(h).value(), 0x0BADF00Du) << name;
   EXPECT_EQ(deallocate(nullptr), PVX_ERROR_INVALID_HANDLE) << name;
   if (foreign) {
     h = foreign;
     EXPECT_EQ(deallocate(&h), PVX_ERROR_INVALID_HANDLE) << name;
-    EXPECT_EQ(h, foreign) << name;
+    EXPECT_EQ(HandleRef(h).value(), foreign.value()) << name;
   }
 }
 
@@ -122,7 +158,7 @@ TEST_F(ApiHandleTest, DeallocateClearsTheVariableAndLeavesTheHandleStale) {
   ASSERT_EQ(PvxjExecutionServiceCopy(svc, &copy), PVX_OK);
   PvxjExecutionService kept = copy;
   ASSERT_EQ(PvxjExecutionServiceDeallocate(&copy), PVX_OK);
-  EXPECT_EQ(copy, 0u);
+  EXPECT_EQ(copy, nullptr);
   EXPECT_EQ(PvxjExecutionServiceLogoff(kept), PVX_ERROR_INVALID_HANDLE);
   EXPECT_EQ(PvxjServiceIsLoggedOn(kept), 0);
   EXPECT_EQ(PvxjServiceIsLoggedOn(svc), 1);  // the original is untouched
@@ -134,17 +170,19 @@ TEST_F(ApiHandleTest, GettersGiveTheirNullResultForBadHandles) {
   ASSERT_EQ(PvxjExecutionServiceQueryProcessTemplates(svc, nullptr, nullptr, nullptr, &v),
             PVX_OK);
   char buf[64];
-  // A vector is not a template, a service is not a vector.
-  EXPECT_EQ(PvxjProcessTemplateName(v, buf, sizeof buf), nullptr);
-  EXPECT_EQ(PvxjProcessTemplateVectorSize(svc), 0u);
-  EXPECT_EQ(PvxjProcessTemplateVectorFirstElement(svc), 0u);
+  // A vector is not a template, a service is not a vector: a C caller can
+  // still cast one into the other (HandleRef does so here).
+  const HandleRef vector(v), service(svc);
+  EXPECT_EQ(PvxjProcessTemplateName(vector, buf, sizeof buf), nullptr);
+  EXPECT_EQ(PvxjProcessTemplateVectorSize(service), 0u);
+  EXPECT_EQ(PvxjProcessTemplateVectorFirstElement(service), nullptr);
   EXPECT_EQ(PvxjItemName(0, buf, sizeof buf), nullptr);
-  EXPECT_EQ(PvxjPersistentListName(v, buf, sizeof buf), nullptr);
-  EXPECT_EQ(PvxjServiceUserID(v, buf, sizeof buf), nullptr);
-  EXPECT_EQ(PvxjServiceTimeout(v), 0);
-  EXPECT_EQ(PvxjExecutionServiceEqual(svc, v), 0);
-  PvxjServiceSetTimeout(v, 5);  // must simply do nothing
-  EXPECT_EQ(PvxjExecutionServiceLogon(v, "USER1", "pw1", 0, 0), PVX_ERROR_INVALID_HANDLE);
+  EXPECT_EQ(PvxjPersistentListName(vector, buf, sizeof buf), nullptr);
+  EXPECT_EQ(PvxjServiceUserID(vector, buf, sizeof buf), nullptr);
+  EXPECT_EQ(PvxjServiceTimeout(vector), 0);
+  EXPECT_EQ(PvxjExecutionServiceEqual(svc, vector), 0);
+  PvxjServiceSetTimeout(vector, 5);  // must simply do nothing
+  EXPECT_EQ(PvxjExecutionServiceLogon(vector, "USER1", "pw1", 0, 0), PVX_ERROR_INVALID_HANDLE);
 }
 
 TEST_F(ApiHandleTest, HandleValuesRepeatFromRunToRun) {
@@ -154,7 +192,7 @@ TEST_F(ApiHandleTest, HandleValuesRepeatFromRunToRun) {
     PvxjProcessTemplateVector v = 0;
     PvxjExecutionServiceQueryProcessTemplates(svc, nullptr, nullptr, nullptr, &v);
     PvxjProcessTemplate first = PvxjProcessTemplateVectorFirstElement(v);
-    return std::vector<uint32_t>{svc, v, first};
+    return std::vector<uint32_t>{HandleRef(svc), HandleRef(v), HandleRef(first)};
   };
   EXPECT_EQ(run(), run());
 }
@@ -175,5 +213,5 @@ TEST_F(ApiHandleTest, TextGettersTruncateToTheBuffer) {
 extern "C" int pvxj_header_compiles_as_c(void);
 
 TEST(CHeaderTest, HeaderIsUsableFromC) {
-  EXPECT_EQ(pvxj_header_compiles_as_c(), 130 + 5 + 12 + 3 + Pvx_TA_Filter);
+  EXPECT_EQ(pvxj_header_compiles_as_c(), 130 + 1 + 5 + 12 + 3 + Pvx_TA_Filter);  // a null service counts 1
 }

@@ -36,7 +36,7 @@ bool ValidName(const char* name) {
 
 int32_t CreateList(const ListClass& lc, PvxjExecutionService service, const char* name,
                    int32_t type, const char* owner, const char* description, const char* filter,
-                   const char* sort, const uint32_t* threshold, uint32_t* out,
+                   const char* sort, const uint32_t* threshold, HandleSlot out,
     const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     ServiceObject* svc = FindServiceObject(service);
@@ -109,7 +109,7 @@ int32_t CreateList(const ListClass& lc, PvxjExecutionService service, const char
   }, origin);
 }
 
-int32_t QueryLists(const ListClass& lc, PvxjExecutionService service, uint32_t* vector,
+int32_t QueryLists(const ListClass& lc, PvxjExecutionService service, HandleSlot vector,
     const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     ServiceObject* svc = FindServiceObject(service);

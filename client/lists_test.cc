@@ -57,9 +57,9 @@ TEST_F(ListTest, NameTypeAndDescriptionAreChecked) {
                                std::string(255, 'd').c_str()),
             PVX_ERROR_INVALID_DESCRIPTION);
   EXPECT_EQ(Rows(), 0);
-  EXPECT_EQ(list_, 0u);
+  EXPECT_EQ(list_, nullptr);
   EXPECT_EQ(CreateTemplateList(user1_, std::string(64, 'n').c_str(), Pvx_LT_Private), PVX_OK);
-  EXPECT_NE(list_, 0u);
+  EXPECT_NE(list_, nullptr);
 }
 
 TEST_F(ListTest, NamesAreUniquePerKindAndOwnerScope) {
@@ -130,12 +130,12 @@ TEST_F(ListTest, ListQueriesAppendToAVectorTheyAreGiven) {
   ASSERT_EQ(PvxjExecutionServiceQueryProcessTemplateLists(user1_, &v), PVX_OK);
   EXPECT_EQ(v, first);
   EXPECT_EQ(PvxjProcessTemplateListVectorSize(v), 2u);
-  PvxjWorklistVector wv = v;  // a vector of another kind is refused
+  PvxjWorklistVector wv = HandleRef(v);  // a vector of another kind (cast as C could) is refused
   EXPECT_EQ(PvxjExecutionServiceQueryWorklists(user1_, &wv), PVX_ERROR_INVALID_HANDLE);
   PvxjWorklistVector empty = 0;
   ASSERT_EQ(PvxjExecutionServiceQueryWorklists(user1_, &empty), PVX_OK);
   EXPECT_EQ(PvxjWorklistVectorSize(empty), 0u);
-  EXPECT_EQ(PvxjWorklistVectorFirstElement(empty), 0u);
+  EXPECT_EQ(PvxjWorklistVectorFirstElement(empty), nullptr);
 }
 
 TEST_F(ListTest, ListsComeBackFromTheirIdentifiers) {
@@ -149,16 +149,16 @@ TEST_F(ListTest, ListsComeBackFromTheirIdentifiers) {
 
   PvxjProcessTemplateList l = PvxjExecutionServicePersistentProcessTemplateList(user1_,
                                                                                 shared.c_str());
-  ASSERT_NE(l, 0u);
+  ASSERT_NE(l, nullptr);
   char buf[32];
   EXPECT_STREQ(PvxjPersistentListName(l, buf, sizeof buf), "Shared");
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user1_, secret.c_str()), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user1_, secret.c_str()), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_NOT_AUTHORIZED);
-  EXPECT_NE(PvxjExecutionServicePersistentProcessTemplateList(admin_, secret.c_str()), 0u);
+  EXPECT_NE(PvxjExecutionServicePersistentProcessTemplateList(admin_, secret.c_str()), nullptr);
   // A template list identifier does not name a worklist.
-  EXPECT_EQ(PvxjExecutionServicePersistentWorklist(user1_, shared.c_str()), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentWorklist(user1_, shared.c_str()), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_OID);
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user1_, "TL000000099999"), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user1_, "TL000000099999"), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
 }
 

@@ -57,7 +57,12 @@ TEST_F(LogonTest, LogonChecksUserPasswordAndModes) {
 TEST_F(LogonTest, EveryServiceCallNeedsALogon) {
   PvxjExecutionService svc = Fresh();
   const uint32_t threshold = 5;
-  uint32_t out = 0;
+  PvxjPerson person = 0;
+  PvxjExecutionData data = 0;
+  PvxjWorklist list = 0;
+  PvxjProcessTemplateVector templates = 0;
+  PvxjWorkitemVector workitems = 0;
+  PvxjWorklistVector lists = 0;
   unsigned char correl[PVXJ_CORREL_ID_LENGTH] = {};
   const std::vector<std::pair<const char*, std::function<int32_t()>>> calls = {
       {"Logoff", [&] { return PvxjExecutionServiceLogoff(svc); }},
@@ -65,35 +70,35 @@ TEST_F(LogonTest, EveryServiceCallNeedsALogon) {
       {"SetPersonAbsent", [&] { return PvxjExecutionServiceSetPersonAbsent(svc, nullptr, 1); }},
       {"Refresh", [&] { return PvxjServiceRefresh(svc); }},
       {"SetPassword", [&] { return PvxjServiceSetPassword(svc, "new"); }},
-      {"UserSettings", [&] { return PvxjServiceUserSettings(svc, &out); }},
+      {"UserSettings", [&] { return PvxjServiceUserSettings(svc, &person); }},
       {"PEAStartUp", [&] { return PvxjExecutionServicePEAStartUp(svc); }},
       {"PEAShutDown", [&] { return PvxjExecutionServicePEAShutDown(svc); }},
       {"ForcePEAShutDown", [&] { return PvxjExecutionServiceForcePEAShutDown(svc, "USER1"); }},
-      {"Receive", [&] { return PvxjExecutionServiceReceive(svc, correl, &out, 0); }},
+      {"Receive", [&] { return PvxjExecutionServiceReceive(svc, correl, &data, 0); }},
       {"TerminateReceive", [&] { return PvxjExecutionServiceTerminateReceive(svc, nullptr); }},
       {"CreateWorklist",
        [&] {
          return PvxjExecutionServiceCreateWorklist(svc, "L", Pvx_LT_Public, nullptr, nullptr,
-                                                   nullptr, nullptr, &threshold, &out);
+                                                   nullptr, nullptr, &threshold, &list);
        }},
       {"QueryProcessTemplates",
        [&] {
-         return PvxjExecutionServiceQueryProcessTemplates(svc, nullptr, nullptr, nullptr, &out);
+         return PvxjExecutionServiceQueryProcessTemplates(svc, nullptr, nullptr, nullptr, &templates);
        }},
       {"QueryWorkitems",
        [&] {
-         return PvxjExecutionServiceQueryWorkitems(svc, nullptr, nullptr, nullptr, &out);
+         return PvxjExecutionServiceQueryWorkitems(svc, nullptr, nullptr, nullptr, &workitems);
        }},
-      {"QueryWorklists", [&] { return PvxjExecutionServiceQueryWorklists(svc, &out); }},
+      {"QueryWorklists", [&] { return PvxjExecutionServiceQueryWorklists(svc, &lists); }},
   };
   for (const auto& [name, call] : calls) EXPECT_EQ(call(), PVX_ERROR_NOT_LOGGED_ON) << name;
-  EXPECT_EQ(out, 0u);
+  EXPECT_TRUE(!person && !data && !list && !templates && !workitems && !lists);
   char buf[64];
   EXPECT_EQ(PvxjExecutionServiceSessionID(svc, buf, sizeof buf), nullptr);
   EXPECT_EQ(PvxjServiceUserID(svc, buf, sizeof buf), nullptr);
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc, "PT000000000001"), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc, "PT000000000001"), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_NOT_LOGGED_ON);
-  EXPECT_EQ(PvxjExecutionServicePersistentPerson(svc, nullptr), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentPerson(svc, nullptr), nullptr);
 }
 
 TEST_F(LogonTest, CredentialsCarryUserAndPasswordOrJustThePassword) {
@@ -224,10 +229,10 @@ TEST_F(LogonTest, UserSettingsAndPersistentPersonNameTheUser) {
   PvxjExecutionService svc = Logon("USER4", "pw4");
   PvxjPerson me = 0;
   ASSERT_EQ(PvxjServiceUserSettings(svc, &me), PVX_OK);
-  EXPECT_NE(me, 0u);
-  EXPECT_NE(PvxjExecutionServicePersistentPerson(svc, nullptr), 0u);
-  EXPECT_NE(PvxjExecutionServicePersistentPerson(svc, "admin"), 0u);
-  EXPECT_EQ(PvxjExecutionServicePersistentPerson(svc, "GHOST"), 0u);
+  EXPECT_NE(me, nullptr);
+  EXPECT_NE(PvxjExecutionServicePersistentPerson(svc, nullptr), nullptr);
+  EXPECT_NE(PvxjExecutionServicePersistentPerson(svc, "admin"), nullptr);
+  EXPECT_EQ(PvxjExecutionServicePersistentPerson(svc, "GHOST"), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_USERID_UNKNOWN);
   EXPECT_EQ(PvxjPersonDeallocate(&me), PVX_OK);
 }
@@ -301,7 +306,7 @@ TEST_F(ReceiveTest, NothingPendingTimesOutWithoutWaitingLong) {
   PvxjExecutionData data = 0;
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(PvxjExecutionServiceReceive(svc, nullptr, &data, 50), PVX_ERROR_TIMEOUT);
-  EXPECT_EQ(data, 0u);
+  EXPECT_EQ(data, nullptr);
   // A day-long timeout is capped.
   EXPECT_EQ(PvxjExecutionServiceReceive(svc, nullptr, &data, 86400000), PVX_ERROR_TIMEOUT);
   auto waited = std::chrono::steady_clock::now() - start;
@@ -321,7 +326,7 @@ TEST_F(ReceiveTest, RepliesAreTakenOnceAndByCorrelationIdentifier) {
   unsigned char want[PVXJ_CORREL_ID_LENGTH];
   std::memcpy(want, b.data(), b.size());
   ASSERT_EQ(PvxjExecutionServiceReceive(svc, want, &data, 0), PVX_OK);
-  EXPECT_NE(data, 0u);
+  EXPECT_NE(data, nullptr);
   EXPECT_EQ(PvxjExecutionServiceReceive(svc, want, &data, 0), PVX_ERROR_TIMEOUT);
   unsigned char any[PVXJ_CORREL_ID_LENGTH] = {};
   ASSERT_EQ(PvxjExecutionServiceReceive(svc, any, &data, 0), PVX_OK);
@@ -342,7 +347,7 @@ TEST_F(ReceiveTest, TerminateReceiveEndsAWaitForAnyRequest) {
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(PvxjExecutionServiceReceive(svc, want, &data, 1000), PVX_OK);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-  EXPECT_NE(data, 0u);
+  EXPECT_NE(data, nullptr);
 }
 
 }  // namespace

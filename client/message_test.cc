@@ -44,7 +44,7 @@ TEST_F(ResultTest, EveryCallSetsTheResultAndARefusedFilterSaysWhy) {
   ASSERT_EQ(PvxjExecutionServiceQueryProcessTemplates(svc, "NOSUCH = 1", nullptr, nullptr, &v),
             PVX_ERROR_INVALID_FILTER);
   PvxjResult r = PvxjResultObjectOfCurrentThread();
-  ASSERT_NE(r, 0u);
+  ASSERT_NE(r, nullptr);
   EXPECT_EQ(PvxjResultRc(r), PVX_ERROR_INVALID_FILTER);
   EXPECT_EQ(Text(r, PvxjResultOrigin), "PvxjExecutionServiceQueryProcessTemplates");
   EXPECT_NE(Text(r, PvxjResultMessageText).find("unknown column NOSUCH"), std::string::npos);
@@ -89,7 +89,7 @@ TEST_F(ResultTest, ErrorsCopyCompareAsSetsAndFree) {
   PvxjStringVector params = PvxjErrorParameters(b);
   EXPECT_EQ(PvxjStringVectorSize(params), 2u);
   EXPECT_EQ(PvxjErrorDeallocate(&copy), PVX_OK);
-  EXPECT_EQ(copy, 0u);
+  EXPECT_EQ(copy, nullptr);
   EXPECT_EQ(PvxjErrorRc(copy), PVX_ERROR_INVALID_HANDLE);
   EXPECT_EQ(PvxjErrorEqual(a, copy), 0);
 }

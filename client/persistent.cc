@@ -22,7 +22,7 @@ struct Restorable {
 // lists their owner's (administrators see everything).
 enum class Visibility { kAll, kItemOwner, kList };
 
-uint32_t Restore(PvxjExecutionService service, const char* oid, const Restorable& r,
+HandleRef Restore(PvxjExecutionService service, const char* oid, const Restorable& r,
                  Visibility visibility,
     const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
@@ -71,7 +71,7 @@ uint32_t Restore(PvxjExecutionService service, const char* oid, const Restorable
   }, origin);
 }
 
-uint32_t FromStream(PvxjExecutionService service, const unsigned char* stream, uint32_t length,
+HandleRef FromStream(PvxjExecutionService service, const unsigned char* stream, uint32_t length,
                     Cls cls, std::initializer_list<RecordKind> accepted,
     const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
@@ -238,7 +238,7 @@ PvxjWorklist PvxjExecutionServicePersistentWorklist(PvxjExecutionService service
 
 PvxjPerson PvxjExecutionServicePersistentPerson(PvxjExecutionService service,
                                                 const char* userId) {
-  return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
+  return GuardedValue<HandleRef>(0, [&](int32_t* rc) -> uint32_t {
     ServiceObject* svc = FindServiceObject(service);
     if (!svc) {
       *rc = PVX_ERROR_INVALID_HANDLE;

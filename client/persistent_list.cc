@@ -35,7 +35,7 @@ bool SameUser(const std::optional<std::string>& a, const std::string& b) {
 
 }  // namespace
 
-int32_t FindVisibleList(uint32_t handle, RowObject** row, Store** store, ListRow* list,
+int32_t FindVisibleList(HandleRef handle, RowObject** row, Store** store, ListRow* list,
                         Cls only) {
   Cls cls = Client::Get().handles.ClassOf(handle);
   if (!IsListClass(cls) || (only != Cls::kNone && cls != only)) return PVX_ERROR_INVALID_HANDLE;
@@ -89,7 +89,7 @@ const char* OidTag(int64_t kind) {
 // Reads a visible list under the client lock; fn(const ListRow&, RowObject&,
 // int32_t* rc) gives the value.
 template <class R, class Fn>
-R ReadList(uint32_t handle, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+R ReadList(HandleRef handle, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     RowObject* row;
     Store* store;
@@ -102,7 +102,7 @@ R ReadList(uint32_t handle, R fallback, Fn&& fn, const char* origin = __builtin_
 // Changes a list the caller may change: fn(Store&, ListRow&, RowObject&)
 // runs in a write transaction and returns the return code.
 template <class Fn>
-int32_t ChangeList(uint32_t handle, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+int32_t ChangeList(HandleRef handle, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;

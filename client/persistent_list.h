@@ -25,7 +25,7 @@ struct ListRow {
 // read from the store. PVX_ERROR_INVALID_HANDLE for anything else,
 // PVX_ERROR_DOES_NOT_EXIST once it is deleted, PVX_ERROR_NOT_AUTHORIZED for a
 // private list of another user (administrators see every list).
-int32_t FindVisibleList(uint32_t handle, RowObject** row, Store** store, ListRow* list,
+int32_t FindVisibleList(HandleRef handle, RowObject** row, Store** store, ListRow* list,
                         Cls only = Cls::kNone);
 
 }  // namespace pvxjsim

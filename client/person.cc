@@ -25,8 +25,8 @@ int64_t Number(Store& store, const RowObject& row, Attr attr) {
   return q.Step() ? q.Int(0) : 0;
 }
 
-PvxjStringVector Vector(uint32_t person, const char* sql, const char* origin) {
-  return WithStoredRow<uint32_t>(person, Cls::Person, 0, [&](Store& store, RowObject& row, int32_t* rc) {
+PvxjStringVector Vector(HandleRef person, const char* sql, const char* origin) {
+  return WithStoredRow<HandleRef>(person, Cls::Person, 0, [&](Store& store, RowObject& row, int32_t* rc) {
     Stmt q(store.db(), sql);
     q.Bind(1, row.id);
     std::vector<std::string> texts;

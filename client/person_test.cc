@@ -54,7 +54,7 @@ TEST_F(PersonTest, ListsFollowRolesOrganizationsSubstitutesAndAuthorizations) {
   EXPECT_EQ(List(PvxjPersonNamesOfManagedOrganizations, me), (std::vector<std::string>{"Sales", "Finance"}));
   EXPECT_EQ(List(PvxjPersonPersonsToStandInFor, me), std::vector<std::string>{});
   PvxjPerson user3 = PvxjExecutionServicePersistentPerson(svc, "USER3");
-  ASSERT_NE(user3, 0u);
+  ASSERT_NE(user3, nullptr);
   // USER3 stands in for USER2 and for the absent USER5.
   EXPECT_EQ(List(PvxjPersonPersonsToStandInFor, user3), (std::vector<std::string>{"USER2", "USER5"}));
   Stmt(store().db(),
@@ -133,7 +133,7 @@ TEST_F(PersonTest, StaleDeletedOrLoggedOffPersonsAreRefused) {
   EXPECT_STREQ(PvxjResultOrigin(PvxjResultObjectOfCurrentThread(), buf, sizeof buf), "PvxjPersonFirstName");
   EXPECT_EQ(PvxjPersonPhoneIsNull(other), 0);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
-  EXPECT_EQ(PvxjPersonNamesOfRoles(other), 0u);
+  EXPECT_EQ(PvxjPersonNamesOfRoles(other), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
   ASSERT_EQ(PvxjExecutionServiceLogoff(svc), PVX_OK);
   EXPECT_EQ(PvxjPersonRefresh(p), PVX_ERROR_NOT_LOGGED_ON);

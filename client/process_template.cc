@@ -39,7 +39,7 @@ struct CreateRequest {
   const char* name = nullptr;
   const char* group = nullptr;
   const char* system = nullptr;
-  uint32_t in_container = 0;
+  HandleRef in_container = 0;
   bool keep_name = false;
   bool with_context = false;
   const char* context = nullptr;
@@ -55,7 +55,7 @@ struct Created {
 
 // Creates (and per mode starts) an instance of the template's version. The
 // caller holds the client lock.
-int32_t CreateFrom(uint32_t tmpl, const CreateRequest& r, Created* out) {
+int32_t CreateFrom(HandleRef tmpl, const CreateRequest& r, Created* out) {
   RowObject* row;
   Store* store;
   if (int32_t rc = FindStoredRow(tmpl, Cls::ProcessTemplate, &row, &store)) return rc;
@@ -130,7 +130,7 @@ bool RunUnattended(Store& store, int64_t pi) {
   return st.Step() && st.Int(0) == kPsFinished;
 }
 
-int32_t AddInstance(const Created& c, uint32_t* out) {
+int32_t AddInstance(const Created& c, HandleSlot out) {
   auto obj = std::make_unique<RowObject>();
   obj->id = c.instance;
   obj->service = c.service;
@@ -237,7 +237,7 @@ int32_t NewInContainer(PvxjProcessTemplate tmpl, PvxjReadWriteContainer* contain
   }, origin);
 }
 
-int32_t CopyRow(uint32_t handle, Cls cls, uint32_t* copy, const char* origin) {
+int32_t CopyRow(HandleRef handle, Cls cls, HandleSlot copy, const char* origin) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;
@@ -248,7 +248,7 @@ int32_t CopyRow(uint32_t handle, Cls cls, uint32_t* copy, const char* origin) {
   }, origin);
 }
 
-unsigned char EqualRows(uint32_t a, uint32_t b, Cls cls, const char* origin) {
+unsigned char EqualRows(HandleRef a, HandleRef b, Cls cls, const char* origin) {
   return GuardedValue<unsigned char>(0, [&](int32_t* rc) -> unsigned char {
     auto& handles = Client::Get().handles;
     auto* x = handles.Get<RowObject>(a, cls);

@@ -64,7 +64,7 @@ TEST_F(TemplateTest, DeleteSelectsPastCurrentAndFutureVersionsAndNeedsTheRight) 
   AddVersion("2099-01-01 00:00:00");
   SetClockFixed(store(), 1735689600);  // 2025-01-01
   PvxjProcessTemplate t = Template(admin_, "TravelRequest");
-  ASSERT_NE(t, 0u);
+  ASSERT_NE(t, nullptr);
   EXPECT_EQ(Versions(), "2020,2024,2099");
   PvxjProcessTemplate u = Template(user2_, "TravelRequest");
   EXPECT_EQ(PvxjProcessTemplateDelete(u, 1, 1, 1), PVX_ERROR_NOT_AUTHORIZED);
@@ -114,7 +114,7 @@ TEST_F(TemplateTest, GettersReadTheStoreAndTheirNullTwinsAgree) {
   EXPECT_EQ(PvxjProcessTemplateProgramTemplate(credit, "BookTravel", &pt),
             PVX_ERROR_PROGRAM_UNDEFINED);
   EXPECT_EQ(PvxjProcessTemplateProgramTemplate(credit, "AssessRisk", &pt), PVX_OK);
-  EXPECT_NE(pt, 0u);
+  EXPECT_NE(pt, nullptr);
   // Copies are equal to the original; other templates are not.
   PvxjProcessTemplate copy = 0;
   ASSERT_EQ(PvxjProcessTemplateCopy(credit, &copy), PVX_OK);
@@ -130,7 +130,7 @@ TEST_F(TemplateTest, CreateVariantsLeaveTheirStatesNamesAndContext) {
   // A taken name is refused when it must be kept, numbered otherwise.
   EXPECT_EQ(PvxjProcessTemplateCreateInstance(t, "Loan", nullptr, nullptr, 1, &b),
             PVX_ERROR_NOT_UNIQUE);
-  EXPECT_EQ(b, 0u);
+  EXPECT_EQ(b, nullptr);
   ASSERT_EQ(PvxjProcessTemplateCreateInstance(t, "Loan", nullptr, nullptr, 0, &b), PVX_OK);
   char buf[64];
   EXPECT_STREQ(PvxjProcessInstanceName(b, buf, sizeof buf),
@@ -178,8 +178,8 @@ TEST_F(TemplateTest, ExecuteRunsToTheEndOrSaysItCannot) {
   ASSERT_EQ(PvxjProcessTemplateExecuteProcessInstanceWithContext(check, "Run1", nullptr, nullptr, 0,
                                                                  1, "ctx", &pi, &out),
             PVX_OK);
-  EXPECT_NE(pi, 0u);
-  EXPECT_NE(out, 0u);
+  EXPECT_NE(pi, nullptr);
+  EXPECT_NE(out, nullptr);
   EXPECT_EQ(Int("SELECT state FROM process_instances WHERE name='Run1'"), kPsFinished);
   // The output holds what the unattended program set.
   auto* rec = Client::Get().handles.Get<RecordObject>(out, Cls::ReadOnlyContainer);
@@ -193,8 +193,8 @@ TEST_F(TemplateTest, ExecuteRunsToTheEndOrSaysItCannot) {
   EXPECT_EQ(PvxjProcessTemplateExecuteProcessInstance(credit, "Run2", nullptr, nullptr, 0, 1, &pi2,
                                                       &out2),
             PVX_ERROR_TIMEOUT);
-  EXPECT_NE(pi2, 0u);
-  EXPECT_EQ(out2, 0u);
+  EXPECT_NE(pi2, nullptr);
+  EXPECT_EQ(out2, nullptr);
   EXPECT_EQ(Int("SELECT state FROM process_instances WHERE name='Run2'"), kPsRunning);
 }
 
@@ -236,7 +236,7 @@ TEST_F(TemplateTest, AsyncExecuteLeavesAReplyForItsCorrelationIdentifier) {
   // The second reply is received by its identifier, ahead of the first.
   PvxjExecutionData data = 0;
   ASSERT_EQ(PvxjExecutionServiceReceive(user2_, second, &data, 0), PVX_OK);
-  EXPECT_NE(data, 0u);
+  EXPECT_NE(data, nullptr);
   PvxjExecutionData data2 = 0;
   ASSERT_EQ(PvxjExecutionServiceReceive(user2_, first, &data2, 0), PVX_OK);
   EXPECT_EQ(PvxjExecutionServiceReceive(user2_, first, &data2, 0), PVX_ERROR_TIMEOUT);
@@ -303,9 +303,9 @@ TEST_F(TemplateListTest, PrivateListsAreTheirOwnersAndPublicOnesTheirCreators) {
   // Another user reaching it through its identifier may neither read nor change it.
   char oid[64];
   ASSERT_NE(PvxjPersistentListPersistentOid(mine, oid, sizeof oid), nullptr);
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user3, oid), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user3, oid), nullptr);
   PvxjProcessTemplateList admins = PvxjExecutionServicePersistentProcessTemplateList(admin_, oid);
-  ASSERT_NE(admins, 0u);
+  ASSERT_NE(admins, nullptr);
   EXPECT_EQ(PvxjProcessTemplateListEqual(admins, mine), 1);
   // Logging another user on through the same service does not carry the list over.
   PvxjProcessTemplateList copy = 0;
@@ -325,7 +325,7 @@ TEST_F(TemplateListTest, PrivateListsAreTheirOwnersAndPublicOnesTheirCreators) {
   PvxjPersistentListPersistentOid(pub, pub_oid, sizeof pub_oid);
   PvxjExecutionService user4 = Logon("USER4", "pw4");
   PvxjProcessTemplateList theirs = PvxjExecutionServicePersistentProcessTemplateList(user4, pub_oid);
-  ASSERT_NE(theirs, 0u);
+  ASSERT_NE(theirs, nullptr);
   EXPECT_EQ(PvxjPersistentListType(theirs), Pvx_LT_Public);
   EXPECT_EQ(PvxjPersistentListSetDescription(theirs, "x"), PVX_ERROR_NOT_AUTHORIZED);
   EXPECT_EQ(PvxjPersistentListDelete(admins), PVX_OK);
@@ -341,17 +341,17 @@ TEST_F(TemplateListTest, PersistentIdentifiersRoundTrip) {
   ASSERT_NE(PvxjProcessTemplatePersistentOid(t, oid, sizeof oid), nullptr);
   PvxjProcessTemplate back = 0;
   ASSERT_EQ(PvxjProcessTemplatePersistentObject(admin_, oid, &back), PVX_OK);
-  ASSERT_NE(back, 0u);
+  ASSERT_NE(back, nullptr);
   EXPECT_EQ(PvxjProcessTemplateEqual(t, back), 1);
   char list_oid[64];
   PvxjProcessTemplateList l = Make(user2_, "L", Pvx_LT_Public);
   ASSERT_NE(PvxjPersistentListPersistentOid(l, list_oid, sizeof list_oid), nullptr);
   EXPECT_STRNE(list_oid, oid);
   // A list identifier is not a template's, and the reverse.
-  PvxjProcessTemplate none = 7;
+  PvxjProcessTemplate none = HandleRef(7);
   EXPECT_NE(PvxjProcessTemplatePersistentObject(user2_, list_oid, &none), PVX_OK);
-  EXPECT_EQ(none, 0u);
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user2_, oid), 0u);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplateList(user2_, oid), nullptr);
   PvxjProcessTemplateList lb = PvxjExecutionServicePersistentProcessTemplateList(user2_, list_oid);
   EXPECT_EQ(PvxjProcessTemplateListEqual(l, lb), 1);
   // A cut buffer gives a cut identifier, never an overrun.

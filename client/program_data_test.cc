@@ -165,7 +165,7 @@ TEST_F(ProgramDataTest, StreamRoundTripsAndTheClientTakesIt) {
   PvxjExecutionService svc = Logon("USER2", "pw2");
   PvxjProgramData data = PvxjExecutionServiceProgramDataFromStream(
       svc, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  EXPECT_NE(data, 0u);
+  EXPECT_NE(data, nullptr);
   EXPECT_EQ(LastResultCode(), PVX_OK);
 }
 
@@ -227,7 +227,7 @@ TEST_F(ProgramDataTest, DamagedProgramDataIsRefusedWithTheReason) {
   std::vector<uint8_t> bytes = SerializeRecord(cases[3].record);
   EXPECT_EQ(PvxjExecutionServiceProgramDataFromStream(svc, bytes.data(),
                                                       static_cast<uint32_t>(bytes.size())),
-            0u);
+            nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_STREAM);
   EXPECT_NE(LastResultMessage().find("Nope"), std::string::npos);
 }

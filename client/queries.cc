@@ -9,7 +9,7 @@ using namespace pvxjsim;
 namespace {
 
 int32_t Query(PvxjExecutionService service, const char* filter, const char* sort,
-              const uint32_t* threshold, uint32_t* vector, Cls vector_cls, Cls element_cls,
+              const uint32_t* threshold, HandleSlot vector, Cls vector_cls, Cls element_cls,
               QuerySource (*source)(const ServiceState&),
     const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {

@@ -112,7 +112,7 @@ TEST_F(QueryTest, BadAndHostileFiltersAreRefusedOrMatchLiterally) {
   EXPECT_EQ(Templates("NAME LIKE '*'").size(), 5u);
   // The store is intact afterwards.
   PvxjExecutionService again = Logon("USER2", "pw2");
-  EXPECT_NE(again, 0u);
+  EXPECT_NE(again, nullptr);
 }
 
 TEST_F(QueryTest, QueryGivenAVectorAddsToIt) {
@@ -130,7 +130,7 @@ TEST_F(QueryTest, QueryGivenAVectorAddsToIt) {
   EXPECT_STREQ(PvxjProcessTemplateName(t, buf, sizeof buf), "CreditRequest");
   PvxjProcessTemplate u = PvxjProcessTemplateVectorNextElement(v);
   EXPECT_STREQ(PvxjProcessTemplateName(u, buf, sizeof buf), "OrderEntry");
-  EXPECT_EQ(PvxjProcessTemplateVectorNextElement(v), 0u);
+  EXPECT_EQ(PvxjProcessTemplateVectorNextElement(v), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_NO_MORE_DATA);
   // First starts over; elements are independent handles.
   PvxjProcessTemplate again = PvxjProcessTemplateVectorFirstElement(v);
@@ -141,7 +141,7 @@ TEST_F(QueryTest, QueryGivenAVectorAddsToIt) {
   PvxjProcessTemplateVector w = 0;
   EXPECT_EQ(PvxjExecutionServiceQueryProcessTemplates(svc_, "NAME =", nullptr, nullptr, &w),
             PVX_ERROR_INVALID_FILTER);
-  EXPECT_EQ(w, 0u);
+  EXPECT_EQ(w, nullptr);
   PvxjProcessTemplateVector stale = before;  // freed above
   EXPECT_EQ(PvxjExecutionServiceQueryProcessTemplates(svc_, nullptr, nullptr, nullptr, &stale),
             PVX_ERROR_INVALID_HANDLE);
@@ -184,7 +184,7 @@ TEST_F(QueryTest, KindsWithoutObjectsGiveEmptyVectors) {
                                                       "PROCESS_TEMPLATE_NAME", nullptr, &pi),
             PVX_OK);
   EXPECT_EQ(PvxjProcessInstanceVectorSize(pi), 0u);
-  EXPECT_EQ(PvxjProcessInstanceVectorFirstElement(pi), 0u);
+  EXPECT_EQ(PvxjProcessInstanceVectorFirstElement(pi), nullptr);
   PvxjActivityInstanceVector ai = 0;
   ASSERT_EQ(PvxjExecutionServiceQueryActivityInstances(svc_, "KIND = PROGRAM", "PRIORITY DESC",
                                                        nullptr, &ai),
@@ -198,18 +198,18 @@ TEST_F(QueryTest, KindsWithoutObjectsGiveEmptyVectors) {
 
 TEST_F(QueryTest, TemplatesComeBackFromTheirIdentifiers) {
   PvxjProcessTemplate t = PvxjExecutionServicePersistentProcessTemplate(svc_, "PT000000000003");
-  ASSERT_NE(t, 0u);
+  ASSERT_NE(t, nullptr);
   char buf[32];
   EXPECT_STREQ(PvxjProcessTemplateName(t, buf, sizeof buf), "OrderEntry");
   for (const char* bad : {"", "PT", "PT-1", "pt000000000001", "PT000000000000", "PI000000000001",
                           "PT00000000000x", "PT1234567890123456789012"}) {
-    EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc_, bad), 0u) << bad;
+    EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc_, bad), nullptr) << bad;
     EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_OID) << bad;
   }
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc_, nullptr), 0u);
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc_, "PT000000000099"), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc_, nullptr), nullptr);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessTemplate(svc_, "PT000000000099"), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
-  EXPECT_EQ(PvxjExecutionServicePersistentProcessInstance(svc_, "PI000000000001"), 0u);
+  EXPECT_EQ(PvxjExecutionServicePersistentProcessInstance(svc_, "PI000000000001"), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_DOES_NOT_EXIST);
 }
 

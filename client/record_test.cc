@@ -105,7 +105,7 @@ TEST_F(FromStreamTest, MembersAreCheckedAgainstTheStructure) {
     std::vector<uint8_t> s = SerializeRecord(r);
     EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, s.data(),
                                                                static_cast<uint32_t>(s.size())),
-              0u);
+              nullptr);
     EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_STREAM);
   }
 }
@@ -115,11 +115,11 @@ TEST_F(FromStreamTest, StreamsOfThisClientRebuildObjects) {
   std::vector<uint8_t> c = SerializeRecord(ValidContainer());
   uint32_t len = static_cast<uint32_t>(c.size());
   PvxjReadOnlyContainer ro = PvxjExecutionServiceReadOnlyContainerFromStream(svc, c.data(), len);
-  ASSERT_NE(ro, 0u);
+  ASSERT_NE(ro, nullptr);
   auto* obj = Client::Get().handles.Get<RecordObject>(ro, Cls::ReadOnlyContainer);
   ASSERT_NE(obj, nullptr);
   EXPECT_EQ(obj->record.fields, ValidContainer().fields);
-  EXPECT_NE(PvxjExecutionServiceReadWriteContainerFromStream(svc, c.data(), len), 0u);
+  EXPECT_NE(PvxjExecutionServiceReadWriteContainerFromStream(svc, c.data(), len), nullptr);
 
   Record program;
   program.kind = RecordKind::kProgramTemplate;
@@ -127,28 +127,28 @@ TEST_F(FromStreamTest, StreamsOfThisClientRebuildObjects) {
   program.fields = {{"Executable", std::string("assess_risk")}};
   std::vector<uint8_t> p = SerializeRecord(program);
   uint32_t plen = static_cast<uint32_t>(p.size());
-  EXPECT_NE(PvxjExecutionServiceProgramTemplateFromStream(svc, p.data(), plen), 0u);
+  EXPECT_NE(PvxjExecutionServiceProgramTemplateFromStream(svc, p.data(), plen), nullptr);
   // A program template is not program data, nor a container.
-  EXPECT_EQ(PvxjExecutionServiceProgramDataFromStream(svc, p.data(), plen), 0u);
+  EXPECT_EQ(PvxjExecutionServiceProgramDataFromStream(svc, p.data(), plen), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_STREAM);
-  EXPECT_EQ(PvxjExecutionServiceReadOnlyContainerFromStream(svc, p.data(), plen), 0u);
+  EXPECT_EQ(PvxjExecutionServiceReadOnlyContainerFromStream(svc, p.data(), plen), nullptr);
 }
 
 TEST_F(FromStreamTest, ForeignOrUnknownStreamsGiveNoObject) {
   PvxjExecutionService svc = Logon("USER1", "pw1");
   const unsigned char junk[] = "definitely not a stream";
-  EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, junk, sizeof junk), 0u);
+  EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, junk, sizeof junk), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_STREAM);
-  EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, nullptr, 20), 0u);
+  EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, nullptr, 20), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_STREAM);
   std::vector<uint8_t> c = SerializeRecord(SampleContainer());
-  EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, c.data(), 10), 0u);
+  EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, c.data(), 10), nullptr);
   Record unknown = SampleContainer();
   unknown.type_name = "NoSuchStructure";
   std::vector<uint8_t> u = SerializeRecord(unknown);
   EXPECT_EQ(PvxjExecutionServiceReadWriteContainerFromStream(svc, u.data(),
                                                              static_cast<uint32_t>(u.size())),
-            0u);
+            nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_CONTAINER);
 }
 

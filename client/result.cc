@@ -10,7 +10,7 @@
 
 namespace pvxjsim {
 
-int32_t NewError(int32_t rc, std::vector<std::string> params, uint32_t* out) {
+int32_t NewError(int32_t rc, std::vector<std::string> params, HandleSlot out) {
   if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
   auto e = std::make_unique<ErrorObject>();
   e->rc = rc;
@@ -31,7 +31,7 @@ struct ResultObject : Object {
   ThreadResult snapshot;
 };
 
-ThreadResult* FindResult(uint32_t handle) {
+ThreadResult* FindResult(HandleRef handle) {
   // A thread's result object serves that thread only.
   auto* r = Client::Get().handles.Get<ResultObject>(handle, Cls::Result);
   return r && r->owner == &CurrentResult() ? &r->snapshot : nullptr;
@@ -112,7 +112,7 @@ char* PvxjGlobalConfigurationID(char* buffer, uint32_t bufferLength) {
 }
 
 PvxjResult PvxjResultObjectOfCurrentThread(void) {
-  return Reading<uint32_t>(0, [&]() -> uint32_t {
+  return Reading<HandleRef>(0, [&]() -> uint32_t {
     thread_local uint32_t handle = 0;
     if (ThreadResult* r = FindResult(handle)) {
       *r = CurrentResult();
@@ -151,7 +151,7 @@ char* PvxjResultMessageText(PvxjResult result, char* buffer, uint32_t bufferLeng
 }
 
 PvxjStringVector PvxjResultParameters(PvxjResult result) {
-  return Reading<uint32_t>(0, [&]() -> uint32_t {
+  return Reading<HandleRef>(0, [&]() -> uint32_t {
     ThreadResult* r = FindResult(result);
     uint32_t v = 0;
     if (!r || NewStringVector(r->params, &v) != PVX_OK) return 0;
@@ -217,7 +217,7 @@ char* PvxjErrorMessageText(PvxjError error, char* buffer, uint32_t bufferLength)
 }
 
 PvxjStringVector PvxjErrorParameters(PvxjError error) {
-  return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
+  return GuardedValue<HandleRef>(0, [&](int32_t* rc) -> uint32_t {
     auto* e = Client::Get().handles.Get<ErrorObject>(error, Cls::Error);
     if (!e) {
       *rc = PVX_ERROR_INVALID_HANDLE;

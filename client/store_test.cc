@@ -136,7 +136,7 @@ TEST_F(FileStoreTest, FilesThatAreNotStoresAreRefusedAndLeftAlone) {
     UseStore(path);
     PvxjExecutionService svc = 0;
     EXPECT_EQ(PvxjExecutionServiceAllocate(&svc), PVX_ERROR_COMMUNICATION) << path;
-    EXPECT_EQ(svc, 0u);
+    EXPECT_EQ(svc, nullptr);
     EXPECT_FALSE(Client::Get().StoreOpenError().empty());
     if (path != dir_.path()) {
       EXPECT_EQ(ReadFile(path), before) << path;

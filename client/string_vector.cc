@@ -7,14 +7,14 @@
 
 namespace pvxjsim {
 
-int32_t NewStringVector(std::vector<std::string> items, uint32_t* out) {
+int32_t NewStringVector(std::vector<std::string> items, HandleSlot out) {
   if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
   auto v = std::make_unique<StringVectorObject>();
   v->items = std::move(items);
   return AddHandle(Cls::StringVector, std::move(v), out);
 }
 
-const std::vector<std::string>* StringsOf(uint32_t handle) {
+const std::vector<std::string>* StringsOf(HandleRef handle) {
   auto* v = Client::Get().handles.Get<StringVectorObject>(handle, Cls::StringVector);
   return v ? &v->items : nullptr;
 }
@@ -26,14 +26,14 @@ using namespace pvxjsim;
 namespace {
 
 template <class V>
-V* Find(uint32_t handle, Cls cls, int32_t* rc) {
+V* Find(HandleRef handle, Cls cls, int32_t* rc) {
   auto* v = Client::Get().handles.Get<V>(handle, cls);
   if (!v) *rc = PVX_ERROR_INVALID_HANDLE;
   return v;
 }
 
 template <class V>
-int32_t Allocate(Cls cls, uint32_t* out, const char* origin) {
+int32_t Allocate(Cls cls, HandleSlot out, const char* origin) {
   return Guarded([&]() -> int32_t {
     if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
     return AddHandle(cls, std::make_unique<V>(), out);
@@ -41,7 +41,7 @@ int32_t Allocate(Cls cls, uint32_t* out, const char* origin) {
 }
 
 template <class V>
-uint32_t Size(uint32_t handle, Cls cls, const char* origin) {
+uint32_t Size(HandleRef handle, Cls cls, const char* origin) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     V* v = Find<V>(handle, cls, rc);
     return v ? static_cast<uint32_t>(v->items.size()) : 0;
@@ -49,7 +49,7 @@ uint32_t Size(uint32_t handle, Cls cls, const char* origin) {
 }
 
 // First (restart) or next element; null past the end.
-char* Text(uint32_t handle, bool restart, char* buffer, uint32_t length, const char* origin) {
+char* Text(HandleRef handle, bool restart, char* buffer, uint32_t length, const char* origin) {
   return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
     auto* v = Find<StringVectorObject>(handle, Cls::StringVector, rc);
     if (!v) return nullptr;
@@ -66,7 +66,7 @@ char* Text(uint32_t handle, bool restart, char* buffer, uint32_t length, const c
   }, origin);
 }
 
-int32_t Number(uint32_t handle, bool restart, const char* origin) {
+int32_t Number(HandleRef handle, bool restart, const char* origin) {
   return GuardedValue<int32_t>(0, [&](int32_t* rc) -> int32_t {
     auto* v = Find<IntVectorObject>(handle, Cls::IntVector, rc);
     if (!v) return 0;

@@ -23,11 +23,11 @@ struct IntVectorObject : Object {
 
 // A new string vector holding items, registered in *out. Caller holds the
 // client lock. Returns a return code.
-int32_t NewStringVector(std::vector<std::string> items, uint32_t* out);
+int32_t NewStringVector(std::vector<std::string> items, HandleSlot out);
 
 // The elements of a live string vector; nullptr for any other handle.
 // Caller holds the client lock.
-const std::vector<std::string>* StringsOf(uint32_t handle);
+const std::vector<std::string>* StringsOf(HandleRef handle);
 
 }  // namespace pvxjsim
 

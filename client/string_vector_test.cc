@@ -28,7 +28,7 @@ TEST(StringVectorTest, WalkAddRemoveAndFree) {
   EXPECT_EQ(PvxjStringVectorRemoveElement(v, "one"), PVX_ERROR_DOES_NOT_EXIST);
   EXPECT_EQ(PvxjStringVectorResultParmSize(v), 2u);
   EXPECT_EQ(PvxjStringVectorResultParmDeallocate(&v), PVX_OK);
-  EXPECT_EQ(v, 0u);
+  EXPECT_EQ(v, nullptr);
   EXPECT_EQ(PvxjStringVectorSize(v), 0u);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_HANDLE);
   EXPECT_EQ(PvxjStringVectorAllocate(nullptr), PVX_ERROR_INVALID_RESULT_HANDLE);
@@ -49,7 +49,7 @@ TEST(IntVectorTest, WalkAddRemoveAndFree) {
   // A string vector handle is no integer vector.
   PvxjStringVector s = 0;
   ASSERT_EQ(PvxjStringVectorAllocate(&s), PVX_OK);
-  EXPECT_EQ(PvxjIntVectorAddElement(s, 1), PVX_ERROR_INVALID_HANDLE);
+  EXPECT_EQ(PvxjIntVectorAddElement(HandleRef(s), 1), PVX_ERROR_INVALID_HANDLE);  // cast as C could
   EXPECT_EQ(PvxjIntVectorDeallocate(&v), PVX_OK);
   EXPECT_EQ(PvxjStringVectorDeallocate(&s), PVX_OK);
 }

@@ -5,7 +5,7 @@ using namespace pvxjsim;
 
 namespace {
 
-uint32_t Size(uint32_t vector, Cls cls,
+uint32_t Size(HandleRef vector, Cls cls,
     const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     auto* v = Client::Get().handles.Get<VectorObject>(vector, cls);
@@ -18,7 +18,7 @@ uint32_t Size(uint32_t vector, Cls cls,
 }
 
 // First (restart) or next element as a new handle; 0 past the end.
-uint32_t Element(uint32_t vector, Cls cls, bool restart,
+HandleRef Element(HandleRef vector, Cls cls, bool restart,
     const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     auto* v = Client::Get().handles.Get<VectorObject>(vector, cls);
@@ -43,7 +43,7 @@ uint32_t Element(uint32_t vector, Cls cls, bool restart,
   }, origin);
 }
 
-char* Name(uint32_t handle, std::initializer_list<Cls> classes, char* buffer, uint32_t length,
+char* Name(HandleRef handle, std::initializer_list<Cls> classes, char* buffer, uint32_t length,
     const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
     for (Cls cls : classes) {

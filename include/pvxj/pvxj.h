@@ -2,9 +2,10 @@
  * pvxj.h - C interface of the Altaris workflow client.
  *
  * Conventions shared by every function:
- *  - Objects are named by opaque 32-bit handles; 0 is "no object". Every
- *    object class has its own typedef, all of them the same integer type,
- *    so a caller can keep any handle in one table.
+ *  - Objects are named by opaque, pointer-sized handles; 0 (NULL) is "no
+ *    object". Every object class has its own handle type, so a handle of one
+ *    class given where another class is wanted does not compile. A handle is
+ *    never dereferenced: only compare it with 0 and pass it back.
  *  - Functions that perform an action return an int32_t return code
  *    (PVX_OK on success, a PVX_ERROR_... value otherwise).
  *  - Functions that create an object take the address of the caller's handle
@@ -35,17 +36,38 @@ extern "C" {
 /* Handle and value types                                                   */
 /* ------------------------------------------------------------------------ */
 
-typedef uint32_t PvxjHandle;
-
-/* One handle type per object class (pvxj/classes.def). */
+/* One handle type per object class (pvxj/classes.def): a pointer to a
+ * structure of its own that C never defines. */
 #define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, Dealloc, Copy, Equal, Oid, Cleanup) \
-  typedef PvxjHandle Pvxj##Name;
+  typedef struct Pvxj##Name##_s* Pvxj##Name;
 #include "pvxj/classes.def"
 #undef PVXJ_CLASS
 
 /* Any of the four stored list kinds (worklist, process template list,
- * process instance list, activity instance list). */
-typedef PvxjHandle PvxjPersistentList;
+ * process instance list, activity instance list): the PvxjPersistentList...
+ * functions take it. So do the item functions (PvxjItem) take items, work
+ * items and both kinds of notification. In C++ those handles convert to
+ * PvxjPersistentList and PvxjItem by themselves; in C write
+ * PVXJ_PERSISTENT_LIST(list) and PVXJ_ITEM(item), which refuse (C11) a handle
+ * of any other class. */
+typedef struct PvxjPersistentList_s* PvxjPersistentList;
+
+#if defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define PVXJ_PERSISTENT_LIST(list)                                   \
+  _Generic((list), PvxjPersistentList: (list),                       \
+           PvxjWorklist: (PvxjPersistentList)(list),                 \
+           PvxjProcessTemplateList: (PvxjPersistentList)(list),      \
+           PvxjProcessInstanceList: (PvxjPersistentList)(list),      \
+           PvxjActivityInstanceList: (PvxjPersistentList)(list))
+#define PVXJ_ITEM(item)                                              \
+  _Generic((item), PvxjItem: (item),                                 \
+           PvxjWorkitem: (PvxjItem)(item),                           \
+           PvxjActivityInstanceNotification: (PvxjItem)(item),       \
+           PvxjProcessInstanceNotification: (PvxjItem)(item))
+#else
+#define PVXJ_PERSISTENT_LIST(list) ((PvxjPersistentList)(list))
+#define PVXJ_ITEM(item) ((PvxjItem)(item))
+#endif
 
 /* A date-time value, passed by value. A year of 0 means "not set". */
 typedef struct PvxjDateTime {
@@ -719,6 +741,61 @@ char* PvxjPEARemotePersistentOidOfActivityInstance(const char* programId, char* 
 
 #ifdef __cplusplus
 }
+
+/* C++ sees the handle structures defined (still empty, still never
+ * dereferenced): the stored list kinds derive from the persistent list and
+ * the work items and notifications from the item, so their handles convert
+ * as the functions of those base classes need; every handle structure
+ * derives from pvxj::Object, which tells a handle type from other pointers
+ * (pvxj::is_handle_v). */
+#include <type_traits>
+namespace pvxj {
+struct Object {};
+template <class S>
+struct BaseOf {
+  using type = Object;
+};
+#define PVXJ_DERIVES(Name, Base) \
+  template <>                    \
+  struct BaseOf<Pvxj##Name##_s> { using type = Pvxj##Base##_s; };
+PVXJ_DERIVES(Worklist, PersistentList)
+PVXJ_DERIVES(ProcessTemplateList, PersistentList)
+PVXJ_DERIVES(ProcessInstanceList, PersistentList)
+PVXJ_DERIVES(ActivityInstanceList, PersistentList)
+PVXJ_DERIVES(Workitem, Item)
+PVXJ_DERIVES(ActivityInstanceNotification, Item)
+PVXJ_DERIVES(ProcessInstanceNotification, Item)
+#undef PVXJ_DERIVES
+template <class T>
+inline constexpr bool is_handle_v =
+    std::is_pointer_v<T> && std::is_base_of_v<Object, std::remove_cv_t<std::remove_pointer_t<T>>>;
+}  // namespace pvxj
+struct PvxjPersistentList_s : pvxj::Object {};
+/* A class whose base comes later in pvxj/classes.def is defined after the
+ * others (PVXJ_LATE_Name marks it). */
+#define PVXJ_LATE_ActivityInstanceNotification ~, 1
+#define PVXJ_LATE_ProcessInstanceNotification ~, 1
+#define PVXJ_SECOND_(a, b, ...) b
+#define PVXJ_SECOND(...) PVXJ_SECOND_(__VA_ARGS__)
+#define PVXJ_JOIN_(a, b) a##b
+#define PVXJ_JOIN(a, b) PVXJ_JOIN_(a, b)
+#define PVXJ_STRUCT(Name) struct Pvxj##Name##_s : pvxj::BaseOf<Pvxj##Name##_s>::type {};
+#define PVXJ_STRUCT_IF_0(Name) PVXJ_STRUCT(Name)
+#define PVXJ_STRUCT_IF_1(Name)
+#define PVXJ_CLASS(Name, ...) PVXJ_JOIN(PVXJ_STRUCT_IF_, PVXJ_SECOND(PVXJ_LATE_##Name, 0, ~))(Name)
+#include "pvxj/classes.def"
+#undef PVXJ_CLASS
+PVXJ_STRUCT(ActivityInstanceNotification)
+PVXJ_STRUCT(ProcessInstanceNotification)
+#undef PVXJ_STRUCT_IF_1
+#undef PVXJ_STRUCT_IF_0
+#undef PVXJ_STRUCT
+#undef PVXJ_JOIN
+#undef PVXJ_JOIN_
+#undef PVXJ_SECOND
+#undef PVXJ_SECOND_
+#undef PVXJ_LATE_ProcessInstanceNotification
+#undef PVXJ_LATE_ActivityInstanceNotification
 #endif
 
 /* The families, one header each. */

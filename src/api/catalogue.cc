@@ -189,7 +189,7 @@ Value& Call::param(int keyword) {
   return missing_;
 }
 
-PvxjHandle Call::h(std::size_t k) const {
+AnyHandle Call::h(std::size_t k) const {
   if (k == 0 && vector_form) return element ? *element : 0;
   if (row.params[k].or_none && v[k].number == 0) return 0;
   return ctx.reg.handle(row.params[k].keyword, v[k].number);

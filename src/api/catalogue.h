@@ -60,7 +60,12 @@
 //    The wiring is checked when the family compiles: the argument count and
 //    each argument's type must match the C function (a text cannot reach an
 //    int32_t, an output slot cannot reach a by-value handle), and so must
-//    the return type and the result kind. The keyword id is the constant
+//    the return type and the result kind. Handles are checked by class: a
+//    handle keyword passes the typed handle of its class (Name##Hdl,
+//    Name##Hdl2: PvxjName), so in(kProcessInstanceHdl) on a template getter,
+//    or a row calling another class's function of the same shape, does not
+//    compile; a stored list's handle may go to a PvxjPersistentList function
+//    and a work item's or notification's to a PvxjItem function. The keyword id is the constant
 //    k<keyword> (api/keyword_ids.h), known at compile time.
 // 3. A keyword that departs from the template gets a hook beside its row:
 //    a Resolve (echoes and resolves the parameters itself), an After (runs
@@ -83,7 +88,8 @@
 #include <string_view>
 #include <vector>
 
-#include "api/keyword_ids.h"
+#include "api/handle_types.h"
+#include "api/id_range.h"
 #include "driver/keywords.h"
 #include "pvxj/pvxj.h"
 
@@ -286,7 +292,7 @@ struct Call {
   bool given(int keyword) { return param(keyword).given; }
 
   // Resolved arguments, by parameter position.
-  PvxjHandle h(std::size_t k) const;             // registered handle (i)
+  AnyHandle h(std::size_t k) const;              // registered handle (i)
   PvxjHandle* slot(std::size_t k) const;         // slot to fill (n, i+)
   const char* s(std::size_t k) const;            // text or null
   int32_t n(std::size_t k) const { return v[k].number; }
@@ -331,7 +337,7 @@ struct Call {
   int32_t long_value = 0;
   uint32_t ulong_value = 0;
   double double_value = 0;
-  PvxjHandle object = 0;
+  AnyHandle object = 0;  // a kObject result as the registry keeps it
   PvxjDateTime date_time{};  // a date-time result, or the value a family step passes
 
  private:

@@ -2,6 +2,7 @@
 // and each other; a mistake here would send a section to the wrong handler or
 // read a value in the wrong form.
 #include "api/catalogue.h"
+#include "api/keyword_ids.h"
 
 #include <gtest/gtest.h>
 

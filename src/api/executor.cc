@@ -433,7 +433,7 @@ void perform(Call& call) {
     // Only the last instance stays registered: the tool frees the earlier one.
     const int k = first_of_form(row, Form::kOut);
     if (PvxjHandle* s = k >= 0 ? call.slot(static_cast<std::size_t>(k)) : nullptr; s && *s) {
-      PvxjProcessInstanceDeallocate(s);
+      PvxjProcessInstanceDeallocate(SlotProxy<PvxjProcessInstance>(s));
       *s = 0;
     }
   }

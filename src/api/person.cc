@@ -67,14 +67,15 @@ struct Dump {
   }
   void vector(std::string_view label, VectorFn fn) {
     if (stopped) return;
-    PvxjHandle* work = ctx.reg.working_slot(kStringVectorHdl);
-    if (int32_t rc = PvxjStringVectorAllocate(work)) return failed("PvxjStringVectorAllocate", rc);
+    ApiHandle* work = ctx.reg.working_slot(kStringVectorHdl);
+    using Slot = SlotProxy<PvxjStringVector>;
+    if (int32_t rc = PvxjStringVectorAllocate(Slot(work))) return failed("PvxjStringVectorAllocate", rc);
     // The property comes as a vector of its own: free the one allocated
     // rather than lose it in the working slot.
-    PvxjStringVectorDeallocate(work);
-    *work = fn(person);
-    line(label, join_with_size(*work, kDumpBuffer));
-    if (int32_t rc = PvxjStringVectorDeallocate(work)) return failed("PvxjStringVectorDeallocate", rc);
+    PvxjStringVectorDeallocate(Slot(work));
+    *work = from_api(fn(person));
+    line(label, join_with_size(AnyHandle(*work), kDumpBuffer));
+    if (int32_t rc = PvxjStringVectorDeallocate(Slot(work))) return failed("PvxjStringVectorDeallocate", rc);
     *work = 0;
   }
 };

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "api/catalogue.h"
+#include "api/keyword_ids.h"
 
 namespace kr::api {
 
@@ -75,7 +76,7 @@ enum ArgSource : int {
   kArgBytes = -2,         // const unsigned char*: Call::bytes, or null when Call::no_bytes
   kArgBytesSize = -3,     // uint32_t: the size of Call::bytes
   kArgNull = -4,          // a null pointer
-  kArgReceiverSlot = -5,  // PvxjHandle*: the address of the receiver's slot (deallocate)
+  kArgReceiverSlot = -5,  // the address of the receiver's handle (deallocate)
   kArgDateTime = -6,      // PvxjDateTime: Call::date_time
 };
 
@@ -112,7 +113,8 @@ enum class Src : uint8_t {
 
 struct Arg {
   Src src;
-  uint8_t k;  // parameter position
+  uint8_t k;   // parameter position
+  int kw = 0;  // a handle or slot argument: its keyword, which names its class
 };
 
 struct Wiring {
@@ -134,7 +136,7 @@ constexpr bool is_date_time_keyword(int kw) {
 
 // The arguments one parameter passes, in C order.
 consteval void wire_param(Wiring& w, const Param& p, std::size_t k) {
-  auto add = [&](Src s) { w.a[w.n++] = Arg{s, static_cast<uint8_t>(k)}; };
+  auto add = [&](Src s) { w.a[w.n++] = Arg{s, static_cast<uint8_t>(k), p.keyword}; };
   switch (p.form) {
     case Form::kIn: add(is_date_time_keyword(p.keyword) ? Src::kDateTimeValue : Src::kHandle); return;
     case Form::kOut:
@@ -202,7 +204,7 @@ consteval Wiring wire(const ParamList& l, const ArgKeywords& a) {
       case kArgBytes: w.a[w.n++] = {Src::kBytes, 0}; continue;
       case kArgBytesSize: w.a[w.n++] = {Src::kBytesSize, 0}; continue;
       case kArgNull: w.a[w.n++] = {Src::kNull, 0}; continue;
-      case kArgReceiverSlot: w.a[w.n++] = {Src::kReceiverSlot, 0}; continue;
+      case kArgReceiverSlot: w.a[w.n++] = {Src::kReceiverSlot, 0, l.n ? l.p[0].keyword : 0}; continue;
       case kArgDateTime: w.a[w.n++] = {Src::kArgDateTime, 0}; continue;
       default: break;
     }
@@ -261,11 +263,34 @@ constexpr bool fits() {
   else return std::is_same_v<std::remove_cv_t<Want>, Got>;
 }
 
+// The C argument for one wired source. Handles are where the registry's
+// values become the API's typed handles: a handle parameter passes the type
+// of its keyword's class, an output slot the address of a variable of that
+// type (written back to the slot after the call), so a row whose handle
+// keyword names another class than the C function takes does not compile.
 template <Arg A, class Want>
-Want argument(Call& c) {
-  using Got = decltype(produce<A.src>(c, A.k));
-  static_assert(fits<Want, Got>(), "a parameter's form does not match the type of the C function's argument");
-  return produce<A.src>(c, A.k);
+decltype(auto) argument(Call& c) {
+  if constexpr (A.src == Src::kHandle || A.src == Src::kSlot || A.src == Src::kReceiverSlot) {
+    using T = HandleOfT<A.kw>;
+    static_assert(!std::is_void_v<T>, "a handle parameter's keyword names no object class");
+    if constexpr (A.src == Src::kHandle) {
+      static_assert(pvxj::is_handle_v<Want>,
+                    "a handle passed by value where the C function's argument is no handle (a slot to fill is out(...))");
+      static_assert(!pvxj::is_handle_v<Want> || std::is_convertible_v<T, Want>,
+                    "the row's handle keyword is of another class than the C function's handle argument");
+      return to_api<T>(c.h(A.k));
+    } else {
+      static_assert(pvxj::is_handle_v<std::remove_pointer_t<Want>>,
+                    "an output slot where the C function takes no handle to fill");
+      static_assert(!pvxj::is_handle_v<std::remove_pointer_t<Want>> || std::is_same_v<Want, T*>,
+                    "the row's output slot is of another class than the handle the C function fills");
+      return SlotProxy<T>(A.src == Src::kSlot ? c.slot(A.k) : c.slot(0));
+    }
+  } else {
+    using Got = decltype(produce<A.src>(c, A.k));
+    static_assert(fits<Want, Got>(), "a parameter's form does not match the type of the C function's argument");
+    return produce<A.src>(c, A.k);
+  }
 }
 
 template <Result R, class Ret>
@@ -273,7 +298,7 @@ constexpr bool returns() {
   switch (R) {
     case Result::kRc: return std::is_same_v<Ret, int32_t>;
     case Result::kNone: return std::is_void_v<Ret>;
-    case Result::kObject: return std::is_same_v<Ret, PvxjHandle>;
+    case Result::kObject: return pvxj::is_handle_v<Ret>;
     case Result::kText: return std::is_same_v<Ret, char*>;
     case Result::kBool: return std::is_same_v<Ret, unsigned char>;
     case Result::kLong: return std::is_same_v<Ret, int32_t>;
@@ -285,17 +310,36 @@ constexpr bool returns() {
   return false;
 }
 
-template <auto Fn, Result R, Wiring W>
+// The keyword of the slot a kObject row's result goes to: its first kOut
+// parameter (as the executor stores it), 0 when it has none.
+consteval int result_keyword(const ParamList& l) {
+  for (std::size_t k = 0; k < l.n; ++k)
+    if (l.p[k].form == Form::kOut) return l.p[k].keyword;
+  return 0;
+}
+
+// A returned handle is of the class of the slot it is stored in.
+template <Result R, class Ret, int ResultKw>
+constexpr bool returns_its_class() {
+  if constexpr (R == Result::kObject && ResultKw != 0) return std::is_same_v<Ret, HandleOfT<ResultKw>>;
+  else return true;
+}
+
+template <auto Fn, Result R, Wiring W, int ResultKw = 0>
 void invoke(Call& c) {
   using S = Signature<decltype(Fn)>;
   static_assert(S::kCount == W.n, "the row wires another number of arguments than the C function takes");
   static_assert(returns<R, typename S::Return>(), "the row's result kind does not match the C function's return type");
+  static_assert(returns_its_class<R, typename S::Return, ResultKw>(),
+                "the C function returns a handle of another class than the row's result slot");
   constexpr std::size_t n = S::kCount < W.n ? S::kCount : W.n;
   [&]<std::size_t... I>(std::index_sequence<I...>) {
     auto call = [&] { return Fn(argument<W.a[I], std::tuple_element_t<I, typename S::Args>>(c)...); };
     if constexpr (R == Result::kRc) c.rc = call();
     else if constexpr (R == Result::kNone) call();
-    else if constexpr (R == Result::kObject) c.object = call();
+    else if constexpr (R == Result::kObject) {
+      if constexpr (pvxj::is_handle_v<typename S::Return>) c.object = from_api(call());
+    }
     else if constexpr (R == Result::kText) c.text = call();
     else if constexpr (R == Result::kBool) c.flag = call();
     else if constexpr (R == Result::kLong) c.long_value = call();
@@ -328,7 +372,7 @@ consteval void attach_hooks(Row& r, std::span<const Hook> hooks) {
 template <auto Fn, Result R, ParamList P, Wiring W>
 consteval Row make_row(std::string_view keyword, int id, unsigned flags, std::span<const Hook> hooks,
                        const EnumTable* enums = nullptr) {
-  Row r{keyword, id, R, std::span<const Param>(P.p, P.n), &detail::invoke<Fn, R, W>, flags};
+  Row r{keyword, id, R, std::span<const Param>(P.p, P.n), &detail::invoke<Fn, R, W, detail::result_keyword(P)>, flags};
   r.enums = enums;
   attach_hooks(r, hooks);
   return r;

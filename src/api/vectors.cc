@@ -1,5 +1,6 @@
 #include "api/vectors.h"
 
+#include "api/handle_types.h"
 #include "driver/keywords.h"
 
 namespace kr::api {
@@ -8,8 +9,8 @@ namespace {
 // The walked vectors of the class table.
 #define WALK_0(Name, Element, NameFn)
 #define WALK_1(Name, Element, NameFn)                                                            \
-  {k##Name##Hdl, k##Element##Hdl, Pvxj##Name##Size, Pvxj##Name##FirstElement, Pvxj##Name##NextElement, \
-   Pvxj##NameFn, Pvxj##Element##Deallocate},
+  {k##Name##Hdl, k##Element##Hdl, ByValue<Pvxj##Name##Size>::call, ByValue<Pvxj##Name##FirstElement>::call, \
+   ByValue<Pvxj##Name##NextElement>::call, ByValue<Pvxj##NameFn>::call, BySlot<Pvxj##Element##Deallocate>::call},
 const VectorOps kVectors[] = {
 #define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, ...) WALK_##Walk(Name, Element, NameFn)
 #include "pvxj/classes.def"

@@ -1,9 +1,9 @@
 #pragma once
 // How to walk each kind of vector the API returns: its size, its elements,
-// their names and how to free them.
+// their names and how to free them, with handles as the registry keeps them.
 #include <cstdint>
 
-#include "pvxj/pvxj.h"
+#include "api/handle_types.h"
 
 namespace kr::api {
 

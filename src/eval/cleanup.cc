@@ -5,6 +5,7 @@
 
 #include "driver/keywords.h"
 #include "driver/run_context.h"
+#include "api/handle_types.h"
 #include "eval/registry.h"
 #include "pvxj/pvxj.h"
 
@@ -25,7 +26,7 @@ struct Entry {
 
 // The classes with a clean-up step, in class-table order.
 #define STEP_0(Name) nullptr
-#define STEP_1(Name) Pvxj##Name##Deallocate
+#define STEP_1(Name) api::BySlot<Pvxj##Name##Deallocate>::call
 constexpr Entry kClasses[] = {
 #define PVXJ_CLASS(Name, Tag, Seconds, Vector, Element, Walk, NameFn, Dealloc, Copy, Equal, Oid, Cleanup) \
   {Cleanup, Dealloc != 0, {k##Name##Hdl, "Pvxj" #Name "Deallocate", STEP_##Dealloc(Name)}},

@@ -19,7 +19,10 @@ namespace kr {
 
 struct RunContext;
 
-using ApiHandle = PvxjHandle;
+// A handle as the registry keeps it: the API's handle of any class as a
+// 32-bit value (api/handle_types.h converts; result files show the value).
+using ApiHandle = uint32_t;
+using PvxjHandle = ApiHandle;
 
 inline constexpr int kHandleSlots = 50;
 inline constexpr int kMaxHandleNumber = 49;

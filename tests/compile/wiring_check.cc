@@ -1,6 +1,6 @@
 // Rows that must not compile: each CASE is one mistake the row machinery
-// catches at compile time. CASE 0 is a correct row, so that a failure of the
-// others is known to come from the check and not from this file.
+// catches at compile time. CASEs 0 and 13 are correct rows, so that a failure
+// of the others is known to come from the check and not from this file.
 #include "api/catalogue.h"
 #include "api/rows.h"
 
@@ -36,6 +36,19 @@ constexpr Row kRow[] = {
 #elif CASE == 8  // an enumeration result from a function that returns text
     API_ROW_ENUM(PvxjProcessTemplateName, PvxjProcessTemplateName, kModes, 0, in(kProcessTemplateHdl),
                  ulong_(kBufferLength))
+#elif CASE == 9  // a template getter given an instance handle
+    API_ROW(PvxjProcessTemplateName, kText, 0, in(kProcessInstanceHdl), ulong_(kBufferLength))
+#elif CASE == 10  // a template row calling the instance function of the same shape
+    API_ROW_FN(PvxjProcessTemplateName, PvxjProcessInstanceName, kText, 0, in(kProcessTemplateHdl),
+               ulong_(kBufferLength))
+#elif CASE == 11  // the copy of a template stored in an instance slot
+    API_ROW(PvxjProcessTemplateCopy, kRc, 0, in(kProcessTemplateHdl), out(kProcessInstanceHdl))
+#elif CASE == 12  // a vector's element returned into a slot of another class
+    API_ROW(PvxjProcessTemplateVectorFirstElement, kObject, 0, in(kProcessTemplateVectorHdl), out(kProcessInstanceHdl))
+#elif CASE == 13  // correct: a stored list's handle goes to the persistent-list function
+    API_ROW_FN(PvxjProcessTemplateListDelete, PvxjPersistentListDelete, kRc, 0, in(kProcessTemplateListHdl))
+#elif CASE == 14  // a stored list function given a handle that is no list
+    API_ROW_FN(PvxjProcessTemplateListDelete, PvxjPersistentListDelete, kRc, 0, in(kProcessTemplateHdl))
 #endif
 };
 static_assert(hooks_have_rows(kRow, kHooks), "every hook names a row");
