@@ -19,9 +19,8 @@
 extern "C" {
 #endif
 
-/* Either container class: the PvxjContainer... functions read a read-only
- * or a read-write container alike. */
-typedef PvxjHandle PvxjContainer;
+/* The PvxjContainer... functions read a read-only or a read-write container
+ * alike (PvxjContainer, pvxj/pvxj.h). */
 
 /* Known code pages for PvxjContainerSetStringCcsid: 37, 273, 437, 500, 819,
  * 850, 923, 1047, 1200, 1208, 1252. */

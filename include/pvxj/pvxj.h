@@ -52,6 +52,11 @@ extern "C" {
  * of any other class. */
 typedef struct PvxjPersistentList_s* PvxjPersistentList;
 
+/* Either container class (read-only or read-write): the PvxjContainer...
+ * functions take it. A container handle converts by itself in C++; in C
+ * write PVXJ_CONTAINER(container). */
+typedef struct PvxjContainer_s* PvxjContainer;
+
 #if defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define PVXJ_PERSISTENT_LIST(list)                                   \
   _Generic((list), PvxjPersistentList: (list),                       \
@@ -64,9 +69,14 @@ typedef struct PvxjPersistentList_s* PvxjPersistentList;
            PvxjWorkitem: (PvxjItem)(item),                           \
            PvxjActivityInstanceNotification: (PvxjItem)(item),       \
            PvxjProcessInstanceNotification: (PvxjItem)(item))
+#define PVXJ_CONTAINER(container)                                    \
+  _Generic((container), PvxjContainer: (container),                  \
+           PvxjReadOnlyContainer: (PvxjContainer)(container),        \
+           PvxjReadWriteContainer: (PvxjContainer)(container))
 #else
 #define PVXJ_PERSISTENT_LIST(list) ((PvxjPersistentList)(list))
 #define PVXJ_ITEM(item) ((PvxjItem)(item))
+#define PVXJ_CONTAINER(container) ((PvxjContainer)(container))
 #endif
 
 /* A date-time value, passed by value. A year of 0 means "not set". */
@@ -765,12 +775,15 @@ PVXJ_DERIVES(ActivityInstanceList, PersistentList)
 PVXJ_DERIVES(Workitem, Item)
 PVXJ_DERIVES(ActivityInstanceNotification, Item)
 PVXJ_DERIVES(ProcessInstanceNotification, Item)
+PVXJ_DERIVES(ReadWriteContainer, Container)
+PVXJ_DERIVES(ReadOnlyContainer, Container)
 #undef PVXJ_DERIVES
 template <class T>
 inline constexpr bool is_handle_v =
     std::is_pointer_v<T> && std::is_base_of_v<Object, std::remove_cv_t<std::remove_pointer_t<T>>>;
 }  // namespace pvxj
 struct PvxjPersistentList_s : pvxj::Object {};
+struct PvxjContainer_s : pvxj::Object {};
 /* A class whose base comes later in pvxj/classes.def is defined after the
  * others (PVXJ_LATE_Name marks it). */
 #define PVXJ_LATE_ActivityInstanceNotification ~, 1
