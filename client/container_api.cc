@@ -14,14 +14,14 @@ using namespace pvxjsim;
 
 namespace {
 
-RecordObject* FindContainer(uint32_t handle) {
+RecordObject* FindContainer(HandleRef handle) {
   HandleTable& h = Client::Get().handles;
   if (auto* c = h.Get<RecordObject>(handle, Cls::ReadWriteContainer)) return c;
   return h.Get<RecordObject>(handle, Cls::ReadOnlyContainer);
 }
 
 // The container and its schema; a code when either is missing.
-int32_t Open(uint32_t handle, RecordObject** c, Schema* schema, Store** store_out = nullptr) {
+int32_t Open(HandleRef handle, RecordObject** c, Schema* schema, Store** store_out = nullptr) {
   *c = FindContainer(handle);
   if (!*c) return PVX_ERROR_INVALID_HANDLE;
   Store* store = Client::Get().store();
@@ -31,7 +31,7 @@ int32_t Open(uint32_t handle, RecordObject** c, Schema* schema, Store** store_ou
   return PVX_OK;
 }
 
-int32_t Read(uint32_t handle, const std::string* name, const char* raw, LeafType type, FieldValue* v,
+int32_t Read(HandleRef handle, const std::string* name, const char* raw, LeafType type, FieldValue* v,
              const char* origin) {
   return Guarded([&]() -> int32_t {
     RecordObject* c;
@@ -41,7 +41,7 @@ int32_t Read(uint32_t handle, const std::string* name, const char* raw, LeafType
   }, origin);
 }
 
-int32_t Length(uint32_t handle, const std::string* name, const char* raw, LeafType type, uint32_t* length,
+int32_t Length(HandleRef handle, const std::string* name, const char* raw, LeafType type, uint32_t* length,
                const char* origin) {
   FieldValue v;
   int32_t rc = Read(handle, name, raw, type, &v, origin);
@@ -69,7 +69,7 @@ int32_t BytesOut(int32_t rc, const FieldValue& v, unsigned char* buffer, uint32_
   return b.size() > length ? PVX_ERROR_BUFFER : PVX_OK;
 }
 
-int32_t Write(uint32_t handle, const std::string* name, const char* raw, LeafType type, FieldValue v,
+int32_t Write(HandleRef handle, const std::string* name, const char* raw, LeafType type, FieldValue v,
               const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* c = Client::Get().handles.Get<RecordObject>(handle, Cls::ReadWriteContainer);
@@ -86,7 +86,7 @@ std::vector<uint8_t> Bytes(const unsigned char* value, uint32_t length) {
   return value ? std::vector<uint8_t>(value, value + length) : std::vector<uint8_t>();
 }
 
-uint32_t Count(uint32_t handle, int which, const char* origin) {
+uint32_t Count(HandleRef handle, int which, const char* origin) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     RecordObject* c;
     Store* store;
@@ -103,7 +103,7 @@ uint32_t Count(uint32_t handle, int which, const char* origin) {
 }
 
 // which: 0 leaves, 1 all leaves (the predefined first), 2 top-level members.
-uint32_t Vector(uint32_t handle, int which, const char* origin) {
+HandleRef Vector(HandleRef handle, int which, const char* origin) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     RecordObject* c;
     Store* store;
@@ -177,7 +177,7 @@ std::string ActivityStructure(Store& store, int64_t ai, const char* role) {
   return q.Step() && !q.IsNull(0) ? q.Text(0) : std::string();
 }
 
-int32_t ProgramContainer(const char* program_id, bool remote, bool output, uint32_t* slot, const char* origin) {
+int32_t ProgramContainer(const char* program_id, bool remote, bool output, HandleSlot slot, const char* origin) {
   return Guarded([&]() -> int32_t {
     if (!slot) return PVX_ERROR_INVALID_HANDLE;
     if (remote && (!program_id || !*program_id)) return PVX_ERROR_INVALID_PROGRAMID;
@@ -199,7 +199,7 @@ int32_t ProgramContainer(const char* program_id, bool remote, bool output, uint3
   }, origin);
 }
 
-int32_t SetProgramOut(const char* program_id, bool remote, uint32_t container, const char* origin) {
+int32_t SetProgramOut(const char* program_id, bool remote, HandleRef container, const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* c = Client::Get().handles.Get<RecordObject>(container, Cls::ReadWriteContainer);
     if (!c) return PVX_ERROR_INVALID_HANDLE;
@@ -438,7 +438,7 @@ unsigned char PvxjReadOnlyContainerEqual(PvxjContainer container, PvxjContainer 
 }
 
 PvxjReadWriteContainer PvxjReadOnlyContainerAsReadWriteContainer(PvxjReadOnlyContainer container) {
-  return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
+  return GuardedValue<HandleRef>(0, [&](int32_t* rc) -> HandleRef {
     auto* c = Client::Get().handles.Get<RecordObject>(container, Cls::ReadOnlyContainer);
     if (!c) {
       *rc = PVX_ERROR_INVALID_HANDLE;
@@ -453,7 +453,7 @@ PvxjReadWriteContainer PvxjReadOnlyContainerAsReadWriteContainer(PvxjReadOnlyCon
 }
 
 PvxjReadOnlyContainer PvxjReadWriteContainerAsReadOnlyContainer(PvxjReadWriteContainer container) {
-  return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
+  return GuardedValue<HandleRef>(0, [&](int32_t* rc) -> HandleRef {
     auto* c = Client::Get().handles.Get<RecordObject>(container, Cls::ReadWriteContainer);
     if (!c) {
       *rc = PVX_ERROR_INVALID_HANDLE;

@@ -10,11 +10,11 @@ using namespace pvxjsim;
 
 namespace {
 
-ElementObject* FindElement(uint32_t handle) {
+ElementObject* FindElement(HandleRef handle) {
   return Client::Get().handles.Get<ElementObject>(handle, Cls::ContainerElement);
 }
 
-char* Text(uint32_t handle, char* buffer, uint32_t length, std::string Node::*field, const char* origin) {
+char* Text(HandleRef handle, char* buffer, uint32_t length, std::string Node::*field, const char* origin) {
   return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
     ElementObject* e = FindElement(handle);
     if (!e) {
@@ -26,7 +26,7 @@ char* Text(uint32_t handle, char* buffer, uint32_t length, std::string Node::*fi
 }
 
 template <class R, class Fn>
-R Query(uint32_t handle, Fn&& fn, const char* origin) {
+R Query(HandleRef handle, Fn&& fn, const char* origin) {
   return GuardedValue<R>(R{}, [&](int32_t* rc) -> R {
     ElementObject* e = FindElement(handle);
     if (!e) {
@@ -43,7 +43,7 @@ R Query(uint32_t handle, Fn&& fn, const char* origin) {
 }
 
 // which: 0 leaves, 1 members of a structure, 2 elements of an array.
-uint32_t Vector(uint32_t handle, int which, const char* origin) {
+HandleRef Vector(HandleRef handle, int which, const char* origin) {
   return Query<uint32_t>(handle, [&](ElementObject& e, Store& store, int32_t* rc) -> uint32_t {
     std::vector<Node> nodes;
     if (which == 0) {
@@ -65,7 +65,7 @@ uint32_t Vector(uint32_t handle, int which, const char* origin) {
 
 // The value of the element itself (index 0) or of element `index` of the
 // array it is.
-int32_t Read(uint32_t handle, bool array, uint32_t index, LeafType type, FieldValue* v, const char* origin) {
+int32_t Read(HandleRef handle, bool array, uint32_t index, LeafType type, FieldValue* v, const char* origin) {
   return Guarded([&]() -> int32_t {
     ElementObject* e = FindElement(handle);
     if (!e) return PVX_ERROR_INVALID_HANDLE;
@@ -80,7 +80,7 @@ int32_t Read(uint32_t handle, bool array, uint32_t index, LeafType type, FieldVa
   }, origin);
 }
 
-int32_t Length(uint32_t handle, bool array, uint32_t index, LeafType type, uint32_t* length, const char* origin) {
+int32_t Length(HandleRef handle, bool array, uint32_t index, LeafType type, uint32_t* length, const char* origin) {
   FieldValue v;
   int32_t rc = Read(handle, array, index, type, &v, origin);
   if (rc == PVX_OK && length) {
@@ -106,7 +106,7 @@ int32_t BytesOut(int32_t rc, const FieldValue& v, unsigned char* buffer, uint32_
   return b.size() > length ? PVX_ERROR_BUFFER : PVX_OK;
 }
 
-uint32_t Walk(uint32_t vector, bool restart, const char* origin) {
+HandleRef Walk(HandleRef vector, bool restart, const char* origin) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     auto* v = Client::Get().handles.Get<ElementVectorObject>(vector, Cls::ContainerElementVector);
     if (!v) {

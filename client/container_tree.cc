@@ -210,14 +210,14 @@ bool KnownCodePage(int32_t ccsid) {
   return std::find(std::begin(kPages), std::end(kPages), ccsid) != std::end(kPages);
 }
 
-int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, uint32_t* out) {
+int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, HandleSlot out) {
   auto v = std::make_unique<ElementVectorObject>();
   v->record = std::move(record);
   v->nodes = std::move(nodes);
   return AddHandle(Cls::ContainerElementVector, std::move(v), out);
 }
 
-int32_t AddElement(std::shared_ptr<const Record> record, Node node, uint32_t* out) {
+int32_t AddElement(std::shared_ptr<const Record> record, Node node, HandleSlot out) {
   auto e = std::make_unique<ElementObject>();
   e->record = std::move(record);
   e->node = std::move(node);

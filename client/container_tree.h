@@ -112,8 +112,8 @@ struct ElementVectorObject : Object {
 };
 
 // Registers a vector of the nodes; *out gets the handle.
-int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, uint32_t* out);
-int32_t AddElement(std::shared_ptr<const Record> record, Node node, uint32_t* out);
+int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, HandleSlot out);
+int32_t AddElement(std::shared_ptr<const Record> record, Node node, HandleSlot out);
 
 }  // namespace pvxjsim
 

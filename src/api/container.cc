@@ -37,15 +37,15 @@ constexpr uint32_t kMaxValueBuffer = 64u << 20;
 
 int index_of(const Call& c, int keyword) { return param_index(c.row, keyword); }
 
-PvxjHandle handle_of(Call& c, int keyword) {
+AnyHandle handle_of(Call& c, int keyword) {
   const int k = index_of(c, keyword);
-  return k >= 0 && c.v[static_cast<std::size_t>(k)].given ? c.h(static_cast<std::size_t>(k)) : 0;
+  return k >= 0 && c.v[static_cast<std::size_t>(k)].given ? c.h(static_cast<std::size_t>(k)) : AnyHandle();
 }
 
 // The receiver: the read-write container when the section gives it.
 PvxjContainer container(Call& c) {
-  if (c.given(kReadWriteContainerHdl)) return handle_of(c, kReadWriteContainerHdl);
-  return handle_of(c, kReadOnlyContainerHdl);
+  if (c.given(kReadWriteContainerHdl)) return to_api<PvxjReadWriteContainer>(handle_of(c, kReadWriteContainerHdl));
+  return to_api<PvxjReadOnlyContainer>(handle_of(c, kReadOnlyContainerHdl));
 }
 
 const char* qualified_name(Call& c) {
@@ -154,13 +154,13 @@ void step_type(Call& c) { c.text = PvxjContainerType(container(c), c.buffer(), c
 void step_leaf_count(Call& c) { c.ulong_value = PvxjContainerLeafCount(container(c)); }
 void step_all_leaf_count(Call& c) { c.ulong_value = PvxjContainerAllLeafCount(container(c)); }
 void step_member_count(Call& c) { c.ulong_value = PvxjContainerMemberCount(container(c)); }
-void step_leaves(Call& c) { c.object = PvxjContainerLeaves(container(c)); }
-void step_all_leaves(Call& c) { c.object = PvxjContainerAllLeaves(container(c)); }
-void step_struct_members(Call& c) { c.object = PvxjContainerStructMembers(container(c)); }
+void step_leaves(Call& c) { c.object = from_api(PvxjContainerLeaves(container(c))); }
+void step_all_leaves(Call& c) { c.object = from_api(PvxjContainerAllLeaves(container(c))); }
+void step_struct_members(Call& c) { c.object = from_api(PvxjContainerStructMembers(container(c))); }
 
 void step_get_element(Call& c) {
   const int k = index_of(c, kContainerElementHdl);
-  c.rc = PvxjContainerGetElement(container(c), qualified_name(c), c.slot(static_cast<std::size_t>(k)));
+  c.rc = PvxjContainerGetElement(container(c), qualified_name(c), SlotProxy<PvxjContainerElement>(c.slot(static_cast<std::size_t>(k))));
 }
 
 void step_string_length(Call& c) {
@@ -652,8 +652,8 @@ void step_copy(Call& c) {
   RunContext& ctx = c.ctx;
   begin(ctx, false);
   Walk w{ctx};
-  const PvxjContainer from = handle_of(c, kReadOnlyContainerHdl);
-  const PvxjReadWriteContainer to = handle_of(c, kReadWriteContainerHdl);
+  const PvxjContainer from = to_api<PvxjReadOnlyContainer>(handle_of(c, kReadOnlyContainerHdl));
+  const PvxjReadWriteContainer to = to_api<PvxjReadWriteContainer>(handle_of(c, kReadWriteContainerHdl));
   if (!same_types(w, from, to)) return;
   PvxjContainerElementVector vec = PvxjContainerStructMembers(from);
   copy_walk(w, vec, "", to);
@@ -665,8 +665,8 @@ void step_copy_2(Call& c) {
   RunContext& ctx = c.ctx;
   begin(ctx, false);
   Walk w{ctx};
-  const PvxjContainer from = handle_of(c, kReadOnlyContainerHdl);
-  const PvxjReadWriteContainer to = handle_of(c, kReadWriteContainerHdl);
+  const PvxjContainer from = to_api<PvxjReadOnlyContainer>(handle_of(c, kReadOnlyContainerHdl));
+  const PvxjReadWriteContainer to = to_api<PvxjReadWriteContainer>(handle_of(c, kReadWriteContainerHdl));
   if (!same_types(w, from, to)) return;
   const uint32_t count = PvxjContainerAllLeafCount(from);
   if (w.failed(w.rc())) return;

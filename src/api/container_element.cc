@@ -67,7 +67,7 @@ void el_array_float_value(Call& c) {
   c.rc = PvxjContainerElementArrayFloatValue(element(c), array_index(c), &c.double_value);
 }
 
-void el_get_element(Call& c) { c.rc = PvxjContainerElementGetElement(element(c), c.s(1), c.slot(2)); }
+void el_get_element(Call& c) { c.rc = PvxjContainerElementGetElement(element(c), c.s(1), SlotProxy<PvxjContainerElement>(c.slot(2))); }
 
 // FullName: the name becomes the last retrieved full name (empty when none).
 void after_full_name(Call& c) { c.ctx.last_full_name = c.text ? c.text : ""; }
