@@ -18,7 +18,7 @@ int64_t MonitorBlock(const RowObject& monitor) {
 }
 
 int32_t NewMonitor(Store& store, Cls cls, int64_t instance, int64_t block, bool deep,
-                   const std::shared_ptr<ServiceState>& service, uint32_t* out) {
+                   const std::shared_ptr<ServiceState>& service, HandleSlot out) {
   if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
   Stmt q(store.db(), block ? "SELECT name FROM activity_instances WHERE id=? AND process_instance_id=?"
                            : "SELECT name FROM process_instances WHERE id=? AND state <> 128");
@@ -64,7 +64,7 @@ namespace {
 
 // The monitor behind a handle of one of the classes, with its session's
 // store; the instance must still exist.
-int32_t FindMonitor(uint32_t handle, std::initializer_list<Cls> classes, RowObject** row,
+int32_t FindMonitor(HandleRef handle, std::initializer_list<Cls> classes, RowObject** row,
                     Store** store, Cls* cls = nullptr) {
   Cls c = Client::Get().handles.ClassOf(handle);
   for (Cls k : classes)
@@ -82,7 +82,7 @@ const std::initializer_list<Cls> kInstanceMonitor = {Cls::InstanceMonitor};
 const std::initializer_list<Cls> kBlockMonitors = {Cls::ProcessInstanceMonitor,
                                                        Cls::BlockInstanceMonitor};
 
-int32_t Refresh(uint32_t monitor, std::initializer_list<Cls> classes, unsigned char deep,
+int32_t Refresh(HandleRef monitor, std::initializer_list<Cls> classes, unsigned char deep,
                 const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
@@ -106,8 +106,8 @@ int32_t Refresh(uint32_t monitor, std::initializer_list<Cls> classes, unsigned c
 
 // The activity instances (or connector instances) the monitor shows, in the
 // template's order, as a new vector.
-int32_t Members(uint32_t monitor, std::initializer_list<Cls> classes, bool connectors,
-                uint32_t* vector, const char* origin = __builtin_FUNCTION()) {
+int32_t Members(HandleRef monitor, std::initializer_list<Cls> classes, bool connectors,
+                HandleSlot vector, const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;
@@ -135,13 +135,13 @@ int32_t Members(uint32_t monitor, std::initializer_list<Cls> classes, bool conne
     // Always a new vector: what *vector held before is the caller's to free.
     uint32_t fresh = 0;
     if (int32_t rc = DeliverVector(vector_cls, element_cls, std::move(found), row->service, &fresh)) return rc;
-    *vector = fresh;
+    vector.set(fresh);
     return PVX_OK;
   }, origin);
 }
 
 // An activity instance the monitor shows: its id and kind.
-int32_t ShownActivity(Store& store, const RowObject& monitor, uint32_t activity, int64_t* ai,
+int32_t ShownActivity(Store& store, const RowObject& monitor, HandleRef activity, int64_t* ai,
                       int64_t* kind) {
   auto* a = Client::Get().handles.Get<RowObject>(activity, Cls::ActivityInstance);
   if (!a) return PVX_ERROR_INVALID_HANDLE;
@@ -157,8 +157,8 @@ int32_t ShownActivity(Store& store, const RowObject& monitor, uint32_t activity,
   return PVX_OK;
 }
 
-int32_t ObtainBlock(uint32_t monitor, std::initializer_list<Cls> classes, uint32_t activity,
-                    Cls result, uint32_t* out, const char* origin = __builtin_FUNCTION()) {
+int32_t ObtainBlock(HandleRef monitor, std::initializer_list<Cls> classes, HandleRef activity,
+                    Cls result, HandleSlot out, const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;
@@ -171,8 +171,8 @@ int32_t ObtainBlock(uint32_t monitor, std::initializer_list<Cls> classes, uint32
   }, origin);
 }
 
-int32_t ObtainProcess(uint32_t monitor, std::initializer_list<Cls> classes, uint32_t activity,
-                      unsigned char deep, Cls result, uint32_t* out,
+int32_t ObtainProcess(HandleRef monitor, std::initializer_list<Cls> classes, HandleRef activity,
+                      unsigned char deep, Cls result, HandleSlot out,
                       const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
@@ -193,7 +193,7 @@ int32_t ObtainProcess(uint32_t monitor, std::initializer_list<Cls> classes, uint
 // --- control connector instances --------------------------------------------------
 
 template <class R, class Fn>
-R ConnectorValue(uint32_t handle, const char* expr, R fallback, Fn&& fn,
+R ConnectorValue(HandleRef handle, const char* expr, R fallback, Fn&& fn,
                  const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     RowObject* row;
@@ -211,14 +211,14 @@ R ConnectorValue(uint32_t handle, const char* expr, R fallback, Fn&& fn,
   }, origin);
 }
 
-char* ConnectorText(uint32_t h, const char* expr, char* buffer, uint32_t length,
+char* ConnectorText(HandleRef h, const char* expr, char* buffer, uint32_t length,
                     const char* origin = __builtin_FUNCTION()) {
   return ConnectorValue<char*>(h, expr, nullptr, [&](const Stmt& q, int32_t*) -> char* {
     return q.IsNull(0) ? nullptr : CopyOut(q.Text(0), buffer, length);
   }, origin);
 }
 
-int32_t ConnectorNumber(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+int32_t ConnectorNumber(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return ConnectorValue<int32_t>(h, expr, 0, [](const Stmt& q, int32_t*) {
     return static_cast<int32_t>(q.Int(0));
   }, origin);
@@ -226,7 +226,7 @@ int32_t ConnectorNumber(uint32_t h, const char* expr, const char* origin = __bui
 
 // The identifier of the activity instance at one end of the connector: the
 // one of the end's activity in the same instance and block.
-char* EndOid(uint32_t h, const char* end_column, char* buffer, uint32_t length,
+char* EndOid(HandleRef h, const char* end_column, char* buffer, uint32_t length,
              const char* origin = __builtin_FUNCTION()) {
   std::string expr = std::string("(SELECT max(x.id) FROM activity_instances x WHERE x.process_instance_id = "
                                  "ci.process_instance_id AND x.block_instance_id IS ci.block_instance_id "
@@ -242,7 +242,7 @@ char* EndOid(uint32_t h, const char* end_column, char* buffer, uint32_t length,
 
 // Copy and Equal of the value classes.
 template <class T>
-int32_t CopyValue(uint32_t handle, Cls cls, uint32_t* copy, const char* origin = __builtin_FUNCTION()) {
+int32_t CopyValue(HandleRef handle, Cls cls, HandleSlot copy, const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     auto* v = Client::Get().handles.Get<T>(handle, cls);
     if (!v) return PVX_ERROR_INVALID_HANDLE;
@@ -252,7 +252,7 @@ int32_t CopyValue(uint32_t handle, Cls cls, uint32_t* copy, const char* origin =
 }
 
 template <class R, class T, class Fn>
-R ValueOf(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+R ValueOf(HandleRef handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     auto* v = Client::Get().handles.Get<T>(handle, cls);
     if (!v) {
@@ -264,7 +264,7 @@ R ValueOf(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __
 }
 
 template <class T, class Same>
-unsigned char EqualValues(uint32_t a, uint32_t b, Cls cls, Same&& same,
+unsigned char EqualValues(HandleRef a, HandleRef b, Cls cls, Same&& same,
                           const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<unsigned char>(0, [&](int32_t* rc) -> unsigned char {
     auto* x = Client::Get().handles.Get<T>(a, cls);
@@ -526,7 +526,7 @@ uint32_t PvxjPointVectorSize(PvxjPointVector vector) {
 
 static PvxjPoint PointElement(PvxjPointVector vector, bool restart,
                               const char* origin = __builtin_FUNCTION()) {
-  return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
+  return GuardedValue<HandleRef>(0, [&](int32_t* rc) -> HandleRef {
     auto* v = Client::Get().handles.Get<PointVectorObject>(vector, Cls::PointVector);
     if (!v) {
       *rc = PVX_ERROR_INVALID_HANDLE;

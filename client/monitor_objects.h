@@ -41,7 +41,7 @@ struct PointVectorObject : Object {
 // ProcessInstanceMonitor or BlockInstanceMonitor) in *out. Caller holds the
 // client lock.
 int32_t NewMonitor(Store& store, Cls cls, int64_t instance, int64_t block, bool deep,
-                   const std::shared_ptr<ServiceState>& service, uint32_t* out);
+                   const std::shared_ptr<ServiceState>& service, HandleSlot out);
 
 // "x,y;x,y" (as the store keeps bend points) to points; malformed parts are
 // left out.

@@ -45,7 +45,7 @@ constexpr Cls kItemClasses[] = {Cls::Item, Cls::Workitem, Cls::ActivityInstanceN
                                 Cls::ProcessInstanceNotification};
 
 // The item behind a handle of any item class, its session's store and its class.
-int32_t FindItem(uint32_t handle, RowObject** row, Store** store, Cls* cls) {
+int32_t FindItem(HandleRef handle, RowObject** row, Store** store, Cls* cls) {
   Cls c = Client::Get().handles.ClassOf(handle);
   for (Cls k : kItemClasses)
     if (c == k) {
@@ -68,7 +68,7 @@ constexpr const char* kItemFrom =
 // accepts), read by fn(q, rc) from column 0 of "SELECT expr ..."; fn may
 // set the return code.
 template <class R, class Fn>
-R ItemValue(uint32_t handle, std::initializer_list<Cls> classes, const char* expr, R fallback,
+R ItemValue(HandleRef handle, std::initializer_list<Cls> classes, const char* expr, R fallback,
             Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     Cls c = Client::Get().handles.ClassOf(handle);
@@ -96,28 +96,28 @@ const std::initializer_list<Cls> kAnyItem = {Cls::Item, Cls::Workitem,
                                              Cls::ProcessInstanceNotification};
 const std::initializer_list<Cls> kActivityNote = {Cls::ActivityInstanceNotification};
 
-char* Text(uint32_t h, std::initializer_list<Cls> cls, const char* expr, char* buffer,
+char* Text(HandleRef h, std::initializer_list<Cls> cls, const char* expr, char* buffer,
            uint32_t length, const char* origin = __builtin_FUNCTION()) {
   return ItemValue<char*>(h, cls, expr, nullptr, [&](const Stmt& q, int32_t*) -> char* {
     return q.IsNull(0) ? nullptr : CopyOut(q.Text(0), buffer, length);
   }, origin);
 }
 
-unsigned char Bool(uint32_t h, std::initializer_list<Cls> cls, const char* expr,
+unsigned char Bool(HandleRef h, std::initializer_list<Cls> cls, const char* expr,
                    const char* origin = __builtin_FUNCTION()) {
   return ItemValue<unsigned char>(h, cls, expr, 0, [](const Stmt& q, int32_t*) -> unsigned char {
     return q.Int(0) != 0;
   }, origin);
 }
 
-int32_t Number(uint32_t h, std::initializer_list<Cls> cls, const char* expr,
+int32_t Number(HandleRef h, std::initializer_list<Cls> cls, const char* expr,
                const char* origin = __builtin_FUNCTION()) {
   return ItemValue<int32_t>(h, cls, expr, 0, [](const Stmt& q, int32_t*) {
     return static_cast<int32_t>(q.Int(0));
   }, origin);
 }
 
-PvxjDateTime Time(uint32_t h, std::initializer_list<Cls> cls, const char* expr,
+PvxjDateTime Time(HandleRef h, std::initializer_list<Cls> cls, const char* expr,
                   const char* origin = __builtin_FUNCTION()) {
   return ItemValue<PvxjDateTime>(h, cls, expr, PvxjDateTime{}, [](const Stmt& q, int32_t*) {
     return q.IsNull(0) ? PvxjDateTime{} : DateTimeFromText(q.Text(0));
@@ -142,7 +142,7 @@ bool MayChange(Store& store, const ServiceState& svc, int64_t item_id) {
 // Runs a change of an item under a write transaction, after the deadlines
 // that fell due are seen. fn(store, row, cls) returns the return code.
 template <class Fn>
-int32_t ChangeItem(uint32_t handle, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+int32_t ChangeItem(HandleRef handle, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
     Store* store;
@@ -157,7 +157,7 @@ int32_t ChangeItem(uint32_t handle, Fn&& fn, const char* origin = __builtin_FUNC
 }
 
 int32_t NewRowHandle(Cls cls, int64_t id, std::string name,
-                     const std::shared_ptr<ServiceState>& service, uint32_t* out) {
+                     const std::shared_ptr<ServiceState>& service, HandleSlot out) {
   if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
   auto obj = std::make_unique<RowObject>();
   obj->id = id;
@@ -167,7 +167,7 @@ int32_t NewRowHandle(Cls cls, int64_t id, std::string name,
 }
 
 // A new handle on the same notification.
-int32_t CopyNotification(uint32_t handle, Cls cls, uint32_t* copy,
+int32_t CopyNotification(HandleRef handle, Cls cls, HandleSlot copy,
                          const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     auto* row = Client::Get().handles.Get<RowObject>(handle, cls);
@@ -185,7 +185,7 @@ int32_t ItemOwnerRow(Store& store, int64_t item, const char* column, int64_t* id
   return PVX_OK;
 }
 
-int32_t ObtainMonitor(uint32_t item, unsigned char deep, Cls cls, uint32_t* monitor,
+int32_t ObtainMonitor(HandleRef item, unsigned char deep, Cls cls, HandleSlot monitor,
                       const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
@@ -198,7 +198,7 @@ int32_t ObtainMonitor(uint32_t item, unsigned char deep, Cls cls, uint32_t* moni
   }, origin);
 }
 
-char* OidOf(uint32_t item, const char* column, const char* tag, char* buffer, uint32_t length,
+char* OidOf(HandleRef item, const char* column, const char* tag, char* buffer, uint32_t length,
             const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
     RowObject* row;
@@ -224,9 +224,9 @@ std::vector<std::string> Split(const std::string& list) {
 }
 
 // A list the activity of a notification has, as a new string vector.
-PvxjStringVector ActivityList(uint32_t note, const char* expr,
+PvxjStringVector ActivityList(HandleRef note, const char* expr,
                               const char* origin = __builtin_FUNCTION()) {
-  return ItemValue<uint32_t>(note, kActivityNote, expr, 0, [&](const Stmt& q, int32_t* rc) -> uint32_t {
+  return ItemValue<HandleRef>(note, kActivityNote, expr, 0, [&](const Stmt& q, int32_t* rc) -> HandleRef {
     uint32_t v = 0;
     if ((*rc = NewStringVector(Split(q.Text(0)), &v))) return 0;
     return v;

@@ -57,6 +57,11 @@ typedef struct PvxjPersistentList_s* PvxjPersistentList;
  * write PVXJ_CONTAINER(container). */
 typedef struct PvxjContainer_s* PvxjContainer;
 
+/* A process instance monitor is given to the PvxjBlockInstanceMonitor...
+ * functions, and program data to the program template functions it has no
+ * function of its own for: in C++ those handles convert by themselves, in C
+ * write PVXJ_BLOCK_INSTANCE_MONITOR(monitor) and PVXJ_PROGRAM_TEMPLATE(data). */
+
 #if defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #define PVXJ_PERSISTENT_LIST(list)                                   \
   _Generic((list), PvxjPersistentList: (list),                       \
@@ -73,10 +78,18 @@ typedef struct PvxjContainer_s* PvxjContainer;
   _Generic((container), PvxjContainer: (container),                  \
            PvxjReadOnlyContainer: (PvxjContainer)(container),        \
            PvxjReadWriteContainer: (PvxjContainer)(container))
+#define PVXJ_BLOCK_INSTANCE_MONITOR(monitor)                                     \
+  _Generic((monitor), PvxjBlockInstanceMonitor: (monitor),                       \
+           PvxjProcessInstanceMonitor: (PvxjBlockInstanceMonitor)(monitor))
+#define PVXJ_PROGRAM_TEMPLATE(data)                                              \
+  _Generic((data), PvxjProgramTemplate: (data),                                  \
+           PvxjProgramData: (PvxjProgramTemplate)(data))
 #else
 #define PVXJ_PERSISTENT_LIST(list) ((PvxjPersistentList)(list))
 #define PVXJ_ITEM(item) ((PvxjItem)(item))
 #define PVXJ_CONTAINER(container) ((PvxjContainer)(container))
+#define PVXJ_BLOCK_INSTANCE_MONITOR(monitor) ((PvxjBlockInstanceMonitor)(monitor))
+#define PVXJ_PROGRAM_TEMPLATE(data) ((PvxjProgramTemplate)(data))
 #endif
 
 /* A date-time value, passed by value. A year of 0 means "not set". */
@@ -777,6 +790,8 @@ PVXJ_DERIVES(ActivityInstanceNotification, Item)
 PVXJ_DERIVES(ProcessInstanceNotification, Item)
 PVXJ_DERIVES(ReadWriteContainer, Container)
 PVXJ_DERIVES(ReadOnlyContainer, Container)
+PVXJ_DERIVES(ProcessInstanceMonitor, BlockInstanceMonitor)
+PVXJ_DERIVES(ProgramData, ProgramTemplate)
 #undef PVXJ_DERIVES
 template <class T>
 inline constexpr bool is_handle_v =
@@ -788,6 +803,7 @@ struct PvxjContainer_s : pvxj::Object {};
  * others (PVXJ_LATE_Name marks it). */
 #define PVXJ_LATE_ActivityInstanceNotification ~, 1
 #define PVXJ_LATE_ProcessInstanceNotification ~, 1
+#define PVXJ_LATE_ProcessInstanceMonitor ~, 1
 #define PVXJ_SECOND_(a, b, ...) b
 #define PVXJ_SECOND(...) PVXJ_SECOND_(__VA_ARGS__)
 #define PVXJ_JOIN_(a, b) a##b
@@ -800,6 +816,7 @@ struct PvxjContainer_s : pvxj::Object {};
 #undef PVXJ_CLASS
 PVXJ_STRUCT(ActivityInstanceNotification)
 PVXJ_STRUCT(ProcessInstanceNotification)
+PVXJ_STRUCT(ProcessInstanceMonitor)
 #undef PVXJ_STRUCT_IF_1
 #undef PVXJ_STRUCT_IF_0
 #undef PVXJ_STRUCT
@@ -809,6 +826,7 @@ PVXJ_STRUCT(ProcessInstanceNotification)
 #undef PVXJ_SECOND_
 #undef PVXJ_LATE_ProcessInstanceNotification
 #undef PVXJ_LATE_ActivityInstanceNotification
+#undef PVXJ_LATE_ProcessInstanceMonitor
 #endif
 
 /* The families, one header each. */
