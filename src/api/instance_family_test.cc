@@ -7,6 +7,7 @@
 #include <string>
 
 #include "api/catalogue.h"
+#include "api/keyword_ids.h"
 #include "driver/cmdline.h"
 #include "driver/driver.h"
 #include "driver/output.h"

@@ -25,10 +25,10 @@ void instance_suspend_until(Call& c) { c.rc = PvxjProcessInstanceSuspendUntil(c.
 void instance_resume(Call& c) { c.rc = PvxjProcessInstanceResume(c.h(0), instance_deep(c)); }
 // The two monitor kinds are kept in their own handle types.
 void instance_obtain_monitor(Call& c) {
-  c.rc = PvxjProcessInstanceObtainMonitor(c.h(0), instance_deep(c), c.slot(2));
+  c.rc = PvxjProcessInstanceObtainMonitor(c.h(0), instance_deep(c), SlotProxy<PvxjProcessInstanceMonitor>(c.slot(2)));
 }
 void instance_obtain_process_monitor(Call& c) {
-  c.rc = PvxjProcessInstanceObtainProcessMonitor(c.h(0), instance_deep(c), c.slot(2));
+  c.rc = PvxjProcessInstanceObtainProcessMonitor(c.h(0), instance_deep(c), SlotProxy<PvxjInstanceMonitor>(c.slot(2)));
 }
 
 constexpr Hook kHooks[] = {

@@ -12,7 +12,8 @@ namespace {
 // The work item goes to WorkitemHdl n, its input container to a
 // ReadOnlyContainerHdl n only when the section names one.
 void worklist_check_out_next(Call& c) {
-  c.rc = PvxjWorklistCheckOutNextWorkitem(c.h(0), c.slot(1), c.given(kReadOnlyContainerHdl) ? c.slot(2) : nullptr);
+  c.rc = PvxjWorklistCheckOutNextWorkitem(c.h(0), SlotProxy<PvxjWorkitem>(c.slot(1)),
+                                          SlotProxy<PvxjReadOnlyContainer>(c.given(kReadOnlyContainerHdl) ? c.slot(2) : nullptr));
 }
 
 // The method is gone from the API: the line in place of the call, and a
