@@ -36,22 +36,23 @@ void specified_platform_element(Call& c) {
   const int32_t want = c.n(1);
   if (slot) {
     const PvxjImplementationDataVector vec = c.h(0);
+    using Element = SlotProxy<PvxjImplementationData>;
     const uint32_t size = PvxjImplementationDataVectorSize(vec);
     PvxjHandle* work = ctx.reg.working_slot(kImplementationDataHdl);
-    if (*work) PvxjImplementationDataDeallocate(work);
+    if (*work) PvxjImplementationDataDeallocate(Element(work));
     *work = 0;
-    *work = PvxjImplementationDataVectorFirstElement(vec);
+    *work = from_api(PvxjImplementationDataVectorFirstElement(vec));
     for (uint32_t i = 0; i < size && *work; ++i) {
-      if (PvxjImplementationDataPlatform(*work) == want) {
+      if (PvxjImplementationDataPlatform(to_api<PvxjImplementationData>(*work)) == want) {
         *slot = *work;  // registered now: the walk no longer owns it
         *work = 0;
         break;
       }
-      PvxjImplementationDataDeallocate(work);
+      PvxjImplementationDataDeallocate(Element(work));
       *work = 0;
-      if (i + 1 < size) *work = PvxjImplementationDataVectorNextElement(vec);
+      if (i + 1 < size) *work = from_api(PvxjImplementationDataVectorNextElement(vec));
     }
-    if (*work) PvxjImplementationDataDeallocate(work);
+    if (*work) PvxjImplementationDataDeallocate(Element(work));
     *work = 0;
   }
   status_report(ctx, kImplementationDataHdl, slot ? *slot : 0);
