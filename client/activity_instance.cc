@@ -386,6 +386,32 @@ PvxjDateTime PvxjActivityInstanceLastStateChangeTime(PvxjActivityInstance a) {
   return AiTime(a, "coalesce(a.last_state_change, a.created)");
 }
 
+int32_t PvxjActivityInstanceObtainProcessInstanceMonitor(PvxjActivityInstance activityInstance, unsigned char deep,
+                                                         PvxjProcessInstanceMonitor* monitor) {
+  return WorkCall(activityInstance, kActivityOnly, [&](Store& store, RowObject& row) {
+    const char* id = deep ? "coalesce(p.top_level_id, p.id)" : "p.id";
+    return AddRowObject(Cls::ProcessInstanceMonitor, ReadNumber(store, Over::kActivity, row.id, id).value_or(0),
+                        ReadText(store, Over::kActivity, row.id, "p.name").value_or(""), row.service, monitor);
+  });
+}
+
+int32_t PvxjActivityInstanceObtainProcessMonitor(PvxjActivityInstance activityInstance, unsigned char deep,
+                                                 PvxjInstanceMonitor* monitor) {
+  return WorkCall(activityInstance, kActivityOnly, [&](Store& store, RowObject& row) {
+    const char* id = deep ? "coalesce(p.top_level_id, p.id)" : "p.id";
+    return AddRowObject(Cls::InstanceMonitor, ReadNumber(store, Over::kActivity, row.id, id).value_or(0),
+                        ReadText(store, Over::kActivity, row.id, "p.name").value_or(""), row.service, monitor);
+  });
+}
+
+// A layout stands for the activity's definition, where its place is kept.
+int32_t PvxjActivityInstanceSymbolLayout(PvxjActivityInstance activityInstance, PvxjSymbolLayout* layout) {
+  return WorkCall(activityInstance, kActivityOnly, [&](Store& store, RowObject& row) {
+    return AddRowObject(Cls::SymbolLayout, ReadNumber(store, Over::kActivity, row.id, "d.id").value_or(0),
+                        ReadText(store, Over::kActivity, row.id, "d.name").value_or(""), row.service, layout);
+  });
+}
+
 // --- activity instance lists -------------------------------------------------
 
 int32_t PvxjActivityInstanceListCopy(PvxjActivityInstanceList list, PvxjActivityInstanceList* copy) {

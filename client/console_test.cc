@@ -166,6 +166,33 @@ TEST_F(ConsoleRunTest, DeadlinesFallDueWhenTheClockAdvances) {
   EXPECT_EQ(clock["now"], "2025-03-03 11:00:00");
 }
 
+TEST_F(ConsoleRunTest, TheOperatorRecoversAnInstance) {
+  json started = RunJson({"start", "CreditRequest", "--user", "USER2", "--set", "Amount=5"});
+  json show = RunJson({"show", "instance", started["instance"]});
+  int64_t collect = 0, item = 0;
+  for (const json& a : show["activities"])
+    if (a["name"] == "CollectData") {
+      collect = a["id"].get<int64_t>();
+      item = a["workitems"][0]["id"].get<int64_t>();
+    }
+  ASSERT_TRUE(collect && item);
+  const std::string ai = std::to_string(collect), wi = std::to_string(item);
+  EXPECT_EQ(Run({"item", "hold", wi, "2099-01-01 00:00:00"}), 0) << err_.str();
+  EXPECT_EQ(Run({"item", "hold", wi, "tomorrow"}), 1);
+  EXPECT_EQ(Run({"item", "release", wi}), 0) << err_.str();
+  EXPECT_EQ(Run({"item", "transfer", wi, "USER1"}), 0) << err_.str();
+  EXPECT_EQ(Run({"item", "duplicate", wi, "NOBODY"}), 1);
+  EXPECT_EQ(Run({"activity", "restart", ai}), 1);  // not in error
+  EXPECT_EQ(Run({"activity", "force-finish", ai}), 0) << err_.str();
+  EXPECT_EQ(Run({"activity", "force-restart", ai}), 0) << err_.str();
+  EXPECT_EQ(Run({"activity", "reschedule", ai}), 0) << err_.str();
+  EXPECT_EQ(Run({"activity", "explode", ai}), 2);
+  EXPECT_EQ(Run({"item", "terminate", "x"}), 2);
+  show = RunJson({"show", "instance", started["instance"]});
+  for (const json& a : show["activities"])
+    if (a["name"] == "CollectData") EXPECT_EQ(a["state"], "READY");
+}
+
 TEST_F(ConsoleRunTest, RefusalsAreMessagesWithExitCodes) {
   EXPECT_EQ(Run({"start", "NoSuchTemplate"}), 1);
   EXPECT_EQ(Run({"start", "CreditRequest", "--set", "Nope=1"}), 1);

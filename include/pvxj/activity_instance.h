@@ -130,6 +130,12 @@ PvxjDateTime PvxjActivityInstanceExpirationTime(PvxjActivityInstance activityIns
 PvxjDateTime PvxjActivityInstanceLastModificationTime(PvxjActivityInstance activityInstance);
 PvxjDateTime PvxjActivityInstanceLastStateChangeTime(PvxjActivityInstance activityInstance);
 int32_t PvxjActivityInstancePriority(PvxjActivityInstance activityInstance);
+int32_t PvxjActivityInstanceObtainProcessInstanceMonitor(PvxjActivityInstance activityInstance, unsigned char deep,
+                                                         PvxjProcessInstanceMonitor* monitor);
+int32_t PvxjActivityInstanceObtainProcessMonitor(PvxjActivityInstance activityInstance, unsigned char deep,
+                                                 PvxjInstanceMonitor* monitor);
+/* The layout of the activity's symbol in its process diagram. */
+int32_t PvxjActivityInstanceSymbolLayout(PvxjActivityInstance activityInstance, PvxjSymbolLayout* layout);
 
 /* Activity instance lists. */
 int32_t PvxjActivityInstanceListCopy(PvxjActivityInstanceList list, PvxjActivityInstanceList* copy);

@@ -129,6 +129,10 @@ PvxjDateTime PvxjItemLastModificationTime(PvxjItem item);
 PvxjDateTime PvxjItemOnHoldTime(PvxjItem item);
 PvxjDateTime PvxjItemSuspensionTime(PvxjItem item);
 PvxjDateTime PvxjItemReceivedTime(PvxjItem item);
+/* A monitor of the item's process instance (deep: of its sub-processes too). */
+int32_t PvxjItemObtainProcessInstanceMonitor(PvxjItem item, unsigned char deep,
+                                             PvxjProcessInstanceMonitor* monitor);
+int32_t PvxjItemObtainProcessMonitor(PvxjItem item, unsigned char deep, PvxjInstanceMonitor* monitor);
 
 /* ------------------------------------------------------------------------ */
 /* Work items                                                               */
@@ -157,7 +161,7 @@ int32_t PvxjWorkitemRestart(PvxjWorkitem workitem);
 /* Held until the time given, or until taken off hold. */
 int32_t PvxjWorkitemPutOnHold(PvxjWorkitem workitem, PvxjDateTime until);
 int32_t PvxjWorkitemTakeOffHold(PvxjWorkitem workitem);
-/* Clears what the owner set: the description and a hold. */
+/* Gives the item its activity's name and description back. */
 int32_t PvxjWorkitemResetProperties(PvxjWorkitem workitem);
 /* Process administrator: the activity counts as finished (its input, or the
  * container given, as its output), or an ended activity is offered again.

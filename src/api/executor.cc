@@ -114,6 +114,13 @@ Read read_value(Call& call, const Param& p, Value& val) {
       return Read::kOk;
     }
     case Form::kBool: {
+      if (p.keyword == kDeep) {
+        // Deep is true only for TRUE: any other word is false, not an error.
+        std::string_view tok;
+        if (!next_token(ctx, &tok)) return Read::kAbort;
+        val.number = iequals(tok, "TRUE");
+        return Read::kOk;
+      }
       bool b = false;
       Read r = read_bool(ctx, &b);
       if (r == Read::kOk) {

@@ -398,8 +398,11 @@ class Checker {
         std::string_view t;
         return r_.take(&t, &g.at);
       }
-      case Form::kBool:
-        return r_.boolean(what, &g.at);
+      case Form::kBool: {
+        if (p.keyword != kDeep) return r_.boolean(what, &g.at);
+        std::string_view t;  // Deep: any word, true only for TRUE
+        return r_.take(&t, &g.at);
+      }
       case Form::kEnum: {
         std::string_view t;
         if (St s = r_.take(&t, &g.at); s != St::kOk) return s;
