@@ -284,8 +284,9 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
       *error = path + " is empty, not a pvxjsim store";
       return nullptr;
     }
-    // Version 2 differs only by the query indexes, which are added below.
-    const bool upgrade = !fresh && version == 2;
+    // Version 2 differs by the query indexes and version 3 by the program
+    // columns of version 4, which are added below.
+    const bool upgrade = !fresh && (version == 2 || version == 3);
     if (!fresh && version != kSchemaVersion && !upgrade &&
         !(mode == kRebuild && version < kSchemaVersion)) {
       *error = path + " has store schema version " + std::to_string(version) +
@@ -309,6 +310,19 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
       if (version == 2) {
         store->Exec(kUpgradeFrom2Sql);
         store->Exec(kQueryIndexesSql);
+      }
+      if (version == 2 || version == 3) {
+        for (const AddedColumn& c : kAddedInVersion4) {
+          bool present;
+          {
+            Stmt has(raw, std::string("SELECT 1 FROM pragma_table_info('") + c.table +
+                              "') WHERE name='" + c.column + "'");
+            present = has.Step();
+          }
+          if (!present)
+            store->Exec((std::string("ALTER TABLE ") + c.table + " ADD COLUMN " + c.column + " " +
+                         c.type).c_str());
+        }
         store->Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
       }
       tx.Commit();

@@ -158,7 +158,7 @@ std::string NowText();
 // Version 2 added the runtime model (instances, items, containers, the
 // clock) and salted password hashes; version 3 the query indexes (a version 2
 // store is given them when it is opened).
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 constexpr int32_t kApplicationId = 0x50564A53;  // identifies our files
 
 }  // namespace pvxjsim
