@@ -604,7 +604,8 @@ class Loader {
       Fields f(list[i], Indexed("definition.programs", i),
                {"name", "description", "executable", "platform", "inContainer", "outContainer",
                 "unattended", "executionMode", "executionUser", "trusted", "icon", "simulate",
-                "implementations"});
+                "implementations", "inContainerAccess", "outContainerAccess",
+                "structuresFromActivity"});
       std::string name = f.RequiredText("name");
       Once("program", name, name, f.Where("name"));
       auto description = f.Text("description"), executable = f.Text("executable");
@@ -616,6 +617,13 @@ class Loader {
       int64_t user = f.Enum("executionUser", {{"Agent", 1}, {"Starter", 2}}, 1);
       RequireStructure(in, f.Where("inContainer"));
       RequireStructure(out, f.Where("outContainer"));
+      // Left out: read from the structures the program names.
+      auto opt_flag = [&](const char* key) -> std::optional<int64_t> {
+        if (!f.Raw(key) || f.Raw(key)->is_null()) return std::nullopt;
+        return f.Bool(key, false) ? 1 : 0;
+      };
+      auto in_access = opt_flag("inContainerAccess"), out_access = opt_flag("outContainerAccess"),
+           from_activity = opt_flag("structuresFromActivity");
       int64_t old_pid = IdOf(store_, "programs", name);
       std::string before = old_pid ? ProgramText(store_, old_pid) : std::string();
       Savepoint sp(store_);
@@ -635,15 +643,25 @@ class Loader {
       Stmt s(store_.db(),
              "INSERT INTO programs(name, description, executable, platform, in_container, "
              "out_container, unattended, execution_mode, execution_user, trusted, icon, "
-             "simulate) VALUES(?,?,?,?,?,?,?,?,?,?,?,?) ON CONFLICT(name) DO UPDATE SET "
+             "simulate, in_access, out_access, structures_from_activity) "
+             "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?) ON CONFLICT(name) DO UPDATE SET "
              "description=excluded.description, executable=excluded.executable, "
              "platform=excluded.platform, in_container=excluded.in_container, "
              "out_container=excluded.out_container, unattended=excluded.unattended, "
              "execution_mode=excluded.execution_mode, execution_user=excluded.execution_user, "
-             "trusted=excluded.trusted, icon=excluded.icon, simulate=excluded.simulate");
+             "trusted=excluded.trusted, icon=excluded.icon, simulate=excluded.simulate, "
+             "in_access=excluded.in_access, out_access=excluded.out_access, "
+             "structures_from_activity=excluded.structures_from_activity");
       s.Bind(1, std::string_view(name)).Bind(2, description).Bind(3, executable);
       s.Bind(4, platform).Bind(5, in).Bind(6, out).Bind(7, unattended ? 1 : 0).Bind(8, mode);
-      s.Bind(9, user).Bind(10, trusted ? 1 : 0).Bind(11, icon).Bind(12, simulate).Run();
+      s.Bind(9, user).Bind(10, trusted ? 1 : 0).Bind(11, icon).Bind(12, simulate);
+      auto bind_flag = [&](int i, const std::optional<int64_t>& v) {
+        if (v) s.Bind(i, *v); else s.BindNull(i);
+      };
+      bind_flag(13, in_access);
+      bind_flag(14, out_access);
+      bind_flag(15, from_activity);
+      s.Run();
       int64_t pid = IdOf(store_, "programs", name);
       Stmt clear(store_.db(), "DELETE FROM program_implementations WHERE program_id=?");
       clear.Bind(1, pid).Run();
@@ -706,7 +724,9 @@ class Loader {
               "inheritEnvironment", "windowStyle", "runInXTerm", "startInForeground",
               "automaticClose", "inUse", "timeout", "entryPoint", "fenced", "keepLoaded",
               "serviceName", "serviceType", "invocationType", "executableName", "executableType",
-              "timeoutPeriod", "timeoutInterval"});
+              "timeoutPeriod", "timeoutInterval", "mappingType", "forwardMappingFormat",
+              "forwardMappingParameters", "backwardMappingFormat", "backwardMappingParameters",
+              "codePage", "localUser", "mappingRoutineCall", "securityRoutineCall"});
     int64_t platform = Platform(f, "platform");
     int64_t kind = f.Enum("kind", {{"exe", 1}, {"dll", 2}, {"external", 4}}, 1);
     auto path = f.Text("path"), params = f.Text("parameters"), wd = f.Text("workingDirectory"),
@@ -731,6 +751,20 @@ class Loader {
       period = f.Enum("timeoutPeriod", {{"TimeInterval", 1}, {"Forever", 2}, {"Never", 3}}, 0);
     auto timeout = f.OptInt("timeout", 0, INT32_MAX);
     auto interval = f.OptInt("timeoutInterval", 0, INT32_MAX);
+    // How an external implementation maps its data and whom it runs as.
+    auto mapping = f.Text("mappingType"), fwd_format = f.Text("forwardMappingFormat"),
+         fwd_params = f.Text("forwardMappingParameters"),
+         back_format = f.Text("backwardMappingFormat"),
+         back_params = f.Text("backwardMappingParameters");
+    auto code_page = f.OptInt("codePage", 0, INT32_MAX);
+    auto local_user = opt_bool("localUser"), mapping_call = opt_bool("mappingRoutineCall"),
+         security_call = opt_bool("securityRoutineCall");
+    if (kind != 4)
+      for (const char* key : {"mappingType", "forwardMappingFormat", "forwardMappingParameters",
+                              "backwardMappingFormat", "backwardMappingParameters", "codePage",
+                              "localUser", "mappingRoutineCall", "securityRoutineCall"})
+        if (f.Raw(key) && !f.Raw(key)->is_null())
+          throw DefinitionError(f.Where(key) + ": only an external implementation has it");
     if (kind != 4 && !path)
       throw DefinitionError(f.Where("path") + ": an exe or dll implementation needs one");
     if (kind == 2 && !entry)
@@ -746,8 +780,11 @@ class Loader {
            "working_directory, environment, inherit_environment, window_style, run_in_xterm, "
            "start_in_foreground, automatic_close, in_use, timeout, entry_point, fenced, "
            "keep_loaded, service_name, service_type, invocation_type, executable_name, "
-           "executable_type, timeout_period, timeout_interval) "
-           "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+           "executable_type, timeout_period, timeout_interval, mapping_type, "
+           "forward_mapping_format, forward_mapping_parameters, backward_mapping_format, "
+           "backward_mapping_parameters, code_page, local_user, mapping_routine_call, "
+           "security_routine_call) "
+           "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
     auto bind_opt = [&](int i, const std::optional<int64_t>& v) {
       if (v) s.Bind(i, *v); else s.BindNull(i);
     };
@@ -767,6 +804,12 @@ class Loader {
     s.Bind(22, exe_type);
     bind_opt(23, period);
     bind_opt(24, interval);
+    s.Bind(25, mapping).Bind(26, fwd_format).Bind(27, fwd_params).Bind(28, back_format);
+    s.Bind(29, back_params);
+    bind_opt(30, code_page);
+    bind_opt(31, local_user);
+    bind_opt(32, mapping_call);
+    bind_opt(33, security_call);
     s.Run();
     if (first) {
       Stmt u(store_.db(), "UPDATE programs SET executable=?, platform=? WHERE id=?");

@@ -238,7 +238,8 @@ std::string DumpSystemDefinition(Store& store) {
   root["dataStructures"] = structures;
   ojson programs = ojson::array();
   for (Stmt q(store.db(), "SELECT id, name, description, in_container, out_container, "
-                          "unattended, execution_mode, execution_user, trusted, icon, simulate "
+                          "unattended, execution_mode, execution_user, trusted, icon, simulate, "
+                          "in_access, out_access, structures_from_activity "
                           "FROM programs ORDER BY id");
        q.Step();) {
     ojson p;
@@ -252,13 +253,19 @@ std::string DumpSystemDefinition(Store& store) {
     Flag(p, "trusted", q, 8);
     Opt(p, "icon", q, 9);
     if (!q.IsNull(10)) p["simulate"] = ojson::parse(q.Text(10));
+    OptBool(p, "inContainerAccess", q, 11);
+    OptBool(p, "outContainerAccess", q, 12);
+    OptBool(p, "structuresFromActivity", q, 13);
     ojson impls = ojson::array();
     for (Stmt m(store.db(),
                 "SELECT platform, kind, path, parameters, working_directory, environment, "
                 "inherit_environment, window_style, run_in_xterm, start_in_foreground, "
                 "automatic_close, in_use, timeout, entry_point, fenced, keep_loaded, "
                 "service_name, service_type, invocation_type, executable_name, executable_type, "
-                "timeout_period, timeout_interval FROM program_implementations "
+                "timeout_period, timeout_interval, mapping_type, forward_mapping_format, "
+                "forward_mapping_parameters, backward_mapping_format, "
+                "backward_mapping_parameters, code_page, local_user, mapping_routine_call, "
+                "security_routine_call FROM program_implementations "
                 "WHERE program_id=? ORDER BY id"); m.BindOnce(1, q.Int(0)) && m.Step();) {
       ojson o;
       o["platform"] = PlatformName(m.Int(0));
@@ -287,6 +294,15 @@ std::string DumpSystemDefinition(Store& store) {
       if (!m.IsNull(21))
         o["timeoutPeriod"] = Name(m.Int(21), {{1, "TimeInterval"}, {2, "Forever"}, {3, "Never"}});
       OptInt(o, "timeoutInterval", m, 22);
+      Opt(o, "mappingType", m, 23);
+      Opt(o, "forwardMappingFormat", m, 24);
+      Opt(o, "forwardMappingParameters", m, 25);
+      Opt(o, "backwardMappingFormat", m, 26);
+      Opt(o, "backwardMappingParameters", m, 27);
+      OptInt(o, "codePage", m, 28);
+      OptBool(o, "localUser", m, 29);
+      OptBool(o, "mappingRoutineCall", m, 30);
+      OptBool(o, "securityRoutineCall", m, 31);
       impls.push_back(o);
     }
     if (!impls.empty()) p["implementations"] = impls;

@@ -114,7 +114,8 @@ TEST_F(DefinitionTest, DumpOfALoadedDumpIsTheSame) {
   // covers them all.
   for (const char* key : {"\"implementations\"", "\"simulate\"", "\"otherwise\"", "\"block\"",
                           "\"notifyAfter\"", "\"secondNotifyAfter\"", "\"substitute\"",
-                          "\"arraySize\"", "\"bendPoints\"", "\"startRule\"", "\"passwordHash\""})
+                          "\"arraySize\"", "\"bendPoints\"", "\"startRule\"", "\"passwordHash\"",
+                          "\"structuresFromActivity\"", "\"codePage\"", "\"securityRoutineCall\""})
     EXPECT_NE(first.find(key), std::string::npos) << key;
   EXPECT_EQ(first.find("\"password\""), std::string::npos);
 }

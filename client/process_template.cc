@@ -460,6 +460,15 @@ int32_t PvxjProcessTemplateProgramTemplate(PvxjProcessTemplate processTemplate,
     Stmt from(store->db(), "SELECT valid_from FROM process_templates WHERE id=?");
     from.Bind(1, row->id);
     if (from.Step()) obj->record.fields.push_back({"$validFrom", from.Text(0)});
+    // What the definition says of the program's containers, where it says it.
+    Stmt flags(store->db(), "SELECT in_access, out_access, structures_from_activity FROM programs "
+                            "WHERE name=?");
+    flags.Bind(1, programName);
+    if (flags.Step()) {
+      const char* names[] = {"$inAccess", "$outAccess", "$structuresFromActivity"};
+      for (int k = 0; k < 3; ++k)
+        if (!flags.IsNull(k)) obj->record.fields.push_back({names[k], static_cast<int32_t>(flags.Int(k))});
+    }
     obj->service = row->service;
     return AddHandle(Cls::ProgramTemplate, std::move(obj), programTemplate);
   });

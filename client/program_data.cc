@@ -45,6 +45,15 @@ constexpr Option kOptions[] = {
     {"executableType", "executable_type", true},
     {"timeoutPeriod", "timeout_period", false},
     {"timeoutInterval", "timeout_interval", false},
+    {"mappingType", "mapping_type", true},
+    {"forwardMappingFormat", "forward_mapping_format", true},
+    {"forwardMappingParameters", "forward_mapping_parameters", true},
+    {"backwardMappingFormat", "backward_mapping_format", true},
+    {"backwardMappingParameters", "backward_mapping_parameters", true},
+    {"codePage", "code_page", false},
+    {"localUser", "local_user", false},
+    {"mappingRoutineCall", "mapping_routine_call", false},
+    {"securityRoutineCall", "security_routine_call", false},
 };
 
 const Option* FindOption(const std::string& key) {

@@ -3,7 +3,9 @@
 //
 // Both are record objects in the stream form of program data (layout in
 // program_data.h); a program template may add "$validFrom" (the store's time
-// text of the process template version it was had through).
+// text of the process template version it was had through) and, where the
+// definition sets them, "$inAccess", "$outAccess" and
+// "$structuresFromActivity" (long 0/1).
 #include <cstring>
 
 #include "agent.h"
@@ -24,6 +26,7 @@ unsigned char Flag(bool b) { return b ? 1 : 0; }
 // What the getters read from a program record.
 struct ProgramView {
   std::optional<std::string> description, icon, in_structure, out_structure, valid_from;
+  std::optional<bool> in_access, out_access, from_activity;  // as the definition sets them
   bool unattended = false, trusted = false;
   int32_t execution_mode = 0, execution_user = 0;
   std::vector<Implementation> implementations;
@@ -54,6 +57,9 @@ ProgramView ViewOf(const Record& r) {
     else if (n == "$inStructure") v.in_structure = text(f.value);
     else if (n == "$outStructure") v.out_structure = text(f.value);
     else if (n == "$validFrom") v.valid_from = text(f.value);
+    else if (n == "$inAccess") v.in_access = number(f.value) != 0;
+    else if (n == "$outAccess") v.out_access = number(f.value) != 0;
+    else if (n == "$structuresFromActivity") v.from_activity = number(f.value) != 0;
     else if (n.rfind("$in.", 0) == 0) v.in.fields.push_back({n.substr(4), f.value});
     else if (n.rfind("$out.", 0) == 0) v.out.fields.push_back({n.substr(5), f.value});
     else if (n.rfind(kImpl, 0) == 0) {
@@ -412,12 +418,16 @@ unsigned char PvxjProgramTemplateDescriptionIsNull(PvxjProgramTemplate t) {
 
 unsigned char PvxjProgramTemplateInContainerAccess(PvxjProgramTemplate t) {
   return ReadProgram<unsigned char>(t, Cls::ProgramTemplate, false, 0,
-      [](const ProgramView& v, RecordObject*, int32_t*) { return Flag(v.in_structure.has_value()); });
+      [](const ProgramView& v, RecordObject*, int32_t*) {
+        return Flag(v.in_access.value_or(v.in_structure.has_value()));
+      });
 }
 
 unsigned char PvxjProgramTemplateOutContainerAccess(PvxjProgramTemplate t) {
   return ReadProgram<unsigned char>(t, Cls::ProgramTemplate, false, 0,
-      [](const ProgramView& v, RecordObject*, int32_t*) { return Flag(v.out_structure.has_value()); });
+      [](const ProgramView& v, RecordObject*, int32_t*) {
+        return Flag(v.out_access.value_or(v.out_structure.has_value()));
+      });
 }
 
 unsigned char PvxjProgramTemplateIsUnattended(PvxjProgramTemplate t) {
@@ -428,7 +438,7 @@ unsigned char PvxjProgramTemplateIsUnattended(PvxjProgramTemplate t) {
 unsigned char PvxjProgramTemplateStructuresFromActivity(PvxjProgramTemplate t) {
   return ReadProgram<unsigned char>(t, Cls::ProgramTemplate, false, 0,
       [](const ProgramView& v, RecordObject*, int32_t*) {
-        return Flag(!v.in_structure && !v.out_structure);
+        return Flag(v.from_activity.value_or(!v.in_structure && !v.out_structure));
       });
 }
 

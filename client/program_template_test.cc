@@ -239,7 +239,7 @@ TEST_F(ProgramTemplateTest, ProgramDataGettersAndContainers) {
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_HANDLE);
 }
 
-TEST_F(ProgramTemplateTest, ExternalOptionsReadTheDefinitionAndTheRestIsNotSet) {
+TEST_F(ProgramTemplateTest, ExternalOptionsAndContainerAccessComeFromTheDefinition) {
   {
     std::string error;
     WriteTx tx(store());
@@ -247,7 +247,9 @@ TEST_F(ProgramTemplateTest, ExternalOptionsReadTheDefinitionAndTheRestIsNotSet) 
       "programs": [ { "name": "Remote",
         "implementations": [ { "platform": "Vantor", "kind": "external", "serviceName": "SVC1",
           "serviceType": "CICS", "invocationType": "EXCI", "executableName": "REMPROG",
-          "timeoutPeriod": "TimeInterval", "timeoutInterval": 45 } ] } ],
+          "timeoutPeriod": "TimeInterval", "timeoutInterval": 45, "mappingType": "XML",
+          "forwardMappingFormat": "fmt1", "codePage": 1208, "mappingRoutineCall": true } ],
+        "structuresFromActivity": true, "inContainerAccess": true } ],
       "processTemplates": [ { "name": "RemoteRun",
         "activities": [ { "name": "Call", "program": "Remote", "staff": { "persons": ["USER2"] } } ] } ] })",
                                      &error))
@@ -259,8 +261,10 @@ TEST_F(ProgramTemplateTest, ExternalOptionsReadTheDefinitionAndTheRestIsNotSet) 
   PvxjProcessTemplate t = PvxjProcessTemplateVectorFirstElement(v);
   PvxjProgramTemplate remote = 0;
   ASSERT_EQ(PvxjProcessTemplateProgramTemplate(t, "Remote", &remote), PVX_OK);
+  // As the definition sets them; left out, read from the structures.
   EXPECT_EQ(PvxjProgramTemplateStructuresFromActivity(remote), 1);
-  EXPECT_EQ(PvxjProgramTemplateInContainerAccess(remote), 0);
+  EXPECT_EQ(PvxjProgramTemplateInContainerAccess(remote), 1);
+  EXPECT_EQ(PvxjProgramTemplateOutContainerAccess(remote), 0);
   PvxjReadWriteContainer none = 0;
   EXPECT_EQ(PvxjProgramTemplateInitialInContainer(remote, &none), PVX_ERROR_INVALID_CONTAINER);
   PvxjImplementationDataVector impls = 0;
@@ -276,11 +280,26 @@ TEST_F(ProgramTemplateTest, ExternalOptionsReadTheDefinitionAndTheRestIsNotSet) 
   EXPECT_EQ(PvxjExternalOptionsTimeoutPeriod(x), Pvx_EX_TimeInterval);
   EXPECT_EQ(PvxjExternalOptionsTimeoutInterval(x), 45);
   EXPECT_EQ(PvxjExternalOptionsTimeoutIntervalIsNull(x), 0);
-  EXPECT_EQ(PvxjExternalOptionsMappingTypeIsNull(x), 1);
-  EXPECT_EQ(Text(PvxjExternalOptionsForwardMappingFormat, x), "(null)");
+  EXPECT_EQ(Text(PvxjExternalOptionsMappingType, x), "XML");
+  EXPECT_EQ(Text(PvxjExternalOptionsForwardMappingFormat, x), "fmt1");
+  EXPECT_EQ(PvxjExternalOptionsForwardMappingParametersIsNull(x), 1);
+  EXPECT_EQ(Text(PvxjExternalOptionsBackwardMappingFormat, x), "(null)");
+  EXPECT_EQ(PvxjExternalOptionsCodePage(x), 1208);
+  EXPECT_EQ(PvxjExternalOptionsCodePageIsNull(x), 0);
+  EXPECT_EQ(PvxjExternalOptionsIsMappingRoutineCall(x), 1);
   EXPECT_EQ(PvxjExternalOptionsIsLocalUser(x), 0);
   // Nothing runs here: there is no EXE implementation for this platform.
   EXPECT_EQ(PvxjProgramTemplateExecute(remote, 0, 0), PVX_ERROR_NO_PROGRAM_FOR_PLATFORM);
+}
+
+TEST_F(ProgramTemplateTest, OnlyExternalImplementationsTakeMappingOptions) {
+  std::string error;
+  WriteTx tx(store());
+  EXPECT_FALSE(LoadSystemDefinition(store(), R"({ "programs": [ { "name": "P",
+    "implementations": [ { "platform": "Solaris", "kind": "exe", "path": "/bin/true",
+      "codePage": 1208 } ] } ] })",
+                                    &error));
+  EXPECT_NE(error.find("codePage: only an external implementation has it"), std::string::npos) << error;
 }
 
 }  // namespace

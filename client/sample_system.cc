@@ -87,7 +87,17 @@ const char* SampleSystemDefinition() {
     { "name": "CheckStock", "executable": "check_stock", "inContainer": "OrderData", "outContainer": "OrderData", "unattended": true },
     { "name": "ShipOrder", "executable": "ship_order", "inContainer": "OrderData", "outContainer": "OrderData" },
     { "name": "PrepareLabel", "executable": "prepare_label", "inContainer": "OrderData", "outContainer": "OrderData" },
-    { "name": "PackItem", "executable": "pack_item", "inContainer": "OrderData", "outContainer": "OrderData" }
+    { "name": "PackItem", "inContainer": "OrderData", "outContainer": "OrderData",
+      "inContainerAccess": true, "outContainerAccess": true, "structuresFromActivity": false,
+      "implementations": [
+        { "platform": "NotSet", "kind": "exe", "path": "pack_item" },
+        { "platform": "HPUX", "kind": "external", "serviceName": "PACKSVC", "serviceType": "CICS",
+          "invocationType": "EXCI", "executableName": "PACKPGM", "executableType": "COBOL",
+          "timeoutPeriod": "TimeInterval", "timeoutInterval": 30, "mappingType": "XML",
+          "forwardMappingFormat": "order.xsl", "forwardMappingParameters": "-v",
+          "backwardMappingFormat": "reply.xsl", "backwardMappingParameters": "-q",
+          "codePage": 1208, "localUser": false, "mappingRoutineCall": true,
+          "securityRoutineCall": false } ] }
   ],
   "processTemplates": [
     { "name": "CreditRequest", "description": "Grant or refuse a customer credit",

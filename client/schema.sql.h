@@ -114,7 +114,10 @@ CREATE TABLE programs(
   execution_user INTEGER NOT NULL DEFAULT 1,
   trusted INTEGER NOT NULL DEFAULT 0,
   icon TEXT,
-  simulate TEXT);
+  simulate TEXT,
+  in_access INTEGER,
+  out_access INTEGER,
+  structures_from_activity INTEGER);
 
 -- One implementation per platform. kind: 1 EXE, 2 DLL, 4 external. The
 -- columns of the other kinds stay NULL.
@@ -144,6 +147,15 @@ CREATE TABLE program_implementations(
   executable_type TEXT,
   timeout_period INTEGER,
   timeout_interval INTEGER,
+  mapping_type TEXT,
+  forward_mapping_format TEXT,
+  forward_mapping_parameters TEXT,
+  backward_mapping_format TEXT,
+  backward_mapping_parameters TEXT,
+  code_page INTEGER,
+  local_user INTEGER,
+  mapping_routine_call INTEGER,
+  security_routine_call INTEGER,
   UNIQUE(program_id, platform));
 
 CREATE TABLE process_templates(
@@ -464,6 +476,29 @@ CREATE INDEX items_owner ON items(owner_id, kind, state, priority DESC, name);
 // store puts one that its definition does not place: under the symbol.
 inline constexpr const char* kLayoutNameColumns[][2] = {
     {"layout_name_x", "layout_x"}, {"layout_name_y", "layout_y + 40"}};
+
+// The columns version 4 added (a program's container access and where its
+// structures come from; the mapping, code page and user options of external
+// implementations), added to an older store where it lacks them.
+struct AddedColumn {
+  const char* table;
+  const char* column;
+  const char* type;
+};
+inline constexpr AddedColumn kAddedInVersion4[] = {
+    {"programs", "in_access", "INTEGER"},
+    {"programs", "out_access", "INTEGER"},
+    {"programs", "structures_from_activity", "INTEGER"},
+    {"program_implementations", "mapping_type", "TEXT"},
+    {"program_implementations", "forward_mapping_format", "TEXT"},
+    {"program_implementations", "forward_mapping_parameters", "TEXT"},
+    {"program_implementations", "backward_mapping_format", "TEXT"},
+    {"program_implementations", "backward_mapping_parameters", "TEXT"},
+    {"program_implementations", "code_page", "INTEGER"},
+    {"program_implementations", "local_user", "INTEGER"},
+    {"program_implementations", "mapping_routine_call", "INTEGER"},
+    {"program_implementations", "security_routine_call", "INTEGER"},
+};
 
 }  // namespace pvxjsim
 

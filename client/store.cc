@@ -285,7 +285,8 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
       return nullptr;
     }
     // Version 2 differs by the query indexes, versions 2 and 3 by the name
-    // label columns, which are added below.
+    // label columns and the program columns of version 4, which are added
+    // below.
     const bool upgrade = !fresh && (version == 2 || version == 3);
     if (!fresh && version != kSchemaVersion && !upgrade &&
         !(mode == kRebuild && version < kSchemaVersion)) {
@@ -319,6 +320,17 @@ std::unique_ptr<Store> Store::OpenImpl(const std::string& path, OpenMode mode, b
           store->Exec((std::string("ALTER TABLE activities ADD COLUMN ") + column +
                        " INTEGER NOT NULL DEFAULT 0").c_str());
           store->Exec((std::string("UPDATE activities SET ") + column + " = " + value).c_str());
+        }
+        for (const AddedColumn& c : kAddedInVersion4) {
+          bool present;
+          {
+            Stmt has(raw, std::string("SELECT 1 FROM pragma_table_info('") + c.table +
+                              "') WHERE name='" + c.column + "'");
+            present = has.Step();
+          }
+          if (!present)
+            store->Exec((std::string("ALTER TABLE ") + c.table + " ADD COLUMN " + c.column + " " +
+                         c.type).c_str());
         }
         store->Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
       }
