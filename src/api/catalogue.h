@@ -5,9 +5,10 @@
 //
 // HOW TO ADD A KEYWORD
 //
-// 1. The C function: declare it in include/pvxj/pvxj.h and define it in the
-//    simulated client (client/). A test links a call of every prototype, so
-//    a declaration without a definition fails the build of the tests.
+// 1. The C function: declare it in its family's header include/pvxj/<family>.h
+//    (pvxj.h includes it) and define it in the simulated client (client/).
+//    A test links a call of every prototype, so a declaration without a
+//    definition fails the build of the tests.
 // 2. The row: one line in the family's row file, src/api/<family>.def, in
 //    the place that fixes its keyword id (ids follow the row order, family
 //    after family; new rows go at the end of their family):
