@@ -17,19 +17,19 @@ using namespace pvxjsim;
 
 namespace {
 
-char* AiText(uint32_t h, const char* expr, char* b, uint32_t n, const char* origin = __builtin_FUNCTION()) {
+char* AiText(HandleRef h, const char* expr, char* b, uint32_t n, const char* origin = __builtin_FUNCTION()) {
   return WorkText(h, kActivityOnly, Over::kActivity, expr, b, n, origin);
 }
-unsigned char AiIsNull(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+unsigned char AiIsNull(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkIsNull(h, kActivityOnly, Over::kActivity, expr, origin);
 }
-unsigned char AiFlag(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+unsigned char AiFlag(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkFlag(h, kActivityOnly, Over::kActivity, expr, origin);
 }
-int32_t AiNumber(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+int32_t AiNumber(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkNumber(h, kActivityOnly, Over::kActivity, expr, origin);
 }
-PvxjDateTime AiTime(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+PvxjDateTime AiTime(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkTime(h, kActivityOnly, Over::kActivity, expr, origin);
 }
 
@@ -269,7 +269,7 @@ int32_t PvxjActivityInstanceErrorReason(PvxjActivityInstance activityInstance, P
 }
 
 PvxjStringVector PvxjActivityInstanceStaff(PvxjActivityInstance activityInstance) {
-  return WithWorkRow<uint32_t>(activityInstance, kActivityOnly, 0, [&](Store& store, RowObject& row, int32_t* rc) {
+  return WithWorkRow<HandleRef>(activityInstance, kActivityOnly, 0, [&](Store& store, RowObject& row, int32_t* rc) {
     uint32_t out = 0;
     *rc = NewStringVector(ResolvedStaff(store, row.id), &out);
     return out;

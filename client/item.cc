@@ -26,13 +26,13 @@ const char* TagOfKind(int64_t kind) {
 // notifications.
 #define BY_KIND(activity, process) "CASE WHEN t.kind = 3 THEN " process " ELSE " activity " END"
 
-char* ItemText(uint32_t h, const char* expr, char* b, uint32_t n, const char* origin = __builtin_FUNCTION()) {
+char* ItemText(HandleRef h, const char* expr, char* b, uint32_t n, const char* origin = __builtin_FUNCTION()) {
   return WorkText(h, kItemClasses, Over::kItem, expr, b, n, origin);
 }
-unsigned char ItemIsNull(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+unsigned char ItemIsNull(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkIsNull(h, kItemClasses, Over::kItem, expr, origin);
 }
-PvxjDateTime ItemTime(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+PvxjDateTime ItemTime(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkTime(h, kItemClasses, Over::kItem, expr, origin);
 }
 

@@ -29,7 +29,7 @@ std::string Select(Over over, const std::string& expr) {
 
 }  // namespace
 
-int32_t FindWorkRow(uint32_t handle, std::initializer_list<Cls> classes, bool stored, RowObject** row,
+int32_t FindWorkRow(HandleRef handle, std::initializer_list<Cls> classes, bool stored, RowObject** row,
                     Store** store, Cls* cls) {
   *row = nullptr;
   for (Cls c : classes) {
@@ -62,7 +62,7 @@ std::optional<int64_t> ReadNumber(Store& store, Over over, int64_t id, const std
   return q.Int(0);
 }
 
-char* WorkText(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr, char* buffer,
+char* WorkText(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr, char* buffer,
                uint32_t length, const char* origin) {
   return WithWorkRow<char*>(handle, classes, nullptr, [&](Store& store, RowObject& row, int32_t*) -> char* {
     auto v = ReadText(store, over, row.id, expr);
@@ -70,28 +70,28 @@ char* WorkText(uint32_t handle, std::initializer_list<Cls> classes, Over over, c
   }, origin);
 }
 
-int32_t WorkNumber(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+int32_t WorkNumber(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                    const char* origin) {
   return WithWorkRow<int32_t>(handle, classes, 0, [&](Store& store, RowObject& row, int32_t*) {
     return static_cast<int32_t>(ReadNumber(store, over, row.id, expr).value_or(0));
   }, origin);
 }
 
-unsigned char WorkFlag(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+unsigned char WorkFlag(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                        const char* origin) {
   return WithWorkRow<unsigned char>(handle, classes, 0, [&](Store& store, RowObject& row, int32_t*) {
     return static_cast<unsigned char>(ReadNumber(store, over, row.id, expr).value_or(0) != 0);
   }, origin);
 }
 
-unsigned char WorkIsNull(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+unsigned char WorkIsNull(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                          const char* origin) {
   return WithWorkRow<unsigned char>(handle, classes, 0, [&](Store& store, RowObject& row, int32_t*) {
     return static_cast<unsigned char>(!ReadText(store, over, row.id, expr).has_value());
   }, origin);
 }
 
-PvxjDateTime WorkTime(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+PvxjDateTime WorkTime(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                       const char* origin) {
   return WithWorkRow<PvxjDateTime>(handle, classes, PvxjDateTime{}, [&](Store& store, RowObject& row, int32_t*) {
     auto v = ReadText(store, over, row.id, expr);
@@ -99,9 +99,9 @@ PvxjDateTime WorkTime(uint32_t handle, std::initializer_list<Cls> classes, Over 
   }, origin);
 }
 
-PvxjStringVector WorkList(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+PvxjStringVector WorkList(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                           const char* origin) {
-  return WithWorkRow<uint32_t>(handle, classes, 0, [&](Store& store, RowObject& row, int32_t* rc) -> uint32_t {
+  return WithWorkRow<HandleRef>(handle, classes, 0, [&](Store& store, RowObject& row, int32_t* rc) -> HandleRef {
     std::vector<std::string> items;
     if (auto v = ReadText(store, over, row.id, expr)) {
       size_t start = 0;
@@ -130,7 +130,7 @@ std::string StoreTimeText(const PvxjDateTime& v) {
 }
 
 int32_t AddRowObject(Cls cls, int64_t id, const std::string& name, const std::shared_ptr<ServiceState>& service,
-                     uint32_t* out) {
+                     HandleSlot out) {
   if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
   auto obj = std::make_unique<RowObject>();
   obj->id = id;
@@ -139,7 +139,7 @@ int32_t AddRowObject(Cls cls, int64_t id, const std::string& name, const std::sh
   return AddHandle(cls, std::move(obj), out);
 }
 
-std::optional<Record> GivenContainer(uint32_t read_only, uint32_t read_write, int32_t* rc) {
+std::optional<Record> GivenContainer(HandleRef read_only, HandleRef read_write, int32_t* rc) {
   *rc = PVX_OK;
   if (read_write) {
     auto* c = Client::Get().handles.Get<RecordObject>(read_write, Cls::ReadWriteContainer);
@@ -154,7 +154,7 @@ std::optional<Record> GivenContainer(uint32_t read_only, uint32_t read_write, in
   return std::nullopt;
 }
 
-int32_t ActivityContainer(Store& store, int64_t ai, const char* role, Cls cls, uint32_t* out) {
+int32_t ActivityContainer(Store& store, int64_t ai, const char* role, Cls cls, HandleSlot out) {
   if (!out) return PVX_ERROR_INVALID_RESULT_HANDLE;
   auto obj = std::make_unique<RecordObject>();
   if (auto rec = LoadContainer(store, "AI", ai, role)) {

@@ -24,13 +24,13 @@ inline constexpr std::initializer_list<Cls> kActivityOnly = {Cls::ActivityInstan
 
 // The row object behind a handle of one of classes, with its session's store
 // (stored: its row must still exist). A return code.
-int32_t FindWorkRow(uint32_t handle, std::initializer_list<Cls> classes, bool stored, RowObject** row,
+int32_t FindWorkRow(HandleRef handle, std::initializer_list<Cls> classes, bool stored, RowObject** row,
                     Store** store, Cls* cls = nullptr);
 
 // Runs fn(Store&, RowObject&, int32_t* rc) under the client lock for a
 // stored row of one of classes; fallback on failure.
 template <class R, class Fn>
-R WithWorkRow(uint32_t handle, std::initializer_list<Cls> classes, R fallback, Fn&& fn,
+R WithWorkRow(HandleRef handle, std::initializer_list<Cls> classes, R fallback, Fn&& fn,
               const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     RowObject* row;
@@ -42,7 +42,7 @@ R WithWorkRow(uint32_t handle, std::initializer_list<Cls> classes, R fallback, F
 
 // Runs fn() -> return code under the client lock for a stored row.
 template <class Fn>
-int32_t WorkCall(uint32_t handle, std::initializer_list<Cls> classes, Fn&& fn,
+int32_t WorkCall(HandleRef handle, std::initializer_list<Cls> classes, Fn&& fn,
                  const char* origin = __builtin_FUNCTION()) {
   return Guarded([&]() -> int32_t {
     RowObject* row;
@@ -60,19 +60,19 @@ std::optional<std::string> ReadText(Store& store, Over over, int64_t id, const s
 std::optional<int64_t> ReadNumber(Store& store, Over over, int64_t id, const std::string& expr);
 
 // The getters, one line each in the family files.
-char* WorkText(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr, char* buffer,
+char* WorkText(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr, char* buffer,
                uint32_t length, const char* origin = __builtin_FUNCTION());
-int32_t WorkNumber(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+int32_t WorkNumber(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                    const char* origin = __builtin_FUNCTION());
-unsigned char WorkFlag(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+unsigned char WorkFlag(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                        const char* origin = __builtin_FUNCTION());
-unsigned char WorkIsNull(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+unsigned char WorkIsNull(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                          const char* origin = __builtin_FUNCTION());
-PvxjDateTime WorkTime(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+PvxjDateTime WorkTime(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                       const char* origin = __builtin_FUNCTION());
 
 // A list held as "a;b;c" (or NULL: empty) as a new string vector.
-PvxjStringVector WorkList(uint32_t handle, std::initializer_list<Cls> classes, Over over, const char* expr,
+PvxjStringVector WorkList(HandleRef handle, std::initializer_list<Cls> classes, Over over, const char* expr,
                           const char* origin = __builtin_FUNCTION());
 
 // The persons (user ids, sorted) the activity's staff assignment names.
@@ -83,15 +83,15 @@ std::string StoreTimeText(const PvxjDateTime& v);
 
 // A registered object for a row.
 int32_t AddRowObject(Cls cls, int64_t id, const std::string& name, const std::shared_ptr<ServiceState>& service,
-                     uint32_t* out);
+                     HandleSlot out);
 
 // A container as the output of an activity: the record of a read-write
 // (preferred) or read-only container handle; nullopt for neither, and
 // *rc PVX_ERROR_INVALID_HANDLE for a handle that is not live.
-std::optional<Record> GivenContainer(uint32_t read_only, uint32_t read_write, int32_t* rc);
+std::optional<Record> GivenContainer(HandleRef read_only, HandleRef read_write, int32_t* rc);
 
 // The activity's in or out container as a new container handle.
-int32_t ActivityContainer(Store& store, int64_t activity_instance_id, const char* role, Cls cls, uint32_t* out);
+int32_t ActivityContainer(Store& store, int64_t activity_instance_id, const char* role, Cls cls, HandleSlot out);
 
 // Sets the activity's output from a container of its output structure.
 int32_t StoreActivityOutput(Store& store, int64_t activity_instance_id, const Record& record);
@@ -100,8 +100,8 @@ int32_t StoreActivityOutput(Store& store, int64_t activity_instance_id, const Re
 // restart with an optional container: read-write preferred, else read-only,
 // else none. The container must be of the activity's output (finish) or
 // input (restart) structure.
-int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write, int64_t item);
-int32_t ForceRestartWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write);
+int32_t ForceFinishWith(Store& store, int64_t ai, HandleRef read_only, HandleRef read_write, int64_t item);
+int32_t ForceRestartWith(Store& store, int64_t ai, HandleRef read_only, HandleRef read_write);
 
 }  // namespace pvxjsim
 

@@ -42,13 +42,13 @@ bool MayAdminister(Store& store, const RowObject& row, Over over) {
   return admin && *admin == row.service->user_id;
 }
 
-char* OwnText(uint32_t h, const char* expr, char* b, uint32_t n, const char* origin = __builtin_FUNCTION()) {
+char* OwnText(HandleRef h, const char* expr, char* b, uint32_t n, const char* origin = __builtin_FUNCTION()) {
   return WorkText(h, kWorkitemOnly, Over::kItem, expr, b, n, origin);
 }
-unsigned char OwnIsNull(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+unsigned char OwnIsNull(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkIsNull(h, kWorkitemOnly, Over::kItem, expr, origin);
 }
-PvxjDateTime OwnTime(uint32_t h, const char* expr, const char* origin = __builtin_FUNCTION()) {
+PvxjDateTime OwnTime(HandleRef h, const char* expr, const char* origin = __builtin_FUNCTION()) {
   return WorkTime(h, kWorkitemOnly, Over::kItem, expr, origin);
 }
 
@@ -63,7 +63,7 @@ std::vector<std::pair<std::string, std::string>> AsOutput(const Record& record) 
 
 namespace pvxjsim {
 
-int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write, int64_t item) {
+int32_t ForceFinishWith(Store& store, int64_t ai, HandleRef read_only, HandleRef read_write, int64_t item) {
   int32_t rc;
   auto given = GivenContainer(read_only, read_write, &rc);
   if (rc) return rc;
@@ -75,7 +75,7 @@ int32_t ForceFinishWith(Store& store, int64_t ai, uint32_t read_only, uint32_t r
   return ForceFinishActivity(store, ai, given ? &*given : nullptr, item);
 }
 
-int32_t ForceRestartWith(Store& store, int64_t ai, uint32_t read_only, uint32_t read_write) {
+int32_t ForceRestartWith(Store& store, int64_t ai, HandleRef read_only, HandleRef read_write) {
   int32_t rc;
   auto given = GivenContainer(read_only, read_write, &rc);
   if (rc) return rc;
@@ -286,7 +286,7 @@ int32_t PvxjWorkitemErrorReason(PvxjWorkitem workitem, PvxjError* error) {
 }
 
 PvxjStringVector PvxjWorkitemStaff(PvxjWorkitem workitem) {
-  return WithWorkRow<uint32_t>(workitem, kWorkitemOnly, 0, [&](Store& store, RowObject& row, int32_t* rc) {
+  return WithWorkRow<HandleRef>(workitem, kWorkitemOnly, 0, [&](Store& store, RowObject& row, int32_t* rc) {
     uint32_t out = 0;
     *rc = NewStringVector(ResolvedStaff(store, ActivityOf(store, row.id)), &out);
     return out;
