@@ -20,7 +20,7 @@ namespace {
 unsigned char Flag(bool b) { return b ? 1 : 0; }
 
 template <class R, class Fn>
-R ReadData(uint32_t handle, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+R ReadData(HandleRef handle, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     auto* o = Client::Get().handles.Get<ExecutionDataObject>(handle, Cls::ExecutionData);
     if (!o) {
@@ -42,7 +42,7 @@ bool Carried(const ExecutionDataObject& o, std::initializer_list<const char*> ta
 
 // The carried item or instance as a new object of cls, for the receiving
 // session; the item must still be there.
-uint32_t FromData(uint32_t handle, Cls cls, std::initializer_list<const char*> tags, const char* table,
+HandleRef FromData(HandleRef handle, Cls cls, std::initializer_list<const char*> tags, const char* table,
                   const char* condition, const char* origin) {
   return ReadData<uint32_t>(handle, 0, [&](ExecutionDataObject& o, int32_t* rc) -> uint32_t {
     std::string tag;
@@ -140,7 +140,7 @@ PvxjProcessInstance PvxjExecutionDataProcessInstanceFromData(PvxjExecutionData d
 }
 
 PvxjReadOnlyContainer PvxjExecutionDataReadOnlyContainerFromData(PvxjExecutionData data) {
-  return ReadData<uint32_t>(data, 0, [&](ExecutionDataObject& o, int32_t* rc) -> uint32_t {
+  return ReadData<HandleRef>(data, 0, [&](ExecutionDataObject& o, int32_t* rc) -> HandleRef {
     std::string tag;
     int64_t row = 0;
     if (!Carried(o, {oid_tag::kProcessInstance, "PX"}, &tag, &row)) {
@@ -168,7 +168,7 @@ PvxjReadOnlyContainer PvxjExecutionDataReadOnlyContainerFromData(PvxjExecutionDa
 }
 
 PvxjError PvxjExecutionDataErrorFromData(PvxjExecutionData data) {
-  return ReadData<uint32_t>(data, 0, [&](ExecutionDataObject& o, int32_t* rc) -> uint32_t {
+  return ReadData<HandleRef>(data, 0, [&](ExecutionDataObject& o, int32_t* rc) -> HandleRef {
     if (o.kind != kReplyError) {
       *rc = PVX_ERROR_WRONG_KIND;
       return 0;

@@ -30,7 +30,7 @@ const FieldValue* Option(const Implementation& impl, const char* key) {
 // Reads an implementation (cls ImplementationData) or its options (the
 // options class, which only an implementation of that kind hands out).
 template <class R, class Fn>
-R Read(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
+R Read(HandleRef handle, Cls cls, R fallback, Fn&& fn, const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     auto* o = Client::Get().handles.Get<ImplementationObject>(handle, cls);
     if (!o) {
@@ -41,7 +41,7 @@ R Read(uint32_t handle, Cls cls, R fallback, Fn&& fn, const char* origin = __bui
   }, origin);
 }
 
-char* Text(uint32_t handle, Cls cls, const char* key, char* buffer, uint32_t length,
+char* Text(HandleRef handle, Cls cls, const char* key, char* buffer, uint32_t length,
            const char* origin) {
   return Read<char*>(handle, cls, nullptr, [&](const Implementation& impl) -> char* {
     const FieldValue* v = Option(impl, key);
@@ -51,14 +51,14 @@ char* Text(uint32_t handle, Cls cls, const char* key, char* buffer, uint32_t len
   }, origin);
 }
 
-unsigned char IsNull(uint32_t handle, Cls cls, const char* key, const char* origin) {
+unsigned char IsNull(HandleRef handle, Cls cls, const char* key, const char* origin) {
   return Read<unsigned char>(handle, cls, 1, [&](const Implementation& impl) {
     return Flag(Option(impl, key) == nullptr);
   }, origin);
 }
 
 // A flag or number option; `absent` when the definition leaves it out.
-int32_t Number(uint32_t handle, Cls cls, const char* key, int32_t absent, const char* origin) {
+int32_t Number(HandleRef handle, Cls cls, const char* key, int32_t absent, const char* origin) {
   return Read<int32_t>(handle, cls, absent, [&](const Implementation& impl) {
     const FieldValue* v = Option(impl, key);
     const int32_t* n = v ? std::get_if<int32_t>(v) : nullptr;
@@ -66,11 +66,11 @@ int32_t Number(uint32_t handle, Cls cls, const char* key, int32_t absent, const 
   }, origin);
 }
 
-unsigned char Bool(uint32_t handle, Cls cls, const char* key, bool absent, const char* origin) {
+unsigned char Bool(HandleRef handle, Cls cls, const char* key, bool absent, const char* origin) {
   return Flag(Number(handle, cls, key, absent ? 1 : 0, origin) != 0);
 }
 
-int32_t CopyOf(uint32_t handle, Cls cls, uint32_t* copy, const char* origin) {
+int32_t CopyOf(HandleRef handle, Cls cls, HandleSlot copy, const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* o = Client::Get().handles.Get<ImplementationObject>(handle, cls);
     if (!o) return PVX_ERROR_INVALID_HANDLE;
@@ -81,7 +81,7 @@ int32_t CopyOf(uint32_t handle, Cls cls, uint32_t* copy, const char* origin) {
   }, origin);
 }
 
-int32_t Options(uint32_t handle, int64_t kind, Cls cls, uint32_t* options, const char* origin) {
+int32_t Options(HandleRef handle, int64_t kind, Cls cls, HandleSlot options, const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* o = Client::Get().handles.Get<ImplementationObject>(handle, Cls::ImplementationData);
     if (!o) return PVX_ERROR_INVALID_HANDLE;
@@ -93,7 +93,7 @@ int32_t Options(uint32_t handle, int64_t kind, Cls cls, uint32_t* options, const
   }, origin);
 }
 
-uint32_t Element(uint32_t vector, bool first, const char* origin) {
+HandleRef Element(HandleRef vector, bool first, const char* origin) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     auto* v = Client::Get().handles.Get<ImplementationVectorObject>(vector, Cls::ImplementationDataVector);
     if (!v) {

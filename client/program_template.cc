@@ -82,7 +82,7 @@ ProgramView ViewOf(const Record& r) {
 }
 
 // A program template, or (where the getter accepts both) program data.
-RecordObject* FindProgram(uint32_t handle, bool data_too) {
+RecordObject* FindProgram(HandleRef handle, bool data_too) {
   auto& h = Client::Get().handles;
   if (auto* o = h.Get<RecordObject>(handle, Cls::ProgramTemplate)) return o;
   if (data_too) return h.Get<RecordObject>(handle, Cls::ProgramData);
@@ -90,7 +90,7 @@ RecordObject* FindProgram(uint32_t handle, bool data_too) {
 }
 
 template <class R, class Fn>
-R ReadProgram(uint32_t handle, Cls cls, bool data_too, R fallback, Fn&& fn,
+R ReadProgram(HandleRef handle, Cls cls, bool data_too, R fallback, Fn&& fn,
               const char* origin = __builtin_FUNCTION()) {
   return GuardedValue<R>(fallback, [&](int32_t* rc) -> R {
     RecordObject* o = cls == Cls::ProgramData ? Client::Get().handles.Get<RecordObject>(handle, cls)
@@ -103,7 +103,7 @@ R ReadProgram(uint32_t handle, Cls cls, bool data_too, R fallback, Fn&& fn,
   }, origin);
 }
 
-char* TextOf(uint32_t handle, Cls cls, bool data_too, bool icon, char* buffer, uint32_t length,
+char* TextOf(HandleRef handle, Cls cls, bool data_too, bool icon, char* buffer, uint32_t length,
              const char* origin) {
   return ReadProgram<char*>(handle, cls, data_too, nullptr,
       [&](const ProgramView& v, RecordObject*, int32_t* rc) -> char* {
@@ -117,7 +117,7 @@ char* TextOf(uint32_t handle, Cls cls, bool data_too, bool icon, char* buffer, u
       }, origin);
 }
 
-int32_t CopyProgram(uint32_t handle, Cls cls, uint32_t* copy, const char* origin) {
+int32_t CopyProgram(HandleRef handle, Cls cls, HandleSlot copy, const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* o = Client::Get().handles.Get<RecordObject>(handle, cls);
     if (!o) return PVX_ERROR_INVALID_HANDLE;
@@ -129,7 +129,7 @@ int32_t CopyProgram(uint32_t handle, Cls cls, uint32_t* copy, const char* origin
   }, origin);
 }
 
-unsigned char EqualPrograms(uint32_t a, uint32_t b, Cls cls, const char* origin) {
+unsigned char EqualPrograms(HandleRef a, HandleRef b, Cls cls, const char* origin) {
   return GuardedValue<unsigned char>(0, [&](int32_t* rc) -> unsigned char {
     auto& h = Client::Get().handles;
     auto* x = h.Get<RecordObject>(a, cls);
@@ -142,7 +142,7 @@ unsigned char EqualPrograms(uint32_t a, uint32_t b, Cls cls, const char* origin)
   }, origin);
 }
 
-int32_t Implementations(uint32_t handle, Cls cls, PvxjImplementationDataVector* vector,
+int32_t Implementations(HandleRef handle, Cls cls, PvxjImplementationDataVector* vector,
                         const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* o = Client::Get().handles.Get<RecordObject>(handle, cls);
@@ -152,7 +152,7 @@ int32_t Implementations(uint32_t handle, Cls cls, PvxjImplementationDataVector* 
   }, origin);
 }
 
-uint32_t StreamLength(uint32_t handle, Cls cls, const char* origin) {
+uint32_t StreamLength(HandleRef handle, Cls cls, const char* origin) {
   return GuardedValue<uint32_t>(0, [&](int32_t* rc) -> uint32_t {
     auto* o = Client::Get().handles.Get<RecordObject>(handle, cls);
     if (!o) {
@@ -163,7 +163,7 @@ uint32_t StreamLength(uint32_t handle, Cls cls, const char* origin) {
   }, origin);
 }
 
-int32_t AsStream(uint32_t handle, Cls cls, unsigned char* buffer, uint32_t length,
+int32_t AsStream(HandleRef handle, Cls cls, unsigned char* buffer, uint32_t length,
                  const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* o = Client::Get().handles.Get<RecordObject>(handle, cls);
@@ -188,7 +188,7 @@ Record Blank(const std::optional<std::string>& structure) {
 // A new container of a structure: with the values the program data holds,
 // or (values null) with every leaf at the initial value of its type.
 int32_t NewContainer(Store& store, const std::optional<std::string>& structure, Cls cls,
-                     RecordKind kind, const Record* values, uint32_t* out) {
+                     RecordKind kind, const Record* values, HandleSlot out) {
   if (!structure) return PVX_ERROR_INVALID_CONTAINER;
   Schema schema;
   if (!LoadSchema(store, *structure, &schema)) return PVX_ERROR_INVALID_CONTAINER;
@@ -212,8 +212,8 @@ int32_t NewContainer(Store& store, const std::optional<std::string>& structure, 
   return AddHandle(cls, std::move(obj), out);
 }
 
-int32_t ContainerOf(uint32_t handle, Cls cls, bool in, bool initial, Cls container_cls,
-                    uint32_t* container, const char* origin) {
+int32_t ContainerOf(HandleRef handle, Cls cls, bool in, bool initial, Cls container_cls,
+                    HandleSlot container, const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* o = Client::Get().handles.Get<RecordObject>(handle, cls);
     if (!o) return PVX_ERROR_INVALID_HANDLE;
@@ -231,7 +231,7 @@ int32_t ContainerOf(uint32_t handle, Cls cls, bool in, bool initial, Cls contain
 
 // A read-write container given to an execution: 0 for none, else one of the
 // structure the program wants.
-int32_t ExecutionContainer(uint32_t handle, const std::optional<std::string>& structure,
+int32_t ExecutionContainer(HandleRef handle, const std::optional<std::string>& structure,
                            RecordObject** out) {
   *out = nullptr;
   if (!handle) return PVX_OK;
@@ -251,7 +251,7 @@ CorrelId ProgramCorrelId(int64_t row) {
   return id;
 }
 
-int32_t Execute(uint32_t tmpl, uint32_t in_handle, uint32_t out_handle, bool async,
+int32_t Execute(HandleRef tmpl, HandleRef in_handle, HandleRef out_handle, bool async,
                 unsigned char* correl_id, const char* user_context, const char* origin) {
   return Guarded([&]() -> int32_t {
     auto* o = Client::Get().handles.Get<RecordObject>(tmpl, Cls::ProgramTemplate);
