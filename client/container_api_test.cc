@@ -43,7 +43,7 @@ TEST_F(ContainerApiTest, StreamsRoundTripAndDamagedStreamsAreRefused) {
 
   PvxjReadOnlyContainer back =
       PvxjExecutionServiceReadOnlyContainerFromStream(svc_, bytes.data(), static_cast<uint32_t>(bytes.size()));
-  ASSERT_NE(back, 0u);
+  ASSERT_NE(back, nullptr);
   EXPECT_EQ(PvxjReadOnlyContainerEqual(back, c_), 1);
   char text[32] = {};
   EXPECT_EQ(PvxjContainerArrayStringValue(back, "Comments", 2, text, sizeof text), PVX_OK);
@@ -56,9 +56,9 @@ TEST_F(ContainerApiTest, StreamsRoundTripAndDamagedStreamsAreRefused) {
     bad[i] ^= 0x5A;
     PvxjReadOnlyContainer c =
         PvxjExecutionServiceReadOnlyContainerFromStream(svc_, bad.data(), static_cast<uint32_t>(bad.size()));
-    EXPECT_EQ(c, 0u) << "byte " << i;
+    EXPECT_EQ(c, nullptr) << "byte " << i;
     EXPECT_NE(LastResultCode(), PVX_OK);
-    EXPECT_EQ(PvxjExecutionServiceReadOnlyContainerFromStream(svc_, bytes.data(), static_cast<uint32_t>(i)), 0u);
+    EXPECT_EQ(PvxjExecutionServiceReadOnlyContainerFromStream(svc_, bytes.data(), static_cast<uint32_t>(i)), nullptr);
     EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_STREAM) << "cut at " << i;
   }
 }
@@ -79,9 +79,11 @@ TEST_F(ContainerApiTest, MembersAreNotSetUntilWrittenAndArraysCountFromOne) {
   // Setting NULL makes the member not set again.
   EXPECT_EQ(PvxjReadWriteContainerSetStringValue(c_, "Comments[3]", nullptr), PVX_OK);
   EXPECT_EQ(PvxjContainerStringLength(c_, "Comments[3]", &length), PVX_ERROR_MEMBER_NOT_SET);
-  // A read-only container cannot be written.
+  // A read-only container cannot be written: C++ refuses it at compile time,
+  // the client when a C caller casts one.
   PvxjReadOnlyContainer ro = PvxjReadWriteContainerAsReadOnlyContainer(c_);
-  EXPECT_EQ(PvxjReadWriteContainerSetLongValue(ro, "Approved", 1), PVX_ERROR_INVALID_HANDLE);
+  const auto cast = ToHandle<PvxjReadWriteContainer>(HandleRef(ro).value());
+  EXPECT_EQ(PvxjReadWriteContainerSetLongValue(cast, "Approved", 1), PVX_ERROR_INVALID_HANDLE);
   PvxjReadOnlyContainerDeallocate(&ro);
 }
 
@@ -115,7 +117,7 @@ TEST_F(ContainerApiTest, ElementsShowTheValuesOfWhenTheyWereHandedOut) {
   PvxjContainerElementDeallocate(&e);
 
   PvxjContainerElementVector v = PvxjContainerLeaves(c_);
-  ASSERT_NE(v, 0u);
+  ASSERT_NE(v, nullptr);
   EXPECT_EQ(PvxjContainerElementVectorSize(v), 9u);
   PvxjContainerElement first = PvxjContainerElementVectorFirstElement(v);
   char name[64] = {};
@@ -123,10 +125,10 @@ TEST_F(ContainerApiTest, ElementsShowTheValuesOfWhenTheyWereHandedOut) {
   PvxjContainerElementDeallocate(&first);
   for (int i = 1; i < 9; ++i) {
     PvxjContainerElement x = PvxjContainerElementVectorNextElement(v);
-    EXPECT_NE(x, 0u);
+    EXPECT_NE(x, nullptr);
     PvxjContainerElementDeallocate(&x);
   }
-  EXPECT_EQ(PvxjContainerElementVectorNextElement(v), 0u);
+  EXPECT_EQ(PvxjContainerElementVectorNextElement(v), nullptr);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_NO_MORE_DATA);
   PvxjContainerElementVectorDeallocate(&v);
 }
