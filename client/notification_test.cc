@@ -121,8 +121,8 @@ TEST_F(NoticeTest, OnlyTheOwnerOrAnAdministratorChangesANotification) {
   EXPECT_EQ(PvxjItemDelete(theirs[0]), PVX_OK);
   EXPECT_EQ(PvxjItemRefresh(theirs[0]), PVX_ERROR_DOES_NOT_EXIST);
   EXPECT_EQ(PvxjItemRefresh(notes[0]), PVX_OK);
-  // Not an item at all.
-  EXPECT_EQ(PvxjItemDelete(admin_), PVX_ERROR_INVALID_HANDLE);
+  // Not an item at all (a C caller's cast).
+  EXPECT_EQ(PvxjItemDelete(ToHandle<PvxjItem>(HandleRef(admin_).value())), PVX_ERROR_INVALID_HANDLE);
   EXPECT_EQ(PvxjItemKind(0), 0);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_HANDLE);
 }
