@@ -32,7 +32,7 @@ class ProgramTemplateTest : public ClientTest {
     const char* t = fn(h, buf, sizeof buf);
     return t ? t : "(null)";
   }
-  Record RecordOf(PvxjHandle h, Cls cls) {
+  Record RecordOf(HandleRef h, Cls cls) {
     auto* o = Client::Get().handles.Get<RecordObject>(h, cls);
     return o ? o->record : Record{};
   }
@@ -55,8 +55,8 @@ TEST_F(ProgramTemplateTest, GettersReadTheProgramsDefinition) {
   // A short buffer is cut, never overrun.
   char small[6];
   EXPECT_STREQ(PvxjProgramTemplateDescription(assess_, small, sizeof small), "Score");
-  // A program data handle is no program template for the template's own getters.
-  EXPECT_EQ(PvxjProgramDataIsUnattended(assess_), 0);
+  // A program template is no program data (a C caller's cast).
+  EXPECT_EQ(PvxjProgramDataIsUnattended(ToHandle<PvxjProgramData>(HandleRef(assess_).value())), 0);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_HANDLE);
 }
 
@@ -87,8 +87,8 @@ TEST_F(ProgramTemplateTest, ImplementationsAndTheirOptions) {
   EXPECT_EQ(Text(PvxjDllOptionsEntryPointName, d), "AssessRisk");
   EXPECT_EQ(PvxjDllOptionsExecuteFenced(d), 1);
   EXPECT_EQ(PvxjDllOptionsKeepLoadedIsNull(d), 1);
-  // Options belong to their own class.
-  EXPECT_EQ(PvxjExeOptionsRunInXTerm(d), 0);
+  // Options belong to their own class (a C caller's cast).
+  EXPECT_EQ(PvxjExeOptionsRunInXTerm(ToHandle<PvxjExeOptions>(HandleRef(d).value())), 0);
   EXPECT_EQ(LastResultCode(), PVX_ERROR_INVALID_HANDLE);
   EXPECT_EQ(PvxjImplementationDataVectorDeallocate(&v), PVX_OK);
   // The elements outlive their vector.
