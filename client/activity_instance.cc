@@ -404,14 +404,6 @@ int32_t PvxjActivityInstanceObtainProcessMonitor(PvxjActivityInstance activityIn
   });
 }
 
-// A layout stands for the activity's definition, where its place is kept.
-int32_t PvxjActivityInstanceSymbolLayout(PvxjActivityInstance activityInstance, PvxjSymbolLayout* layout) {
-  return WorkCall(activityInstance, kActivityOnly, [&](Store& store, RowObject& row) {
-    return AddRowObject(Cls::SymbolLayout, ReadNumber(store, Over::kActivity, row.id, "d.id").value_or(0),
-                        ReadText(store, Over::kActivity, row.id, "d.name").value_or(""), row.service, layout);
-  });
-}
-
 // --- activity instance lists -------------------------------------------------
 
 int32_t PvxjActivityInstanceListCopy(PvxjActivityInstanceList list, PvxjActivityInstanceList* copy) {

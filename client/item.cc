@@ -242,27 +242,4 @@ PvxjDateTime PvxjItemOnHoldTime(PvxjItem item) { return ItemTime(item, "t.on_hol
 PvxjDateTime PvxjItemSuspensionTime(PvxjItem item) { return ItemTime(item, "p.suspended"); }
 PvxjDateTime PvxjItemReceivedTime(PvxjItem item) { return ItemTime(item, "coalesce(t.received, t.created)"); }
 
-// Monitors stand for the process instance they watch, as a restored
-// instance monitor does; deep ones watch from the top-level instance.
-int32_t PvxjItemObtainProcessInstanceMonitor(PvxjItem item, unsigned char deep,
-                                             PvxjProcessInstanceMonitor* monitor) {
-  return WorkCall(item, kItemClasses, [&](Store& store, RowObject& row) -> int32_t {
-    const char* id = deep ? "coalesce(p.top_level_id, p.id)" : "p.id";
-    auto pi = ReadNumber(store, Over::kItem, row.id, id);
-    if (!pi) return PVX_ERROR_DOES_NOT_EXIST;
-    return AddRowObject(Cls::ProcessInstanceMonitor, *pi, ReadText(store, Over::kItem, row.id, "p.name").value_or(""),
-                        row.service, monitor);
-  });
-}
-
-int32_t PvxjItemObtainProcessMonitor(PvxjItem item, unsigned char deep, PvxjInstanceMonitor* monitor) {
-  return WorkCall(item, kItemClasses, [&](Store& store, RowObject& row) -> int32_t {
-    const char* id = deep ? "coalesce(p.top_level_id, p.id)" : "p.id";
-    auto pi = ReadNumber(store, Over::kItem, row.id, id);
-    if (!pi) return PVX_ERROR_DOES_NOT_EXIST;
-    return AddRowObject(Cls::InstanceMonitor, *pi, ReadText(store, Over::kItem, row.id, "p.name").value_or(""),
-                        row.service, monitor);
-  });
-}
-
 }  // extern "C"
