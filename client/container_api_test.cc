@@ -177,5 +177,17 @@ TEST_F(ContainerApiTest, AProgramReadsAndWritesItsActivitysContainersByProgramId
   EXPECT_EQ(PvxjContainerInContainer(&in), PVX_ERROR_INVALID_PROGRAMID);
 }
 
+// A structure redefined while a container holds its values: a value of the
+// member's former type is no value of it, never a fault.
+TEST_F(ContainerApiTest, AValueOfAMembersFormerTypeReadsAsNotSet) {
+  ASSERT_EQ(PvxjReadWriteContainerSetStringValue(c_, "Customer.Name", "Miller"), PVX_OK);
+  store().Exec("UPDATE data_members SET type='LONG' WHERE name='Name'");
+  int32_t n = 7;
+  EXPECT_EQ(PvxjContainerLongValue(c_, "Customer.Name", &n), PVX_ERROR_MEMBER_NOT_SET);
+  EXPECT_EQ(n, 7);
+  uint32_t length = 0;
+  EXPECT_EQ(PvxjContainerStringLength(c_, "Customer.Name", &length), PVX_ERROR_WRONG_TYPE);
+}
+
 }  // namespace
 }  // namespace pvxjsim

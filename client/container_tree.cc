@@ -185,6 +185,13 @@ int32_t ReadMember(const Schema& schema, const Record& record, const char* quali
   if (it->second != want) return PVX_ERROR_WRONG_TYPE;
   FieldValue v = GetMember(record, name);
   if (std::holds_alternative<std::monostate>(v)) return PVX_ERROR_MEMBER_NOT_SET;
+  // A value stored before the structure was redefined may be of another
+  // type than the member now has: it is no value of this member.
+  const bool fits = (want == LeafType::kString && std::holds_alternative<std::string>(v)) ||
+                    (want == LeafType::kLong && std::holds_alternative<int32_t>(v)) ||
+                    (want == LeafType::kFloat && std::holds_alternative<double>(v)) ||
+                    (want == LeafType::kBinary && std::holds_alternative<std::vector<uint8_t>>(v));
+  if (!fits) return PVX_ERROR_MEMBER_NOT_SET;
   *value = std::move(v);
   return PVX_OK;
 }
