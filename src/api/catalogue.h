@@ -139,6 +139,7 @@ enum class Display : uint8_t {
   kDateTime,      // "dt_value" | NULL
   kValueList,     // "value1;value2;..." | NULL
   kResultSlot,    // n: a slot the section fills (an identifier slot of the form n)
+  kTrueFalse,     // TRUE | FALSE: a word any value of which is taken (Deep), written as a flag
 };
 
 // The class tag on the first line of an object identifier file, one per class

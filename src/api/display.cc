@@ -10,6 +10,7 @@ std::string display_form(const Param& p) {
     case Display::kDateTime: return "\"dt_value\" | NULL";
     case Display::kValueList: return "\"value1;value2;...\" | NULL";
     case Display::kResultSlot: return "n";
+    case Display::kTrueFalse: return "TRUE | FALSE";
     case Display::kForm: break;
   }
   switch (p.form) {
