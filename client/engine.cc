@@ -1006,6 +1006,13 @@ int32_t SuspendInstance(Store& store, int64_t pi, bool deep,
                      "WHEN next_deadline IS NULL OR ?3 < next_deadline THEN ?3 "
                      "ELSE next_deadline END WHERE id=?4");
   u.Bind(1, std::string_view(ClockNow(store))).Bind(2, until).Bind(3, until).Bind(4, pi).Run();
+  // Its active activities wait with it, a process activity too when its
+  // sub-process runs on: the parent is not navigated until it is resumed.
+  std::string now = ClockNow(store);
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, last_state_change=?, modified=? "
+                     "WHERE process_instance_id=? AND state IN (?,?,?)");
+  a.Bind(1, kAsSuspended).Bind(2, std::string_view(now)).Bind(3, std::string_view(now));
+  a.Bind(4, pi).Bind(5, kAsReady).Bind(6, kAsRunning).Bind(7, kAsCheckedOut).Run();
   if (deep)
     for (int64_t c : Children(store, pi)) SuspendInstance(store, c, true, until);
   return PVX_OK;
@@ -1019,12 +1026,41 @@ int32_t ResumeInstance(Store& store, int64_t pi, bool deep) {
   Stmt u(store.db(), "UPDATE process_instances SET suspended=NULL, suspension_expiry=NULL "
                      "WHERE id=?");
   u.Bind(1, pi).Run();
+  // Each activity gets back the state it had, which its work items kept
+  // through the suspension: checked out or started by someone, else ready;
+  // a block or process activity was running.
+  std::string now = ClockNow(store);
+  Stmt a(store.db(), "UPDATE activity_instances SET state=CASE WHEN kind IN (1,16) THEN ?1 "
+                     "WHEN EXISTS(SELECT 1 FROM items i WHERE i.activity_instance_id="
+                     "activity_instances.id AND i.kind=?2 AND i.state=?3) THEN ?4 "
+                     "WHEN EXISTS(SELECT 1 FROM items i WHERE i.activity_instance_id="
+                     "activity_instances.id AND i.kind=?2 AND i.state=?5) THEN ?1 ELSE ?6 END, "
+                     "last_state_change=?7, modified=?7 WHERE process_instance_id=?8 AND state=?9");
+  a.Bind(1, kAsRunning).Bind(2, kItemWorkitem).Bind(3, kItemCheckedOut).Bind(4, kAsCheckedOut);
+  a.Bind(5, kItemRunning).Bind(6, kAsReady).Bind(7, std::string_view(now)).Bind(8, pi);
+  a.Bind(9, kAsSuspended).Run();
+  // A sub-process that finished meanwhile (a flat suspension) left its
+  // process activity waiting: it finishes now, with the sub-process's output.
+  std::vector<std::pair<int64_t, int64_t>> done;  // process activity, sub-process
+  {
+    Stmt q(store.db(), "SELECT a.id, c.id FROM activity_instances a JOIN process_instances c "
+                       "ON c.id = (SELECT max(id) FROM process_instances WHERE "
+                       "parent_activity_instance_id = a.id) WHERE a.process_instance_id=? "
+                       "AND a.kind=1 AND a.state=? AND c.state=?");
+    q.Bind(1, pi).Bind(2, kAsRunning).Bind(3, kPsFinished);
+    while (q.Step()) done.emplace_back(q.Int(0), q.Int(1));
+  }
   // An instance started suspended has not been navigated yet.
   Stmt any(store.db(), "SELECT 1 FROM activity_instances WHERE process_instance_id=? LIMIT 1");
   any.Bind(1, pi);
-  if (!any.Step()) {
+  bool navigated = any.Step();
+  any.Step();
+  if (!navigated || !done.empty()) {
     Engine e(store);
-    e.CreateGraph(pi, inst.template_id, std::nullopt, std::nullopt);
+    if (!navigated) e.CreateGraph(pi, inst.template_id, std::nullopt, std::nullopt);
+    for (const auto& [ai, child] : done)
+      if (e.State(ai) == kAsRunning)
+        e.FinishActivity(ai, 0, LoadContainer(store, "PI", child, "out").value_or(Record{}));
     e.Drain();
   }
   if (deep)
@@ -1170,8 +1206,10 @@ int32_t CancelCheckOutWorkitem(Store& store, int64_t item_id, int64_t person_id)
   if (r.state != kItemCheckedOut) return PVX_ERROR_WRONG_STATE;
   std::string now = ClockNow(store);
   SetItem(store, item_id, "", kItemReady);
-  Stmt a(store.db(), "UPDATE activity_instances SET state=?, last_state_change=? WHERE id=?");
-  a.Bind(1, kAsReady).Bind(2, std::string_view(now)).Bind(3, r.ai).Run();
+  // A suspended activity stays so; its resumption finds the item ready.
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, last_state_change=? WHERE id=? "
+                     "AND state<>?");
+  a.Bind(1, kAsReady).Bind(2, std::string_view(now)).Bind(3, r.ai).Bind(4, kAsSuspended).Run();
   return PVX_OK;
 }
 

@@ -2,9 +2,12 @@
 // the deadlines of the activities that wait), restart, renaming, and taking
 // the next work item in a worklist's order.
 #include <string>
+#include <utility>
 
 #include "clock.h"
 #include "engine.h"
+#include "program_data.h"
+#include "store.h"
 #include "test_support.h"
 
 namespace pvxjsim {
@@ -39,6 +42,20 @@ class InstanceTest : public ClientTest {
   int64_t State(const char* instance) {
     return Int(std::string("SELECT state FROM process_instances WHERE name='") + instance + "'");
   }
+  int64_t ActivityState(const char* instance, const char* activity) {
+    return Int(std::string("SELECT a.state FROM activity_instances a JOIN process_instances p "
+                           "ON p.id = a.process_instance_id WHERE p.name='") +
+               instance + "' AND a.name='" + activity + "'");
+  }
+  // USER2's work item in an instance: its id and owner.
+  std::pair<int64_t, int64_t> Item(const char* instance) {
+    Stmt q(store().db(), "SELECT i.id, i.owner_id FROM items i JOIN process_instances p "
+                         "ON p.id = i.process_instance_id JOIN persons u ON u.id = i.owner_id "
+                         "WHERE u.user_id='USER2' AND i.kind=1 AND p.name=?");
+    q.Bind(1, std::string_view(instance));
+    EXPECT_TRUE(q.Step()) << instance;
+    return {q.Int(0), q.Int(1)};
+  }
 
   PvxjExecutionService user2_ = 0;
 };
@@ -56,6 +73,83 @@ TEST_F(InstanceTest, FlatSuspensionLeavesSubProcessesRunningDeepSuspendsThem) {
   EXPECT_EQ(PvxjProcessInstanceResume(i, 1), PVX_OK);
   EXPECT_EQ(State("Esc"), kPsRunning);
   EXPECT_EQ(State("Esc.FirstOpinion"), kPsRunning);
+  PvxjProcessInstanceDeallocate(&i);
+}
+
+TEST_F(InstanceTest, ActivitiesAreSuspendedWithTheirInstanceDeepOnesInSubProcessesToo) {
+  PvxjProcessInstance i = Started("CreditEscalation", "Esc");
+  ASSERT_EQ(ActivityState("Esc", "FirstOpinion"), kAsRunning);
+  ASSERT_EQ(ActivityState("Esc.FirstOpinion", "CollectData"), kAsReady);
+  EXPECT_EQ(PvxjProcessInstanceSuspend(i, 0), PVX_OK);
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsSuspended);
+  EXPECT_EQ(ActivityState("Esc", "SecondOpinion"), kAsInactive);  // not begun: left alone
+  EXPECT_EQ(ActivityState("Esc.FirstOpinion", "CollectData"), kAsReady);
+  EXPECT_EQ(PvxjProcessInstanceResume(i, 0), PVX_OK);
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsRunning);
+  EXPECT_EQ(PvxjProcessInstanceSuspend(i, 1), PVX_OK);
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsSuspended);
+  EXPECT_EQ(ActivityState("Esc.FirstOpinion", "CollectData"), kAsSuspended);
+  // A flat resumption leaves the sub-process waiting, and with it its work.
+  EXPECT_EQ(PvxjProcessInstanceResume(i, 0), PVX_OK);
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsRunning);
+  EXPECT_EQ(ActivityState("Esc.FirstOpinion", "CollectData"), kAsSuspended);
+  EXPECT_EQ(PvxjProcessInstanceSuspend(i, 0), PVX_OK);
+  EXPECT_EQ(PvxjProcessInstanceResume(i, 1), PVX_OK);
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsRunning);
+  EXPECT_EQ(ActivityState("Esc.FirstOpinion", "CollectData"), kAsReady);
+  // Terminated while suspended: its waiting activities end terminated.
+  EXPECT_EQ(PvxjProcessInstanceSuspend(i, 1), PVX_OK);
+  EXPECT_EQ(PvxjProcessInstanceTerminate(i), PVX_OK);
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsTerminated);
+  EXPECT_EQ(ActivityState("Esc.FirstOpinion", "CollectData"), kAsTerminated);
+  PvxjProcessInstanceDeallocate(&i);
+}
+
+TEST_F(InstanceTest, ResumedActivitiesGetBackTheStateTheyHad) {
+  PvxjProcessInstance a = Started("CreditRequest", "A");
+  PvxjProcessInstance b = Started("CreditRequest", "B");
+  PvxjProcessInstance c = Started("CreditRequest", "C");
+  auto [item_a, owner] = Item("A");
+  ASSERT_EQ(StartWorkitem(store(), Item("B").first, owner), PVX_OK);
+  ASSERT_EQ(CheckOutWorkitem(store(), Item("C").first, owner, kCommonDataOnly, 0, nullptr), PVX_OK);
+  for (PvxjProcessInstance i : {a, b, c}) EXPECT_EQ(PvxjProcessInstanceSuspend(i, 0), PVX_OK);
+  for (const char* name : {"A", "B", "C"})
+    EXPECT_EQ(ActivityState(name, "CollectData"), kAsSuspended) << name;
+  for (PvxjProcessInstance i : {a, b, c}) EXPECT_EQ(PvxjProcessInstanceResume(i, 0), PVX_OK);
+  EXPECT_EQ(ActivityState("A", "CollectData"), kAsReady);
+  EXPECT_EQ(ActivityState("B", "CollectData"), kAsRunning);
+  EXPECT_EQ(ActivityState("C", "CollectData"), kAsCheckedOut);
+  // A check-out given back while the instance waits: it stays suspended,
+  // and is ready once resumed.
+  EXPECT_EQ(PvxjProcessInstanceSuspend(c, 0), PVX_OK);
+  EXPECT_EQ(CancelCheckOutWorkitem(store(), Item("C").first, owner), PVX_OK);
+  EXPECT_EQ(ActivityState("C", "CollectData"), kAsSuspended);
+  EXPECT_EQ(PvxjProcessInstanceResume(c, 0), PVX_OK);
+  EXPECT_EQ(ActivityState("C", "CollectData"), kAsReady);
+  for (PvxjProcessInstance* i : {&a, &b, &c}) PvxjProcessInstanceDeallocate(i);
+}
+
+TEST_F(InstanceTest, ASubProcessThatEndsDuringAFlatSuspensionFinishesItsActivityOnResumption) {
+  PvxjProcessInstance i = Started("CreditEscalation", "Esc");
+  EXPECT_EQ(PvxjProcessInstanceSuspend(i, 0), PVX_OK);
+  // The sub-process runs on: its people do its work until it ends.
+  for (int step = 0; step < 10 && State("Esc.FirstOpinion") == kPsRunning; ++step) {
+    Stmt q(store().db(), "SELECT i.id, i.owner_id FROM items i JOIN process_instances p "
+                         "ON p.id = i.process_instance_id WHERE p.name='Esc.FirstOpinion' "
+                         "AND i.kind=1");
+    ASSERT_TRUE(q.Step());
+    int64_t item = q.Int(0), owner = q.Int(1);
+    q.Step();
+    ASSERT_EQ(FinishWorkitem(store(), item, owner, 0, {}), PVX_OK);
+  }
+  EXPECT_EQ(State("Esc.FirstOpinion"), kPsFinished);
+  // The parent does not move on while it waits.
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsSuspended);
+  EXPECT_EQ(ActivityState("Esc", "SecondOpinion"), kAsInactive);
+  EXPECT_EQ(PvxjProcessInstanceResume(i, 0), PVX_OK);
+  EXPECT_EQ(ActivityState("Esc", "FirstOpinion"), kAsFinished);
+  EXPECT_EQ(ActivityState("Esc", "SecondOpinion"), kAsReady);
+  EXPECT_EQ(State("Esc"), kPsRunning);
   PvxjProcessInstanceDeallocate(&i);
 }
 
@@ -84,8 +178,10 @@ TEST_F(InstanceTest, SuspensionUntilATimeEndsByItself) {
   EXPECT_EQ(PvxjProcessInstanceState(i), Pvx_PS_Suspended);
   ASSERT_TRUE(AdvanceClock(store(), 7200));
   EXPECT_EQ(PvxjProcessInstanceState(i), Pvx_PS_Suspended);  // reading changes nothing
+  EXPECT_EQ(ActivityState("Pause", "CollectData"), kAsSuspended);
   CheckDeadlines(store());
   EXPECT_EQ(PvxjProcessInstanceState(i), Pvx_PS_Running);
+  EXPECT_EQ(ActivityState("Pause", "CollectData"), kAsReady);
   EXPECT_EQ(PvxjProcessInstanceSuspensionExpirationTimeIsNull(i), 1);
   PvxjProcessInstanceDeallocate(&i);
 }

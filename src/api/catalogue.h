@@ -147,6 +147,7 @@ enum class Display : uint8_t {
   kValueList,     // "value1;value2;..." | NULL
   kResultSlot,    // n: a slot the section fills (an identifier slot of the form n)
   kDouble,        // double: a number with a fraction, read as one word
+  kTrueFalse,     // TRUE | FALSE: a word any value of which is taken (Deep), written as a flag
 };
 
 // The class tag on the first line of an object identifier file, one per class

@@ -107,6 +107,10 @@ TEST(Catalogue, DisplayFormsOfTheSyntaxReference) {
   const ParamDisplay names = display(param_of(query, kShowAllObjectNames));
   EXPECT_EQ(names.keyword, "[ShowAllObjectNames");
   EXPECT_EQ(names.form, "TRUE | FALSE]");
+  // Deep takes any word, yet a tester writes it as a flag, and may leave it out.
+  const ParamDisplay deep = display(param_of(kPvxjProcessInstanceSuspendUntil, kDeep));
+  EXPECT_EQ(deep.keyword, "[Deep");
+  EXPECT_EQ(deep.form, "TRUE | FALSE]");
 
   const int logon = kPvxjExecutionServiceLogon;
   EXPECT_EQ(display_form(param_of(logon, kUserID)), "\"value\" | NULL | \"<CL-VALUE>\"");

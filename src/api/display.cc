@@ -11,6 +11,7 @@ std::string display_form(const Param& p) {
     case Display::kValueList: return "\"value1;value2;...\" | NULL";
     case Display::kResultSlot: return "n";
     case Display::kDouble: return "double";
+    case Display::kTrueFalse: return "TRUE | FALSE";
     case Display::kForm: break;
   }
   switch (p.form) {

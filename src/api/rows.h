@@ -46,6 +46,9 @@ constexpr Param sort_criteria(int kw) { return {kw, Form::kText, nullptr, false,
 constexpr Param date_time(int kw) { return {kw, Form::kText, nullptr, false, Display::kDateTime}; }
 // The tool's own switch of the object names report.
 constexpr Param show_names() { return {kShowAllObjectNames, Form::kBool, nullptr, true, Display::kForm, false}; }
+// Deep: true only for TRUE, any other word or none false (never an error), so
+// it is read as a word but written as the flags are.
+constexpr Param deep() { return {kDeep, Form::kWord, nullptr, true, Display::kTrueFalse}; }
 // Modifiers.
 constexpr Param optional(Param p) { p.optional = true; return p; }
 constexpr Param not_passed(Param p) { p.passed = false; return p; }
