@@ -11,6 +11,10 @@
 #   NAME.files/  extra files copied into the working folder first
 #   NAME.env     environment variables for the run, one NAME=value a line
 #                (for example those the program execution agent sets)
+#   NAME.setup   pvxjsim commands run first against the case's store in the
+#                working folder, one a line ("#" lines are comments; a line
+#                starting "-" may fail), to bring about a state the API alone
+#                cannot (a program's bad output)
 #   NAME.nosan   left out of the sanitizer pass (the file says why)
 #   NAME.then    a second test case run afterwards in the same folder and
 #                store (files written by the first are read back), with
@@ -40,6 +44,18 @@ if [ -f "$dir/$name.env" ]; then
   while IFS= read -r line || [ -n "$line" ]; do
     [ -n "$line" ] && export "$line"
   done < "$dir/$name.env"
+fi
+if [ -f "$dir/$name.setup" ]; then
+  sim=$(dirname "$(readlink -f "$bin")")/client/pvxjsim
+  while IFS= read -r line || [ -n "$line" ]; do
+    if [ -z "$line" ] || [ "${line:0:1}" = "#" ]; then continue; fi
+    may_fail=0
+    if [ "${line:0:1}" = "-" ]; then may_fail=1; line=${line:1}; fi
+    read -ra words <<<"$line"
+    if ! (cd "$work" && timeout 120 "$sim" "${words[@]}" >/dev/null 2>&1) && [ $may_fail = 0 ]; then
+      echo "$name: setup failed: $line"; exit 1
+    fi
+  done <"$dir/$name.setup"
 fi
 (cd "$work" && timeout 120 ./kestrun1 "${args[@]}" <"$stdin" >"$work/.stdout" 2>"$work/.stderr")
 rc=$?
