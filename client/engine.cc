@@ -357,8 +357,12 @@ class Engine {
       }
       people = kept;
     }
-    // Nobody found: the work goes to the one who started the instance.
-    if (people.empty()) add_query("SELECT id FROM persons WHERE user_id=?", inst.starter);
+    // Nobody found: the work goes to an administrator, or (none known) to
+    // the one who started the instance.
+    if (people.empty()) {
+      if (auto admin = AdministratorFor(pi)) return {*admin};
+      add_query("SELECT id FROM persons WHERE user_id=?", inst.starter);
+    }
     std::vector<std::pair<int64_t, int>> out;  // person, received as
     std::set<int64_t> given;
     for (int64_t p : people) {
@@ -366,6 +370,21 @@ class Engine {
       if (given.insert(owner).second) out.emplace_back(owner, received);
     }
     return out;
+  }
+
+  // Who receives work that staff resolution gives nobody: the instance's
+  // process administrator (received as 3), else the first system
+  // administrator by user ID (received as 4).
+  std::optional<std::pair<int64_t, int>> AdministratorFor(int64_t pi) {
+    Stmt a(store_.db(), "SELECT a.id FROM process_instances i "
+                        "JOIN process_templates t ON t.id = i.template_id "
+                        "JOIN persons a ON a.user_id = coalesce(i.process_admin, t.process_admin) "
+                        "WHERE i.id=?");
+    a.Bind(1, pi);
+    if (a.Step()) return std::pair<int64_t, int>{a.Int(0), 3};
+    Stmt s(store_.db(), "SELECT id FROM persons WHERE is_admin<>0 ORDER BY user_id LIMIT 1");
+    if (s.Step()) return std::pair<int64_t, int>{s.Int(0), 4};
+    return std::nullopt;
   }
 
   // Who takes an absent person's work: the first present person along the

@@ -6,6 +6,7 @@
 #include "clock.h"
 #include "container.h"
 #include "engine.h"
+#include "seed.h"
 #include "test_support.h"
 
 namespace pvxjsim {
@@ -107,6 +108,43 @@ TEST_F(WorkitemTest, ManualExitWaitsExecutedForTheAdministrator) {
   EXPECT_EQ(PvxjActivityInstanceFinish(a), PVX_OK);
   EXPECT_EQ(PvxjActivityInstanceState(a), Pvx_AS_Finished);
   EXPECT_TRUE(Item(user2_, "NAME = 'Notify' AND STATE = READY"));
+}
+
+// Work that staff resolution gives nobody goes to the process administrator,
+// else to a system administrator, received as such, and never to the starter.
+TEST_F(WorkitemTest, WorkForNobodyGoesToAnAdministrator) {
+  {
+    WriteTx tx(store());
+    std::string error;
+    ASSERT_TRUE(LoadSystemDefinition(store(), R"({ "processTemplates": [
+      { "name": "Orphan", "processAdmin": "USER1", "inContainer": "CreditData", "outContainer": "CreditData",
+        "activities": [ { "name": "Lonely", "kind": "program", "program": "CollectData",
+                          "staff": { "persons": ["USER2"], "levelMin": 9 } } ] },
+      { "name": "Stray", "inContainer": "CreditData", "outContainer": "CreditData",
+        "activities": [ { "name": "Lost", "kind": "program", "program": "CollectData",
+                          "staff": { "organization": "Sales", "levelMin": 9 } } ] } ] })",
+                                     &error))
+        << error;
+    for (const char* name : {"Orphan", "Stray"}) {
+      int64_t pi = 0;
+      ASSERT_EQ(CreateInstance(store(), name, name, "USER2", &pi), PVX_OK);
+      ASSERT_EQ(StartInstance(store(), pi, "USER2", nullptr), PVX_OK);
+    }
+    tx.Commit();
+  }
+  EXPECT_FALSE(Item(user2_, "OWNER = 'USER2' AND PROCESS_INSTANCE_NAME IN ('Orphan', 'Stray')"));
+  PvxjWorkitem lonely = Item(user1_, "OWNER = 'USER1' AND NAME = 'Lonely'");
+  ASSERT_TRUE(lonely);
+  EXPECT_EQ(PvxjItemReceivedAs(lonely), Pvx_IR_ProcessAdministrator);
+  PvxjWorkitem lost = Item(admin_, "OWNER = 'ADMIN' AND NAME = 'Lost'");
+  ASSERT_TRUE(lost);
+  EXPECT_EQ(PvxjItemReceivedAs(lost), Pvx_IR_SystemAdministrator);
+  PvxjStringVector staff = PvxjActivityInstanceStaff(Activity(admin_, "Lost"));
+  ASSERT_TRUE(staff);
+  EXPECT_EQ(PvxjStringVectorSize(staff), 1u);
+  char buf[16];
+  EXPECT_STREQ(PvxjStringVectorFirstElement(staff, buf, sizeof buf), "ADMIN");
+  PvxjStringVectorResultParmDeallocate(&staff);
 }
 
 TEST_F(WorkitemTest, EndedItemsStayUntilDeletedAndReadyOnesCannotBeDeleted) {

@@ -17,8 +17,10 @@
 #                NAME.then.args, NAME.then.log and NAME.then.rc
 #   NAME.setup   pvxjsim commands run against the case's store before the
 #                run (and NAME.then.setup before the second run), one a line,
-#                words split at blanks: to set the server's clock, start
-#                instances or finish work items where the case needs it
+#                words split at blanks, run in the working folder ("#" lines
+#                are comments; a line starting "-" may fail): to set the
+#                server's clock, start instances, finish work items or bring
+#                about a state the API alone cannot (a program's bad output)
 #
 # Only what must vary is masked: the date line, elapsed milliseconds and time
 # stamps. GOLDEN_UPDATE=1 rewrites the expectations from the actual run.
@@ -49,11 +51,13 @@ fi
 pvxjsim=${PVXJSIM:-$(dirname "$(readlink -f "$bin")")/client/pvxjsim}
 setup() {  # commands-file
   [ -f "$1" ] || return 0
-  local line words
+  local line words may_fail
   while IFS= read -r line || [ -n "$line" ]; do
-    [ -n "$line" ] || continue
+    if [ -z "$line" ] || [ "${line:0:1}" = "#" ]; then continue; fi
+    may_fail=0
+    if [ "${line:0:1}" = "-" ]; then may_fail=1; line=${line:1}; fi
     read -ra words <<<"$line"
-    if ! "$pvxjsim" "${words[@]}" >>"$work/.setup" 2>&1; then
+    if ! (cd "$work" && timeout 120 "$pvxjsim" "${words[@]}" >>"$work/.setup" 2>&1) && [ $may_fail = 0 ]; then
       echo "$name: setup failed: pvxjsim $line"; cat "$work/.setup"; exit 1
     fi
   done <"$1"

@@ -11,8 +11,6 @@ namespace kr::api {
 namespace {
 
 constexpr Hook kHooks[] = {
-    {kPvxjActivityInstanceForceFinish, resolve_optional_container},
-    {kPvxjActivityInstanceForceRestart, resolve_optional_container},
     {kPvxjActivityInstanceStaff, nullptr, after_string_list},
     {kPvxjActivityInstanceFirstNotifiedPersons, nullptr, after_string_list},
     {kPvxjActivityInstanceSecondNotifiedPersons, nullptr, after_string_list},

@@ -792,6 +792,32 @@ bool echo_param(Call& call, std::size_t k) {
   return true;
 }
 
+// Echoes parameters from..end. Two or more handles that may each be absent
+// are alternatives (a read-only or a read-write container): those given are
+// echoed, and when none is, one line says so under ContainerHdl. Single and
+// vector forms echo alike through here.
+static bool echo_params(Call& call, std::size_t from) {
+  const auto& params = call.row.params;
+  auto given = [&](std::size_t k) { return call.v[k].given && call.v[k].number != 0; };
+  std::size_t alternatives = 0, last = 0;
+  bool any = false;
+  for (std::size_t k = 0; k < params.size(); ++k) {
+    if (!params[k].or_none) continue;
+    ++alternatives;
+    last = k;
+    any = any || given(k);
+  }
+  for (std::size_t k = from; k < params.size(); ++k) {
+    if (alternatives > 1 && params[k].or_none) {
+      if (given(k) && !echo_param(call, k)) return false;
+      if (k == last && !any) echo(call.ctx, kContainerHdl, "without container");
+      continue;
+    }
+    if (!echo_param(call, k)) return false;
+  }
+  return true;
+}
+
 void api_handler(RunContext& ctx) {
   const Row* row = row_for(ctx.keyword_id);
   if (!row || (row->flags & kUnserved)) {
@@ -816,13 +842,11 @@ void api_handler(RunContext& ctx) {
     const int vector_type = vector_ops_for_element(row->params[0].keyword)->vector_type;
     echo(ctx, vector_type, std::to_string(call.vector_number));
     if (!range_check(ctx, vector_type, call.vector_number)) return;
-    for (std::size_t k = 1; k < row->params.size(); ++k)
-      if (!echo_param(call, k)) return;
+    if (!echo_params(call, 1)) return;
   } else if (row->resolve) {
     if (!row->resolve(call)) return;
   } else {
-    for (std::size_t k = 0; k < row->params.size(); ++k)
-      if (!echo_param(call, k)) return;
+    if (!echo_params(call, 0)) return;
   }
   int show = param_index(*row, kShowAllObjectNames);
   call.show_names = show >= 0 && call.v[static_cast<std::size_t>(show)].number != 0;

@@ -19,18 +19,6 @@ void after_string_list(Call& c) {
   check_text(c.ctx, kLabelValue, OptText(text), xp);
 }
 
-bool resolve_optional_container(Call& c) {
-  if (!echo_param(c, 0)) return false;
-  bool any = false;
-  for (std::size_t k = 1; k < c.row.params.size(); ++k) {
-    if (!c.v[k].given || c.v[k].number == 0) continue;
-    any = true;
-    if (!echo_param(c, k)) return false;
-  }
-  if (!any) echo(c.ctx, kContainerHdl, "without container");
-  return true;
-}
-
 bool resolve_input_enums(Call& c) {
   for (std::size_t k = 0; k < c.row.params.size(); ++k) {
     const Value& v = c.v[k];

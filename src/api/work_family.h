@@ -71,10 +71,6 @@ inline constexpr EnumTable kPlatforms{kPlatformNames};
 // XpValue as sorted lists, so their order does not matter.
 void after_string_list(Call& c);
 
-// The optional container of force finish and restart: the read-only or the
-// read-write one as given, or " = without container" under ContainerHdl.
-bool resolve_optional_container(Call& c);
-
 // An input enumeration whose value reads as the number -1 ends the section
 // without a call and without a tool error; any other value is read as usual.
 bool resolve_input_enums(Call& c);

@@ -10,8 +10,6 @@ namespace {
 
 constexpr Hook kHooks[] = {
     {kPvxjWorkitemCheckOut, resolve_input_enums},
-    {kPvxjWorkitemForceFinishWithContainer, resolve_optional_container},
-    {kPvxjWorkitemForceRestartWithContainer, resolve_optional_container},
     {kPvxjWorkitemStaff, nullptr, after_string_list},
     {kPvxjWorkitemSupportTools, nullptr, after_string_list},
     {kPvxjWorkitemPersistentObject, resolve_persistent_object},

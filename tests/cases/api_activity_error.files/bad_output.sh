@@ -1,0 +1,2 @@
+#!/bin/sh
+echo "Amount=plenty" > "$PVXJSIM_OUT_CONTAINER"
