@@ -799,16 +799,22 @@ bool echo_param(Call& call, std::size_t k) {
 static bool echo_params(Call& call, std::size_t from) {
   const auto& params = call.row.params;
   auto given = [&](std::size_t k) { return call.v[k].given && call.v[k].number != 0; };
-  std::size_t alternatives = 0, last = 0;
-  bool any = false;
+  // A read-only and a read-write container that stand for one another (force
+  // finish, force restart) are echoed as one "ContainerHdl" when neither is
+  // given; optional containers of distinct roles (input and output) each keep
+  // their own line.
+  std::size_t last = 0;
+  bool any = false, read_only = false, read_write = false;
   for (std::size_t k = 0; k < params.size(); ++k) {
     if (!params[k].or_none) continue;
-    ++alternatives;
+    read_only = read_only || params[k].keyword == kReadOnlyContainerHdl;
+    read_write = read_write || params[k].keyword == kReadWriteContainerHdl;
     last = k;
     any = any || given(k);
   }
+  const bool alternatives = read_only && read_write;
   for (std::size_t k = from; k < params.size(); ++k) {
-    if (alternatives > 1 && params[k].or_none) {
+    if (alternatives && params[k].or_none) {
       if (given(k) && !echo_param(call, k)) return false;
       if (k == last && !any) echo(call.ctx, kContainerHdl, "without container");
       continue;
