@@ -54,8 +54,11 @@ PvxjDateTime OwnTime(HandleRef h, const char* expr, const char* origin = __built
 
 std::vector<std::pair<std::string, std::string>> AsOutput(const Record& record) {
   std::vector<std::pair<std::string, std::string>> out;
+  // Predefined members (_RC, _PROCESS, ...) are the engine's to fill, not
+  // output the activity hands on.
   for (const Field& f : record.fields)
-    if (!std::holds_alternative<std::monostate>(f.value)) out.emplace_back(f.name, ValueText(f.value));
+    if (!std::holds_alternative<std::monostate>(f.value) && !f.name.starts_with('_'))
+      out.emplace_back(f.name, ValueText(f.value));
   return out;
 }
 
