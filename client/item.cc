@@ -151,6 +151,21 @@ int32_t PvxjItemDuplicate(PvxjItem item, const char* userId) {
     WriteTx tx(store);
     int64_t created = 0;
     int32_t rc = DuplicateWorkitem(store, row.id, row.service->person_id, userId, &created);
+    if (rc == PVX_ERROR_DOES_NOT_EXIST) {
+      // A notification: a copy for the other user, received by transfer; the
+      // original stays with its owner.
+      int64_t owner = ReadNumber(store, Over::kItem, row.id, "t.owner_id").value_or(0);
+      if (owner != row.service->person_id && !IsAdministrator(store, *row.service)) return PVX_ERROR_NOT_AUTHORIZED;
+      int64_t to = PersonIdOf(store, userId);
+      if (!to) return PVX_ERROR_NEW_OWNER_NOT_FOUND;
+      std::string now = ClockNow(store);
+      Stmt ins(store.db(), "INSERT INTO items(kind, owner_id, process_instance_id, activity_instance_id, name, "
+                           "state, received_as, priority, description, category, created, received, modified) "
+                           "SELECT kind, ?, process_instance_id, activity_instance_id, name, state, 5, priority, "
+                           "description, category, created, ?, ? FROM items WHERE id=?");
+      ins.Bind(1, to).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, row.id).Run();
+      rc = PVX_OK;
+    }
     if (rc == PVX_OK) tx.Commit();
     return rc;
   });

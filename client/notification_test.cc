@@ -131,6 +131,17 @@ TEST_F(NoticeTest, NotificationsEndWithTheirInstance) {
   Advance(2 * 3600);
   ASSERT_EQ(Notes(admin_).size(), 2u);
   Finish("Approve", {{"Approved", "1"}});
+  {
+    // Approve waits for its manual exit: the administrator ends it.
+    Stmt a(store().db(), "SELECT id FROM activity_instances WHERE name='Approve' AND process_instance_id=?");
+    a.Bind(1, pi_);
+    ASSERT_TRUE(a.Step());
+    const int64_t approve = a.Int(0);
+    a.Step();
+    WriteTx tx(store());
+    ASSERT_EQ(FinishExecutedActivity(store(), approve), PVX_OK);
+    tx.Commit();
+  }
   Finish("Notify", {});
   Stmt st(store().db(), "SELECT state FROM process_instances WHERE id=?");
   st.Bind(1, pi_);
