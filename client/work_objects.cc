@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "container.h"
+#include "container_tree.h"
 #include "date_time.h"
 #include "engine.h"
 #include "string_vector.h"
@@ -165,6 +166,8 @@ int32_t ActivityContainer(Store& store, int64_t ai, const char* role, Cls cls, H
     obj->record.type_name = structure.value_or("");
   }
   obj->record.kind = cls == Cls::ReadOnlyContainer ? RecordKind::kReadOnlyContainer : RecordKind::kReadWriteContainer;
+  // An activity's output has its return code member before the engine sets it.
+  if (std::string(role) == "out") AddRc(&obj->record);
   return AddHandle(cls, std::move(obj), out);
 }
 
