@@ -517,6 +517,16 @@ int32_t ExecuteWorkitem(Store& store, const ExecuteRequest& r, int32_t* program_
               " bytes";
   else if (!ParseOutput(text, &set, &bad_line))
     refused = "line " + std::to_string(bad_line) + " of the program's output is not MEMBER=VALUE";
+  if (refused.empty()) {
+    // What the program stored through its own output container comes first,
+    // the output file's lines on top; the predefined members are the engine's.
+    std::vector<std::pair<std::string, std::string>> kept;
+    if (auto stored = LoadContainer(store, "AI", plan.ai, "out"))
+      for (const Field& f : stored->fields)
+        if (!std::holds_alternative<std::monostate>(f.value) && !f.name.starts_with('_'))
+          kept.emplace_back(f.name, ValueText(f.value));
+    set.insert(set.begin(), kept.begin(), kept.end());
+  }
   int32_t rc = refused.empty() ? FinishWorkitem(store, r.item_id, r.person_id, exit_rc, set)
                                : PVX_ERROR_FORMAT;
   if (rc == PVX_ERROR_MEMBER_NOT_FOUND || rc == PVX_ERROR_WRONG_TYPE || rc == PVX_ERROR_FORMAT) {
