@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "filter.h"
-#include "query.h"
+#include "query_source.h"
 #include "store.h"
 #include "fuzz.h"
 

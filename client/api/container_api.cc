@@ -7,7 +7,7 @@
 
 #include "agent.h"
 #include "client.h"
-#include "container_tree.h"
+#include "container_element.h"
 #include "session_id.h"
 
 using namespace pvxjsim;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine.h"
-#include "query.h"
+#include "query_source.h"
 #include "store.h"
 #include "test_support.h"
 

@@ -1,4 +1,4 @@
-#include "query.h"
+#include "query_source.h"
 
 #include <limits>
 

@@ -8,7 +8,7 @@
 #include "engine.h"
 #include "error.h"
 #include "persistent_list.h"
-#include "query.h"
+#include "query_source.h"
 #include "session_id.h"
 #include "string_vector.h"
 #include "work_objects.h"

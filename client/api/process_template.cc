@@ -12,7 +12,7 @@
 #include "persistent_list.h"
 #include "program_data.h"
 #include "program_run.h"
-#include "query.h"
+#include "query_source.h"
 #include "session_id.h"
 
 using namespace pvxjsim;

@@ -5,7 +5,7 @@
 #include "engine.h"
 #include "persistent_list.h"
 #include "program_data.h"
-#include "query.h"
+#include "query_source.h"
 
 using namespace pvxjsim;
 

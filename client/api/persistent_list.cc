@@ -8,7 +8,7 @@
 
 #include "attributes.h"
 #include "filter.h"
-#include "query.h"
+#include "query_source.h"
 #include "session_id.h"
 
 namespace pvxjsim {

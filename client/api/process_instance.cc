@@ -12,7 +12,7 @@
 #include "date_time.h"
 #include "engine.h"
 #include "persistent_list.h"
-#include "query.h"
+#include "query_source.h"
 #include "session_id.h"
 
 using namespace pvxjsim;

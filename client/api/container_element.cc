@@ -4,7 +4,25 @@
 #include <cstring>
 
 #include "client.h"
-#include "container_tree.h"
+#include "container_element.h"
+
+namespace pvxjsim {
+
+int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, HandleSlot out) {
+  auto v = std::make_unique<ElementVectorObject>();
+  v->record = std::move(record);
+  v->nodes = std::move(nodes);
+  return AddHandle(Cls::ContainerElementVector, std::move(v), out);
+}
+
+int32_t AddElement(std::shared_ptr<const Record> record, Node node, HandleSlot out) {
+  auto e = std::make_unique<ElementObject>();
+  e->record = std::move(record);
+  e->node = std::move(node);
+  return AddHandle(Cls::ContainerElement, std::move(e), out);
+}
+
+}  // namespace pvxjsim
 
 using namespace pvxjsim;
 

@@ -1,7 +1,7 @@
 // Running a query over one kind of object: visibility rule, filter, sort
 // criteria and threshold, all in one parameterised SELECT.
-#ifndef PVXJSIM_QUERY_H
-#define PVXJSIM_QUERY_H
+#ifndef PVXJSIM_QUERY_SOURCE_H
+#define PVXJSIM_QUERY_SOURCE_H
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 // instances, items, work items and notifications.
 #include "client.h"
 #include "engine.h"
-#include "query.h"
+#include "query_source.h"
 
 using namespace pvxjsim;
 

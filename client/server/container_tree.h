@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "container.h"
-#include "handles.h"
 #include "record.h"
 
 namespace pvxjsim {
@@ -97,23 +96,6 @@ void SetRc(Record* record, int32_t rc);
 
 // The known code pages of PvxjContainerSetStringCcsid.
 bool KnownCodePage(int32_t ccsid);
-
-// A container element: a node and the values of its container as they were
-// when it was handed out.
-struct ElementObject : Object {
-  std::shared_ptr<const Record> record;
-  Node node;
-};
-
-struct ElementVectorObject : Object {
-  std::shared_ptr<const Record> record;
-  std::vector<Node> nodes;
-  size_t cursor = 0;
-};
-
-// Registers a vector of the nodes; *out gets the handle.
-int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, HandleSlot out);
-int32_t AddElement(std::shared_ptr<const Record> record, Node node, HandleSlot out);
 
 }  // namespace pvxjsim
 

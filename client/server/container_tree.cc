@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "client.h"
 #include "store.h"
 
 namespace pvxjsim {
@@ -215,20 +214,6 @@ std::string ArrayMemberName(const char* qualified_name, uint32_t index) {
 bool KnownCodePage(int32_t ccsid) {
   static const int32_t kPages[] = {37, 273, 437, 500, 819, 850, 923, 1047, 1200, 1208, 1252};
   return std::find(std::begin(kPages), std::end(kPages), ccsid) != std::end(kPages);
-}
-
-int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, HandleSlot out) {
-  auto v = std::make_unique<ElementVectorObject>();
-  v->record = std::move(record);
-  v->nodes = std::move(nodes);
-  return AddHandle(Cls::ContainerElementVector, std::move(v), out);
-}
-
-int32_t AddElement(std::shared_ptr<const Record> record, Node node, HandleSlot out) {
-  auto e = std::make_unique<ElementObject>();
-  e->record = std::move(record);
-  e->node = std::move(node);
-  return AddHandle(Cls::ContainerElement, std::move(e), out);
 }
 
 }  // namespace pvxjsim

@@ -1,9 +1,8 @@
-// Date-time values and the server's current time.
+// Date-time values: calendar checks and conversions to and from clock seconds.
 #include "date_time.h"
 
 #include <cstdio>
 
-#include "client.h"
 #include "clock.h"
 
 namespace pvxjsim {
@@ -58,36 +57,3 @@ PvxjDateTime DateTimeFromSeconds(int64_t seconds) {
 }
 
 }  // namespace pvxjsim
-
-using namespace pvxjsim;
-
-extern "C" {
-
-PvxjDateTime PvxjDateTimeCurrentTime(void) {
-  return GuardedValue<PvxjDateTime>(PvxjDateTime{}, [&](int32_t* rc) -> PvxjDateTime {
-    Store* store = Client::Get().store();
-    if (!store) {
-      *rc = PVX_ERROR_COMMUNICATION;
-      SetLastResult(*rc, Client::Get().StoreOpenError());
-      return PvxjDateTime{};
-    }
-    return DateTimeFromSeconds(ClockSeconds(*store));
-  });
-}
-
-char* PvxjDateTimeAsString(PvxjDateTime value, char* buffer, uint32_t bufferLength) {
-  return GuardedValue<char*>(nullptr, [&](int32_t* rc) -> char* {
-    std::string text = DateTimeText(value);
-    if (text.empty()) {
-      *rc = PVX_ERROR_INVALID_TIME;
-      return nullptr;
-    }
-    return CopyOut(text, buffer, bufferLength);
-  });
-}
-
-unsigned char PvxjDateTimeIsValid(PvxjDateTime value) {
-  return GuardedValue<unsigned char>(0, [&](int32_t*) -> unsigned char { return ValidDateTime(value) ? 1 : 0; });
-}
-
-}  // extern "C"

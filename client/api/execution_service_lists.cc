@@ -2,7 +2,7 @@
 // return the lists a user can see.
 #include "client.h"
 #include "clock.h"
-#include "query.h"
+#include "query_source.h"
 
 using namespace pvxjsim;
 

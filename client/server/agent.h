@@ -9,7 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "client.h"
+#include <pvxj/pvxj.h>
+
+#include "store.h"
 
 namespace pvxjsim {
 
