@@ -2,6 +2,9 @@
 // properties, their containers, the work items made for them and the
 // recovery of an instance (restart in error, force finish or restart,
 // terminate); and activity instance lists.
+#include <pvxj/execution_service.h>
+#include <pvxj/activity_instance.h>
+
 #include "client.h"
 #include "clock.h"
 #include "container.h"

@@ -5,14 +5,12 @@
 #include <cstring>
 #include <thread>
 
+#include <pvxj/execution_service.h>
+
 #include "agent.h"
 #include "client.h"
 #include "clock.h"
 #include "session_id.h"
-
-namespace pvxjsim {
-int32_t AttachToSession(Store& store, ServiceState& svc, int64_t session);  // execution_service.cc
-}  // namespace pvxjsim
 
 using namespace pvxjsim;
 

@@ -21,7 +21,7 @@
 #ifndef PVXJSIM_ATTRIBUTES_H
 #define PVXJSIM_ATTRIBUTES_H
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <cstdint>
 #include <string>

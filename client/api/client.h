@@ -4,7 +4,7 @@
 #ifndef PVXJSIM_CLIENT_H
 #define PVXJSIM_CLIENT_H
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <array>
 #include <cstring>
@@ -213,6 +213,9 @@ int32_t RequireSession(ServiceState& svc, Store** store);
 // Before a service takes over an existing session: the store must be open
 // and the service not logged on yet. On success *store is set.
 int32_t RequireNoSession(ServiceState& svc, Store** store);
+
+// Makes svc the session's service: passthrough into a session that exists.
+int32_t AttachToSession(Store& store, ServiceState& svc, int64_t session);
 
 // Whether the logged-on user of svc is an administrator.
 bool IsAdministrator(Store& store, const ServiceState& svc);

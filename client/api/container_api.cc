@@ -5,6 +5,8 @@
 #include <cstring>
 #include <map>
 
+#include <pvxj/container.h>
+
 #include "agent.h"
 #include "client.h"
 #include "container_element.h"

@@ -3,6 +3,8 @@
 // was handed out.
 #include <cstring>
 
+#include <pvxj/container.h>
+
 #include "client.h"
 #include "container_element.h"
 

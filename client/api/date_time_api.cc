@@ -1,6 +1,8 @@
 // The date-time functions of the C API over the server's calendar and clock.
 #include <string>
 
+#include <pvxj/date_time.h>
+
 #include "client.h"
 #include "clock.h"
 #include "date_time.h"

@@ -7,6 +7,8 @@
 // "RC:message" instead.
 #include <cstdlib>
 
+#include <pvxj/execution_data.h>
+
 #include "agent.h"
 #include "client.h"
 #include "container.h"

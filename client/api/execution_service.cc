@@ -4,6 +4,8 @@
 
 #include <strings.h>
 
+#include <pvxj/execution_service.h>
+
 #include "client.h"
 #include "clock.h"
 #include "password.h"

@@ -1,5 +1,7 @@
 // Stored lists: creation through the execution service and the queries that
 // return the lists a user can see.
+#include <pvxj/execution_service.h>
+
 #include "client.h"
 #include "clock.h"
 #include "query_source.h"

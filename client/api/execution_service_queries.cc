@@ -1,5 +1,7 @@
 // Execution service queries over process templates, instances, activity
 // instances, items, work items and notifications.
+#include <pvxj/execution_service.h>
+
 #include "client.h"
 #include "engine.h"
 #include "query_source.h"

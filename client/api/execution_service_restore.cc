@@ -1,5 +1,7 @@
 // Restoring objects from persistent object identifiers, and rebuilding
 // containers, program data and program templates from streams.
+#include <pvxj/execution_service.h>
+
 #include "client.h"
 #include "container.h"
 #include "container_tree.h"

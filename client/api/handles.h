@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 namespace pvxjsim {
 

@@ -4,7 +4,7 @@
 #ifndef PVXJSIM_IMPLEMENTATION_H
 #define PVXJSIM_IMPLEMENTATION_H
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <vector>
 

@@ -1,6 +1,8 @@
 // Implementation data, its vector, and the EXE, DLL and external options.
 // Each option getter reads the option under its definition key (the keys of
 // program_data.cc); an option the definition leaves out reads as null.
+#include <pvxj/implementation_data.h>
+
 #include "client.h"
 #include "implementation.h"
 

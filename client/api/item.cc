@@ -1,5 +1,7 @@
 // Items: the entries of a worklist of any kind (work items and both kinds
 // of notification), with the properties and actions they all have.
+#include <pvxj/workitem.h>
+
 #include "client.h"
 #include "clock.h"
 #include "engine.h"

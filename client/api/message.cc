@@ -1,4 +1,6 @@
 // The message catalogue and PvxjMessageText.
+#include <pvxj/message.h>
+
 #include "message.h"
 
 #include "client.h"

@@ -1,6 +1,8 @@
 // Process monitors: the activity instances and control connectors of a
 // process instance or of a block within it, the bend points of connectors
 // and the symbol layouts of activities, as the template's layout gives them.
+#include <pvxj/monitor.h>
+
 #include "monitor_objects.h"
 
 #include <cstdlib>

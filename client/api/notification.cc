@@ -1,6 +1,10 @@
 // Notifications (process instances and activities that ran overdue) and the
 // item functions through which every item, notification or work item, is
 // read, renamed, deleted, transferred and duplicated.
+#include <pvxj/execution_service.h>
+#include <pvxj/notification.h>
+#include <pvxj/workitem.h>
+
 #include "notification_rules.h"
 
 #include "attributes.h"

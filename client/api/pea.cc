@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include <pvxj/pea.h>
+
 #include "agent.h"
 #include "client.h"
 #include "session_id.h"

@@ -2,6 +2,8 @@
 // selection and deleting it. Everybody sees public lists and their own
 // private ones; a private list is changed by its owner, a public one by the
 // user who created it; administrators may do everything.
+#include <pvxj/process_template.h>
+
 #include "persistent_list.h"
 
 #include <strings.h>

@@ -3,6 +3,8 @@
 // Plain properties are rows of the attribute table (attributes.def).
 #include <optional>
 
+#include <pvxj/person.h>
+
 #include "attributes.h"
 #include "client.h"
 #include "string_vector.h"

@@ -5,6 +5,9 @@
 
 #include <cstdio>
 
+#include <pvxj/execution_service.h>
+#include <pvxj/process_instance.h>
+
 #include "attributes.h"
 #include "client.h"
 #include "clock.h"

@@ -3,6 +3,9 @@
 // persistent identifiers; and process template lists.
 #include <strings.h>
 
+#include <pvxj/execution_service.h>
+#include <pvxj/process_template.h>
+
 #include "agent.h"
 #include "attributes.h"
 #include "client.h"

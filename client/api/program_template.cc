@@ -8,6 +8,8 @@
 // "$structuresFromActivity" (long 0/1).
 #include <cstring>
 
+#include <pvxj/program_template.h>
+
 #include "agent.h"
 #include "attributes.h"
 #include "client.h"

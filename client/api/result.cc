@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include <pvxj/error.h>
+#include <pvxj/global.h>
+#include <pvxj/result.h>
+
 #include "client.h"
 #include "error.h"
 #include "message.h"

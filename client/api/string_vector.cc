@@ -1,4 +1,7 @@
 // String vectors and integer vectors.
+#include <pvxj/int_vector.h>
+#include <pvxj/string_vector.h>
+
 #include "string_vector.h"
 
 #include <algorithm>

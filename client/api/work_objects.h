@@ -4,7 +4,7 @@
 #ifndef PVXJSIM_WORK_OBJECTS_H
 #define PVXJSIM_WORK_OBJECTS_H
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <cstdint>
 #include <initializer_list>

@@ -4,6 +4,9 @@
 // they stand for. Their item properties are those of client/item.cc.
 #include <algorithm>
 
+#include <pvxj/execution_service.h>
+#include <pvxj/workitem.h>
+
 #include "client.h"
 #include "clock.h"
 #include "container.h"

@@ -1,5 +1,7 @@
 // Worklists: the items, work items and notifications a stored worklist
 // selects for its user, and taking the next work item from it.
+#include <pvxj/worklist.h>
+
 #include "attributes.h"
 #include "client.h"
 #include "engine.h"

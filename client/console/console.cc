@@ -1,6 +1,6 @@
 #include "console.h"
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <nlohmann/json.hpp>
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include "store.h"
 

@@ -1,6 +1,6 @@
 #include "container.h"
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <algorithm>
 #include <cerrno>

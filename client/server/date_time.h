@@ -3,7 +3,7 @@
 #ifndef PVXJSIM_DATE_TIME_H
 #define PVXJSIM_DATE_TIME_H
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <cstdint>
 #include <string>

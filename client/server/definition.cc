@@ -1,6 +1,6 @@
 // The system definition: load (with validation) and dump. Format in README.md.
 #include <nlohmann/json.hpp>
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "engine.h"
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <nlohmann/json.hpp>
 

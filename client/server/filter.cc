@@ -2,7 +2,7 @@
 
 #include "clock.h"
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <cctype>
 #include <charconv>

@@ -2,7 +2,7 @@
 // stream form.
 #include "program_data.h"
 
-#include <pvxj/pvxj.h>
+#include <pvxj/base.h>
 
 #include <cstdlib>
 

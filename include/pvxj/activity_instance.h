@@ -1,6 +1,6 @@
 /*
  * pvxj/activity_instance.h - activity instances as a process administrator
- * sees them, and activity instance lists. Included by pvxj/pvxj.h, whose
+ * sees them, and activity instance lists. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions apply; the activity instance name (PvxjActivityInstanceName),
  * the deallocate functions and the vector walks are declared there, the
  * shared enumerations (Pvx_AT_, Pvx_AE_) in pvxj/workitem.h.
@@ -8,7 +8,7 @@
 #ifndef PVXJ_ACTIVITY_INSTANCE_H
 #define PVXJ_ACTIVITY_INSTANCE_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,6 +1,6 @@
 /*
  * pvxj/container.h - data containers and their elements. Included by
- * pvxj/pvxj.h, whose conventions apply; the deallocate functions are declared
+ * pvxj/pvxj.h; builds on pvxj/base.h, whose conventions apply; the deallocate functions are declared
  * there.
  *
  * Members are addressed by qualified names: structure members joined with
@@ -13,7 +13,7 @@
 #ifndef PVXJ_CONTAINER_H
 #define PVXJ_CONTAINER_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,11 +1,11 @@
 /*
- * pvxj/date_time.h - date-time values. Included by pvxj/pvxj.h, whose
+ * pvxj/date_time.h - date-time values. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions and types apply.
  */
 #ifndef PVXJ_DATE_TIME_H
 #define PVXJ_DATE_TIME_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,11 +1,11 @@
 /*
- * pvxj/error.h - error objects. Included by pvxj/pvxj.h, whose
+ * pvxj/error.h - error objects. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions and types apply.
  */
 #ifndef PVXJ_ERROR_H
 #define PVXJ_ERROR_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

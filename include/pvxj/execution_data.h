@@ -1,12 +1,12 @@
 /*
  * pvxj/execution_data.h - the data of an asynchronous reply, as
- * PvxjExecutionServiceReceive hands it out. Included by pvxj/pvxj.h, whose
+ * PvxjExecutionServiceReceive hands it out. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions apply.
  */
 #ifndef PVXJ_EXECUTION_DATA_H
 #define PVXJ_EXECUTION_DATA_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -2,12 +2,12 @@
  * pvxj/execution_service.h - the execution service: allocation, sessions,
  * the program execution agent, asynchronous replies, stored lists,
  * queries, objects from persistent identifiers and streams. Included by
- * pvxj/pvxj.h, whose conventions and types apply.
+ * pvxj/pvxj.h; builds on pvxj/base.h, whose conventions and types apply.
  */
 #ifndef PVXJ_EXECUTION_SERVICE_H
 #define PVXJ_EXECUTION_SERVICE_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,11 +1,11 @@
 /*
- * pvxj/global.h - the client's configuration. Included by pvxj/pvxj.h,
- * whose conventions and types apply.
+ * pvxj/global.h - the client's configuration. Included by pvxj/pvxj.h; builds on
+ * pvxj/base.h, whose conventions and types apply.
  */
 #ifndef PVXJ_GLOBAL_H
 #define PVXJ_GLOBAL_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,13 +1,13 @@
 /*
  * pvxj/implementation_data.h - how a program is implemented on each
  * platform, and the options of its EXE, DLL and external implementations.
- * Included by pvxj/pvxj.h, whose conventions apply. All are read-only
+ * Included by pvxj/pvxj.h; builds on pvxj/base.h, whose conventions apply. All are read-only
  * copies taken when the vector was made.
  */
 #ifndef PVXJ_IMPLEMENTATION_DATA_H
 #define PVXJ_IMPLEMENTATION_DATA_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

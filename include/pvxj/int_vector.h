@@ -1,11 +1,11 @@
 /*
- * pvxj/int_vector.h - integer vectors. Included by pvxj/pvxj.h, whose
+ * pvxj/int_vector.h - integer vectors. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions and types apply.
  */
 #ifndef PVXJ_INT_VECTOR_H
 #define PVXJ_INT_VECTOR_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,11 +1,11 @@
 /*
- * pvxj/message.h - message texts. Included by pvxj/pvxj.h, whose
+ * pvxj/message.h - message texts. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions and types apply.
  */
 #ifndef PVXJ_MESSAGE_H
 #define PVXJ_MESSAGE_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

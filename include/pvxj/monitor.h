@@ -2,13 +2,13 @@
  * pvxj/monitor.h - process monitors: the activity instances and control
  * connectors of a process instance, or of a block within it, with where
  * each stands in the template's layout and what state it is in. Included by
- * pvxj/pvxj.h, whose conventions apply; the deallocate functions and the
+ * pvxj/pvxj.h; the conventions of pvxj/base.h apply; the deallocate functions and the
  * control connector vector walk are declared there.
  */
 #ifndef PVXJ_MONITOR_H
 #define PVXJ_MONITOR_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -2,7 +2,7 @@
  * pvxj/notification.h - notifications: a process instance or an activity
  * that ran past the duration its template gives is reported to the owners
  * the template names, as an item of their worklist beside the work items.
- * Included by pvxj/pvxj.h, whose conventions apply.
+ * Included by pvxj/pvxj.h; builds on pvxj/base.h, whose conventions apply.
  *
  * A notification is an item: what every item has (name, owner, times,
  * deletion, transfer, ...) is read and done through the item functions,
@@ -11,7 +11,7 @@
 #ifndef PVXJ_NOTIFICATION_H
 #define PVXJ_NOTIFICATION_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

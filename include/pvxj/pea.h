@@ -1,12 +1,12 @@
 /*
  * pvxj/pea.h - what a program started by the program execution agent
- * learns about its work. Included by pvxj/pvxj.h, whose conventions and
+ * learns about its work. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose conventions and
  * types apply.
  */
 #ifndef PVXJ_PEA_H
 #define PVXJ_PEA_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

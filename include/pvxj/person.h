@@ -1,11 +1,11 @@
 /*
- * pvxj/person.h - persons. Included by pvxj/pvxj.h, whose conventions and
+ * pvxj/person.h - persons. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose conventions and
  * types apply.
  */
 #ifndef PVXJ_PERSON_H
 #define PVXJ_PERSON_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,6 +1,6 @@
 /*
  * pvxj/process_instance.h - process instances and their stored lists.
- * Included by pvxj/pvxj.h, whose conventions apply; the instance name
+ * Included by pvxj/pvxj.h; builds on pvxj/base.h, whose conventions apply; the instance name
  * (PvxjProcessInstanceName), the deallocate functions and the vector walks
  * are declared there, the functions every stored list shares in
  * pvxj/process_template.h.
@@ -8,7 +8,7 @@
 #ifndef PVXJ_PROCESS_INSTANCE_H
 #define PVXJ_PROCESS_INSTANCE_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,6 +1,6 @@
 /*
  * pvxj/process_template.h - process templates, their stored lists and the
- * functions every stored list kind shares. Included by pvxj/pvxj.h, whose
+ * functions every stored list kind shares. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions apply; the template name (PvxjProcessTemplateName), the list
  * name (PvxjPersistentListName), the deallocate functions and the vector
  * walks are declared there.
@@ -8,7 +8,7 @@
 #ifndef PVXJ_PROCESS_TEMPLATE_H
 #define PVXJ_PROCESS_TEMPLATE_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

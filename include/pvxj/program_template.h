@@ -2,12 +2,12 @@
  * pvxj/program_template.h - program templates (the definition of a program
  * an activity runs, which a client may inspect or run itself) and program
  * data (what a work item check-out hands the client to run the program).
- * Included by pvxj/pvxj.h, whose conventions apply.
+ * Included by pvxj/pvxj.h; builds on pvxj/base.h, whose conventions apply.
  */
 #ifndef PVXJ_PROGRAM_TEMPLATE_H
 #define PVXJ_PROGRAM_TEMPLATE_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,11 +1,11 @@
 /*
  * pvxj/result.h - the result of the calling thread. Included by
- * pvxj/pvxj.h, whose conventions and types apply.
+ * pvxj/pvxj.h; builds on pvxj/base.h, whose conventions and types apply.
  */
 #ifndef PVXJ_RESULT_H
 #define PVXJ_RESULT_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

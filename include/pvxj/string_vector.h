@@ -1,11 +1,11 @@
 /*
- * pvxj/string_vector.h - string vectors. Included by pvxj/pvxj.h, whose
+ * pvxj/string_vector.h - string vectors. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose
  * conventions and types apply.
  */
 #ifndef PVXJ_STRING_VECTOR_H
 #define PVXJ_STRING_VECTOR_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,6 +1,6 @@
 /*
  * pvxj/workitem.h - items (the entries of a worklist of any kind) and work
- * items. Included by pvxj/pvxj.h, whose conventions apply; the item name
+ * items. Included by pvxj/pvxj.h; builds on pvxj/base.h, whose conventions apply; the item name
  * (PvxjItemName), the deallocate functions and the vector walks are declared
  * there.
  *
@@ -10,7 +10,7 @@
 #ifndef PVXJ_WORKITEM_H
 #define PVXJ_WORKITEM_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,12 +1,12 @@
 /*
  * pvxj/worklist.h - worklists: a user's stored lists of items. Included by
- * pvxj/pvxj.h, whose conventions apply; the list name and the functions
+ * pvxj/pvxj.h; the conventions of pvxj/base.h apply; the list name and the functions
  * every stored list shares are declared in pvxj/process_template.h.
  */
 #ifndef PVXJ_WORKLIST_H
 #define PVXJ_WORKLIST_H
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 #ifdef __cplusplus
 extern "C" {

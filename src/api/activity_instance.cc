@@ -1,5 +1,9 @@
 // The activity instance family: activity instances, their vectors, the
 // stored activity instance lists and their vectors.
+#include <pvxj/activity_instance.h>
+#include <pvxj/monitor.h>
+#include <pvxj/process_template.h>
+
 #include "api/catalogue.h"
 #include "api/enums.h"
 #include "api/executor.h"

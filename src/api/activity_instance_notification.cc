@@ -1,5 +1,8 @@
 // The activity instance notification family: first and second notifications
 // that an activity ran overdue, and their vectors.
+#include <pvxj/notification.h>
+#include <pvxj/workitem.h>
+
 #include <string>
 
 #include "api/catalogue.h"

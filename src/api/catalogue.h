@@ -6,7 +6,11 @@
 // HOW TO ADD A KEYWORD
 //
 // 1. The C function: declare it in its family's header include/pvxj/<family>.h
-//    (pvxj.h includes it) and define it in the simulated client (client/).
+//    (pvxj.h includes it) and define it in the simulated client
+//    (client/api/<family>.cc, which includes that header: the client refuses
+//    a C function defined without its prototype in sight). The row file's
+//    src/api/<family>.cc includes the family header too, and only it, so a
+//    prototype edit recompiles that family and not the tool.
 //    A test links a call of every prototype, so a declaration without a
 //    definition fails the build of the tests.
 // 2. The row: one line in the family's row file, src/api/<family>.def, in
@@ -92,7 +96,7 @@
 #include "api/handle_types.h"
 #include "api/id_range.h"
 #include "driver/keywords.h"
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 namespace kr {
 struct RunContext;

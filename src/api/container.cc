@@ -1,6 +1,9 @@
 // The container family: reads of either container class, writes, the stream
 // form, the container objects, a program's own containers, and the tool's
 // container dump and copy built from the container and element functions.
+#include <pvxj/container.h>
+#include <pvxj/result.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>

@@ -1,5 +1,7 @@
 // The container element family: one member of a container (a leaf, an array
 // or a structure) and the vectors of them.
+#include <pvxj/container.h>
+
 #include <string>
 
 #include "api/catalogue.h"

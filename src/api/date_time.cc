@@ -1,5 +1,7 @@
 // The date-time family, with the tool's own methods to build a value and to
 // test whether one lies between two others.
+#include <pvxj/date_time.h>
+
 #include <string>
 
 #include "api/catalogue.h"

@@ -1,5 +1,7 @@
 // The execution data family: the replies of asynchronous requests and the
 // objects they carry.
+#include <pvxj/execution_data.h>
+
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/rows.h"

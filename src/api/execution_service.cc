@@ -1,4 +1,6 @@
 // The execution service family: the session with the workflow server.
+#include <pvxj/execution_service.h>
+
 #include <cstdio>
 #include <string>
 

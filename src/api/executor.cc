@@ -1,3 +1,5 @@
+#include <pvxj/date_time.h>
+
 #include "api/executor.h"
 
 #include <cerrno>

@@ -1,5 +1,8 @@
 // The global family (the client's configuration) and the service family (the
 // base-class methods of an execution service).
+#include <pvxj/execution_service.h>
+#include <pvxj/global.h>
+
 #include "api/catalogue.h"
 #include "api/rows.h"
 #include "driver/keywords.h"

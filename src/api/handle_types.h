@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "driver/keywords.h"
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 namespace kr {
 

@@ -1,6 +1,8 @@
 // The implementation data family: a program's implementations, their vector
 // with the tool's own search by platform, and the options of the EXE, DLL
 // and external kinds.
+#include <pvxj/implementation_data.h>
+
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/rows.h"

@@ -1,4 +1,6 @@
 // The item family: the entries of worklists of every kind, and their vectors.
+#include <pvxj/workitem.h>
+
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/rows.h"

@@ -1,3 +1,5 @@
+#include <pvxj/string_vector.h>
+
 #include "api/join.h"
 
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 namespace kr {
 struct RunContext;

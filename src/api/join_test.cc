@@ -9,6 +9,7 @@
 
 #include "driver/cmdline.h"
 #include "driver/driver.h"
+#include "pvxj/string_vector.h"
 #include "driver/output.h"
 #include "driver/test_context.h"
 

@@ -1,5 +1,7 @@
 // The process monitor family: instance monitors, process and block instance
 // monitors, control connector instances, symbol layouts and points.
+#include <pvxj/monitor.h>
+
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/rows.h"

@@ -1,5 +1,7 @@
 // The PEA family: what a program started by the program execution agent
 // learns about its activity, for itself or for another program execution.
+#include <pvxj/pea.h>
+
 #include <cstdio>
 #include <string>
 

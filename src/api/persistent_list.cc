@@ -1,6 +1,8 @@
 // The persistent list family: the methods every stored list shares, on a
 // worklist, process template list, process instance list or activity
 // instance list handle. The section names exactly one of them.
+#include <pvxj/process_template.h>
+
 #include "api/catalogue.h"
 #include "api/enums.h"
 #include "api/executor.h"

@@ -1,4 +1,8 @@
 // The person family and the tool's person dump.
+#include <pvxj/date_time.h>
+#include <pvxj/person.h>
+#include <pvxj/string_vector.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>

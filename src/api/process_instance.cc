@@ -1,5 +1,8 @@
 // The process instance family: instances, their vectors, the stored
 // instance lists and their vectors.
+#include <pvxj/process_instance.h>
+#include <pvxj/process_template.h>
+
 #include "api/catalogue.h"
 #include "api/enums.h"
 #include "api/executor.h"

@@ -1,5 +1,8 @@
 // The process instance notification family: notifications that a process
 // instance ran overdue, and their vectors.
+#include <pvxj/notification.h>
+#include <pvxj/workitem.h>
+
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/notification_enums.h"

@@ -1,5 +1,7 @@
 // The process template family: templates, their vectors, the stored
 // template lists and their vectors.
+#include <pvxj/process_template.h>
+
 #include "api/catalogue.h"
 #include "api/enums.h"
 #include "api/executor.h"

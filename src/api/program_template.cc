@@ -1,6 +1,8 @@
 // The program template and program data families: the definition of a
 // program and the data a check-out hands out for running it, with their
 // stream forms.
+#include <pvxj/program_template.h>
+
 #include <cstdio>
 #include <string>
 

@@ -1,6 +1,10 @@
 // The result, error and message families. Parameters come back as a string
 // vector that is compared as one joined text: in vector order for results,
 // as a sorted list for errors.
+#include <pvxj/error.h>
+#include <pvxj/message.h>
+#include <pvxj/result.h>
+
 #include "api/catalogue.h"
 #include "api/join.h"
 #include "api/rows.h"

@@ -1,4 +1,7 @@
 // The string vector and integer vector families.
+#include <pvxj/int_vector.h>
+#include <pvxj/string_vector.h>
+
 #include "api/catalogue.h"
 #include "api/rows.h"
 #include "driver/keywords.h"

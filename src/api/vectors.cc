@@ -2,6 +2,9 @@
 
 #include "api/handle_types.h"
 #include "driver/keywords.h"
+// The walk names elements of every class, whose name functions are spread
+// over the family headers.
+#include "pvxj/pvxj.h"
 
 namespace kr::api {
 namespace {

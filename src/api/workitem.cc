@@ -1,4 +1,6 @@
 // The work item family: work items and their vectors.
+#include <pvxj/workitem.h>
+
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/rows.h"

@@ -1,4 +1,7 @@
 // The worklist family: worklists and their vectors.
+#include <pvxj/process_template.h>
+#include <pvxj/worklist.h>
+
 #include "api/catalogue.h"
 #include "api/enums.h"
 #include "api/executor.h"

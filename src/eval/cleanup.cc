@@ -7,7 +7,7 @@
 #include "driver/run_context.h"
 #include "api/handle_types.h"
 #include "eval/registry.h"
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 namespace kr {
 namespace {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pvxj/pvxj.h"
+#include "pvxj/base.h"
 
 namespace kr {
 

@@ -3,6 +3,7 @@
 // of the others is known to come from the check and not from this file.
 #include "api/catalogue.h"
 #include "api/rows.h"
+#include "pvxj/pvxj.h"
 
 namespace kr::api {
 
