@@ -630,28 +630,40 @@ class Engine {
       FinishActivity(*inst.parent_ai, 0, out);
   }
 
-  void Notify(int kind, int64_t owner, int64_t pi, std::optional<int64_t> ai,
-              const std::string& name) {
-    Stmt ins(store_.db(), "INSERT INTO items(kind, owner_id, process_instance_id, "
-                          "activity_instance_id, name, state, created, received, modified) "
-                          "VALUES(?,?,?,?,?,?,?,?,?)");
-    ins.Bind(1, kind).Bind(2, owner).Bind(3, pi);
-    if (ai) ins.Bind(4, *ai); else ins.BindNull(4);
-    ins.Bind(5, std::string_view(name)).Bind(6, kItemReady).Bind(7, std::string_view(now_));
-    ins.Bind(8, std::string_view(now_)).Bind(9, std::string_view(now_)).Run();
-    PostArrival(store_, store_.LastInsertId());
-  }
-
-  // Who is told about a deadline: the template's notify person, else its
-  // process administrator, else the starter.
-  int64_t NotifyOwner(int64_t pi) {
-    Stmt q(store_.db(), "SELECT coalesce((SELECT id FROM persons WHERE user_id=t.notify_person), "
-                        "(SELECT id FROM persons WHERE user_id=t.process_admin), "
-                        "(SELECT id FROM persons WHERE user_id=i.starter)) "
+  // Who is told about a deadline, and how: the template's notify person
+  // (received normally), else the instance's or the template's process
+  // administrator (received as process administrator), else the starter.
+  struct Recipient {
+    int64_t id = 0;
+    int received_as = 1;
+  };
+  Recipient NotifyOwner(int64_t pi) {
+    Stmt q(store_.db(), "SELECT (SELECT id FROM persons WHERE user_id=t.notify_person), "
+                        "coalesce((SELECT id FROM persons WHERE user_id=i.process_admin), "
+                        "(SELECT id FROM persons WHERE user_id=t.process_admin)), "
+                        "(SELECT id FROM persons WHERE user_id=i.starter) "
                         "FROM process_instances i JOIN process_templates t ON t.id = i.template_id "
                         "WHERE i.id=?");
     q.Bind(1, pi);
-    return q.Step() ? q.Int(0) : 0;
+    if (!q.Step()) return {};
+    if (!q.IsNull(0)) return {q.Int(0), 1};
+    if (!q.IsNull(1)) return {q.Int(1), 3};  // Pvx_IR_ProcessAdministrator
+    if (!q.IsNull(2)) return {q.Int(2), 1};
+    return {};
+  }
+
+  void Notify(int kind, const Recipient& to, int64_t pi, std::optional<int64_t> ai,
+              const std::string& name) {
+    if (!to.id) return;
+    Stmt ins(store_.db(), "INSERT INTO items(kind, owner_id, process_instance_id, "
+                          "activity_instance_id, name, state, received_as, created, received, "
+                          "modified) VALUES(?,?,?,?,?,?,?,?,?,?)");
+    ins.Bind(1, kind).Bind(2, to.id).Bind(3, pi);
+    if (ai) ins.Bind(4, *ai); else ins.BindNull(4);
+    ins.Bind(5, std::string_view(name)).Bind(6, kItemReady).Bind(7, to.received_as);
+    ins.Bind(8, std::string_view(now_)).Bind(9, std::string_view(now_));
+    ins.Bind(10, std::string_view(now_)).Run();
+    PostArrival(store_, store_.LastInsertId());
   }
 
   void Deadlines() {
@@ -678,13 +690,13 @@ class Engine {
         u.Bind(1, ai).Run();
         continue;
       }
-      int64_t owner = NotifyOwner(pi);
+      Recipient owner = NotifyOwner(pi);
       if (n1 && *n1 <= now_ && passed < 1) {
-        if (owner) Notify(kItemFirstNotification, owner, pi, ai, name);
+        Notify(kItemFirstNotification, owner, pi, ai, name);
         passed = 1;
       }
       if (n2 && *n2 <= now_ && passed < 2) {
-        if (owner) Notify(kItemSecondNotification, owner, pi, ai, name);
+        Notify(kItemSecondNotification, owner, pi, ai, name);
         passed = 2;
       }
       bool expired = ex && *ex <= now_;
@@ -696,8 +708,11 @@ class Engine {
                           "WHERE id=?");
       u.Bind(1, expired ? 3 : passed).Bind(2, next).Bind(3, ai).Run();
       if (expired) {
-        // An expired activity is taken as done with what it had, so the
-        // instance can go on; its state says it expired.
+        // The expiry is told as a notification of its own; then the expired
+        // activity is taken as done with what it had, so the instance can go
+        // on (should it finish, the notification ends with it); its state
+        // says it expired.
+        Notify(kItemExpiryNotification, owner, pi, ai, name);
         EndItems(store_, ai, kAsExpired);
         auto [p, activity_id, block] = Where(ai);
         ActivityDef d = LoadDef(store_, activity_id);
@@ -727,7 +742,7 @@ class Engine {
         continue;
       }
       if (inst.state == kPsRunning || inst.state == kPsSuspended) {
-        if (int64_t owner = NotifyOwner(pi)) Notify(kItemProcessNotification, owner, pi, std::nullopt, inst.name);
+        Notify(kItemProcessNotification, NotifyOwner(pi), pi, std::nullopt, inst.name);
       }
       Stmt u(store_.db(), "UPDATE process_instances SET deadline_state=1, next_deadline=NULL "
                           "WHERE id=?");
