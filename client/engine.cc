@@ -40,6 +40,18 @@ void EndItems(Store& store, int64_t ai, int state, int64_t also = 0) {
   d.Bind(1, ai).Run();
 }
 
+// A running or suspended instance's next deadline is the earlier of its
+// notification, until it has been made, and the end of its suspension: one
+// must not hide the other.
+void ScheduleInstanceDeadline(Store& store, int64_t pi) {
+  Stmt u(store.db(), "UPDATE process_instances SET next_deadline = CASE "
+                     "WHEN state NOT IN (2, 16) THEN NULL "
+                     "WHEN deadline_state <> 0 OR notify_at IS NULL THEN suspension_expiry "
+                     "WHEN suspension_expiry IS NULL OR notify_at < suspension_expiry THEN notify_at "
+                     "ELSE suspension_expiry END WHERE id=?");
+  u.Bind(1, pi).Run();
+}
+
 struct ActivityDef {
   int64_t id = 0, template_id = 0;
   std::optional<int64_t> block_id;
@@ -731,22 +743,25 @@ class Engine {
       while (q.Step()) instances.push_back(q.Int(0));
     }
     for (int64_t pi : instances) {
-      InstanceRow inst = LoadInstance(store_, pi);
-      Stmt sus(store_.db(), "SELECT suspension_expiry FROM process_instances WHERE id=?");
-      sus.Bind(1, pi);
-      std::optional<std::string> expiry;
-      if (sus.Step()) expiry = sus.OptText(0);
-      sus.Step();
-      if (inst.state == kPsSuspended && expiry && *expiry <= now_) {
+      Stmt q(store_.db(), "SELECT state, suspension_expiry, notify_at, deadline_state "
+                          "FROM process_instances WHERE id=?");
+      q.Bind(1, pi);
+      if (!q.Step()) continue;
+      int64_t state = q.Int(0), passed = q.Int(3);
+      std::optional<std::string> expiry = q.OptText(1), notify = q.OptText(2);
+      q.Step();
+      if (state == kPsSuspended && expiry && *expiry <= now_) {
         ResumeInstance(store_, pi, true);
-        continue;
+        state = kPsRunning;
       }
-      if (inst.state == kPsRunning || inst.state == kPsSuspended) {
-        Notify(kItemProcessNotification, NotifyOwner(pi), pi, std::nullopt, inst.name);
+      if (passed == 0 && notify && *notify <= now_) {
+        if (state == kPsRunning || state == kPsSuspended)
+          Notify(kItemProcessNotification, NotifyOwner(pi), pi, std::nullopt,
+                 LoadInstance(store_, pi).name);
+        Stmt u(store_.db(), "UPDATE process_instances SET deadline_state=1 WHERE id=?");
+        u.Bind(1, pi).Run();
       }
-      Stmt u(store_.db(), "UPDATE process_instances SET deadline_state=1, next_deadline=NULL "
-                          "WHERE id=?");
-      u.Bind(1, pi).Run();
+      ScheduleInstanceDeadline(store_, pi);
     }
   }
 
@@ -1035,11 +1050,9 @@ int32_t SuspendInstance(Store& store, int64_t pi, bool deep,
   int64_t t;
   if (until && !ParseTimeText(*until, &t)) return PVX_ERROR_INVALID_TIME;
   SetInstanceState(store, pi, kPsSuspended);
-  Stmt u(store.db(), "UPDATE process_instances SET suspended=?, suspension_expiry=?, "
-                     "next_deadline=CASE WHEN ?3 IS NULL THEN next_deadline "
-                     "WHEN next_deadline IS NULL OR ?3 < next_deadline THEN ?3 "
-                     "ELSE next_deadline END WHERE id=?4");
-  u.Bind(1, std::string_view(ClockNow(store))).Bind(2, until).Bind(3, until).Bind(4, pi).Run();
+  Stmt u(store.db(), "UPDATE process_instances SET suspended=?, suspension_expiry=? WHERE id=?");
+  u.Bind(1, std::string_view(ClockNow(store))).Bind(2, until).Bind(3, pi).Run();
+  ScheduleInstanceDeadline(store, pi);
   // Its active activities wait with it, a process activity too when its
   // sub-process runs on: the parent is not navigated until it is resumed.
   std::string now = ClockNow(store);
@@ -1060,6 +1073,7 @@ int32_t ResumeInstance(Store& store, int64_t pi, bool deep) {
   Stmt u(store.db(), "UPDATE process_instances SET suspended=NULL, suspension_expiry=NULL "
                      "WHERE id=?");
   u.Bind(1, pi).Run();
+  ScheduleInstanceDeadline(store, pi);
   // Each activity gets back the state it had, which its work items kept
   // through the suspension: checked out or started by someone, else ready;
   // a block or process activity was running.

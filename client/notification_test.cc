@@ -234,6 +234,42 @@ TEST_F(NoticeTest, WithoutANotifyPersonTheProcessAdministratorIsToldAsSuch) {
   EXPECT_EQ(PvxjItemReceivedAs(notes[0]), Pvx_IR_Normal);
 }
 
+TEST_F(NoticeTest, ASuspensionNeitherBringsTheInstancesNotificationForwardNorIsLostToIt) {
+  auto process_notes = [&] {
+    PvxjProcessInstanceNotificationVector v = 0;
+    EXPECT_EQ(PvxjExecutionServiceQueryProcessInstanceNotifications(admin_, nullptr, nullptr, nullptr, &v), PVX_OK);
+    uint32_t n = PvxjProcessInstanceNotificationVectorSize(v);
+    PvxjProcessInstanceNotificationVectorDeallocate(&v);
+    return n;
+  };
+  auto state = [&] {
+    Stmt q(store().db(), "SELECT state FROM process_instances WHERE id=?");
+    q.Bind(1, pi_);
+    return q.Step() ? q.Int(0) : 0;
+  };
+  auto suspend_until = [&](int64_t seconds) {
+    WriteTx tx(store());
+    ASSERT_EQ(SuspendInstance(store(), pi_, false, FormatTime(ClockSeconds(store()) + seconds)), PVX_OK);
+    tx.Commit();
+  };
+  // Suspended for an hour: it runs again after the hour, and its
+  // notification, two days after its start, is not made then.
+  suspend_until(3600);
+  Advance(3600);
+  EXPECT_EQ(process_notes(), 0u);
+  EXPECT_EQ(state(), kPsRunning);
+  EXPECT_EQ(process_notes(), 0u);
+  // Suspended past the notification: it is made on time, and the instance
+  // still runs again when its suspension ends.
+  suspend_until(2 * 86400);  // from an hour after the start
+  Advance(2 * 86400 - 1800);
+  EXPECT_EQ(process_notes(), 1u);
+  EXPECT_EQ(state(), kPsSuspended);
+  Advance(1800);
+  EXPECT_EQ(process_notes(), 1u);
+  EXPECT_EQ(state(), kPsRunning);
+}
+
 TEST_F(NoticeTest, AMonitorShowsTheInstanceAsItIsNow) {
   Advance(3600);
   auto notes = Notes(admin_);
