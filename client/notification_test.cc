@@ -144,6 +144,24 @@ TEST_F(NoticeTest, NotificationsEndWithTheirInstance) {
   EXPECT_TRUE(Notes(admin_).empty());
 }
 
+TEST_F(NoticeTest, AnInstanceStaysNotifiedWhenItsNotificationIsDeleted) {
+  PvxjProcessInstanceVector v = 0;
+  ASSERT_EQ(PvxjExecutionServiceQueryProcessInstances(admin_, nullptr, nullptr, nullptr, &v), PVX_OK);
+  PvxjProcessInstance pi = PvxjProcessInstanceVectorFirstElement(v);
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(pi), Pvx_PE_NoNotification);
+  Advance(2 * 86400);
+  PvxjProcessInstanceNotificationVector notes = 0;
+  ASSERT_EQ(PvxjExecutionServiceQueryProcessInstanceNotifications(admin_, nullptr, nullptr, nullptr, &notes),
+            PVX_OK);
+  ASSERT_EQ(PvxjProcessInstanceNotificationVectorSize(notes), 1u);
+  PvxjProcessInstanceNotification note = PvxjProcessInstanceNotificationVectorFirstElement(notes);
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(pi), Pvx_PE_ProcessNotification);
+  ASSERT_EQ(PvxjItemDelete(note), PVX_OK);
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(pi), Pvx_PE_ProcessNotification);
+  PvxjProcessInstanceVectorDeallocate(&v);
+  PvxjProcessInstanceNotificationVectorDeallocate(&notes);
+}
+
 // A review that expires two hours after it is offered; the template names
 // USER4 to be told.
 constexpr const char* kClaimReview = R"({ "processTemplates": [
