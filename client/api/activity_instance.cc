@@ -10,6 +10,7 @@
 #include "container.h"
 #include "engine.h"
 #include "error.h"
+#include "notification_rules.h"
 #include "persistent_list.h"
 #include "query_source.h"
 #include "session_id.h"
@@ -291,7 +292,7 @@ PvxjStringVector PvxjActivityInstanceSupportTools(PvxjActivityInstance a) {
 int32_t PvxjActivityInstanceState(PvxjActivityInstance a) { return AiNumber(a, "a.state"); }
 int32_t PvxjActivityInstanceKind(PvxjActivityInstance a) { return AiNumber(a, "a.kind"); }
 int32_t PvxjActivityInstanceStateOfNotification(PvxjActivityInstance a) {
-  return AiNumber(a, "CASE a.deadline_state WHEN 0 THEN 1 WHEN 1 THEN 4 ELSE 5 END");
+  return AiNumber(a, PVXJSIM_STATE_OF_NOTIFICATION("a.deadline_state"));
 }
 int32_t PvxjActivityInstanceProcessInstanceState(PvxjActivityInstance a) { return AiNumber(a, "p.state"); }
 int32_t PvxjActivityInstancePriority(PvxjActivityInstance a) { return AiNumber(a, "a.priority"); }

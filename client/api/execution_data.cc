@@ -127,7 +127,7 @@ PvxjWorkitem PvxjExecutionDataWorkitemFromData(PvxjExecutionData data) {
 PvxjActivityInstanceNotification PvxjExecutionDataActivityInstanceNotificationFromData(
     PvxjExecutionData data) {
   return FromData(data, Cls::ActivityInstanceNotification, {oid_tag::kActivityInstanceNotification},
-                  "items", "kind IN (4,5)", __func__);
+                  "items", "kind IN (2,4,5)", __func__);
 }
 
 PvxjProcessInstanceNotification PvxjExecutionDataProcessInstanceNotificationFromData(

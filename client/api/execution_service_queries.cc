@@ -44,7 +44,7 @@ QuerySource Activities(const ServiceState&) { return ActivityInstanceSource(); }
 QuerySource Items(const ServiceState& s) { return ItemSource(s, {}); }
 QuerySource Workitems(const ServiceState& s) { return ItemSource(s, {1}); }
 QuerySource ProcessNotifications(const ServiceState& s) { return ItemSource(s, {3}); }
-QuerySource ActivityNotifications(const ServiceState& s) { return ItemSource(s, {4, 5}); }
+QuerySource ActivityNotifications(const ServiceState& s) { return ItemSource(s, {2, 4, 5}); }
 
 }  // namespace
 

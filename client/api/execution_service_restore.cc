@@ -173,7 +173,7 @@ PvxjActivityInstanceNotification PvxjExecutionServicePersistentActivityInstanceN
     PvxjExecutionService service, const char* oid) {
   return Restore(service, oid,
                  {oid_tag::kActivityInstanceNotification, Cls::ActivityInstanceNotification,
-                  "items", "kind IN (4,5)", "name"},
+                  "items", "kind IN (2,4,5)", "name"},
                  Visibility::kItemOwner);
 }
 

@@ -18,6 +18,7 @@ const char* TagOfKind(int64_t kind) {
   switch (kind) {
     case kItemWorkitem: return oid_tag::kWorkitem;
     case kItemProcessNotification: return oid_tag::kProcessInstanceNotification;
+    case kItemExpiryNotification:
     case kItemFirstNotification:
     case kItemSecondNotification: return oid_tag::kActivityInstanceNotification;
     default: return oid_tag::kItem;

@@ -28,17 +28,6 @@ const char* NotificationTag(Cls cls) {
   }
 }
 
-int32_t NotificationState(int64_t deadline_state, bool has_first, bool has_second) {
-  switch (deadline_state) {
-    case 0: return 1;  // Pvx_AE_NoNotification
-    case 1: return 4;  // Pvx_AE_FirstNotification
-    case 2: return 5;  // Pvx_AE_SecondNotification
-    default:
-      // Expired: the last notification the activity had due was sent first.
-      return has_second ? 5 : has_first ? 4 : 1;
-  }
-}
-
 }  // namespace pvxjsim
 
 using namespace pvxjsim;
@@ -368,11 +357,7 @@ int32_t PvxjActivityInstanceNotificationState(PvxjActivityInstanceNotification n
 
 int32_t PvxjActivityInstanceNotificationStateOfNotification(
     PvxjActivityInstanceNotification notification) {
-  return ItemValue<int32_t>(notification, kActivityNote,
-                            "ai.deadline_state, ai.notify_at IS NOT NULL, ai.notify2_at IS NOT NULL", 0,
-                            [](const Stmt& q, int32_t*) {
-    return NotificationState(q.Int(0), q.Int(1) != 0, q.Int(2) != 0);
-  });
+  return Number(notification, kActivityNote, PVXJSIM_STATE_OF_NOTIFICATION("ai.deadline_state"));
 }
 
 int32_t PvxjActivityInstanceNotificationActivityKind(PvxjActivityInstanceNotification notification) {

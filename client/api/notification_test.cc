@@ -15,14 +15,7 @@
 namespace pvxjsim {
 namespace {
 
-TEST(NotificationRules, StateOfNotificationFollowsTheDeadlinesPassed) {
-  EXPECT_EQ(NotificationState(0, true, true), Pvx_AE_NoNotification);
-  EXPECT_EQ(NotificationState(1, true, true), Pvx_AE_FirstNotification);
-  EXPECT_EQ(NotificationState(2, true, true), Pvx_AE_SecondNotification);
-  // Expired: the last notification the activity had due.
-  EXPECT_EQ(NotificationState(3, true, true), Pvx_AE_SecondNotification);
-  EXPECT_EQ(NotificationState(3, true, false), Pvx_AE_FirstNotification);
-  EXPECT_EQ(NotificationState(3, false, false), Pvx_AE_NoNotification);
+TEST(NotificationRules, AnItemsIdentifierCarriesTheTagOfItsClass) {
   EXPECT_STREQ(NotificationTag(Cls::ActivityInstanceNotification), "AN");
   EXPECT_STREQ(NotificationTag(Cls::ProcessInstanceNotification), "PN");
   EXPECT_EQ(NotificationTag(Cls::Person), nullptr);
@@ -149,6 +142,150 @@ TEST_F(NoticeTest, NotificationsEndWithTheirInstance) {
   EXPECT_EQ(st.Int(0), kPsFinished);
   st.Step();
   EXPECT_TRUE(Notes(admin_).empty());
+}
+
+TEST_F(NoticeTest, AnInstanceStaysNotifiedWhenItsNotificationIsDeleted) {
+  PvxjProcessInstanceVector v = 0;
+  ASSERT_EQ(PvxjExecutionServiceQueryProcessInstances(admin_, nullptr, nullptr, nullptr, &v), PVX_OK);
+  PvxjProcessInstance pi = PvxjProcessInstanceVectorFirstElement(v);
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(pi), Pvx_PE_NoNotification);
+  Advance(2 * 86400);
+  PvxjProcessInstanceNotificationVector notes = 0;
+  ASSERT_EQ(PvxjExecutionServiceQueryProcessInstanceNotifications(admin_, nullptr, nullptr, nullptr, &notes),
+            PVX_OK);
+  ASSERT_EQ(PvxjProcessInstanceNotificationVectorSize(notes), 1u);
+  PvxjProcessInstanceNotification note = PvxjProcessInstanceNotificationVectorFirstElement(notes);
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(pi), Pvx_PE_ProcessNotification);
+  ASSERT_EQ(PvxjItemDelete(note), PVX_OK);
+  EXPECT_EQ(PvxjProcessInstanceStateOfNotification(pi), Pvx_PE_ProcessNotification);
+  PvxjProcessInstanceVectorDeallocate(&v);
+  PvxjProcessInstanceNotificationVectorDeallocate(&notes);
+}
+
+// A review that expires two hours after it is offered; the template names
+// USER4 to be told.
+constexpr const char* kClaimReview = R"({ "processTemplates": [
+  { "name": "ClaimReview", "processAdmin": "ADMIN", "notifyPerson": "USER4",
+    "activities": [
+      { "name": "Review", "program": "ApproveCredit", "staff": { "persons": ["USER2"] },
+        "notifyAfter": 3600, "expiresAfter": 7200 },
+      { "name": "Close", "program": "NotifyCustomer", "staff": { "persons": ["USER3"] } } ],
+    "connectors": [ { "from": "Review", "to": "Close" } ] } ] })";
+
+TEST_F(NoticeTest, AnExpiredActivityIsToldOnceByANotificationOfItsOwnKind) {
+  {
+    WriteTx tx(store());
+    std::string error;
+    ASSERT_TRUE(LoadSystemDefinition(store(), kClaimReview, &error)) << error;
+    int64_t pi = 0;
+    ASSERT_EQ(CreateInstance(store(), "ClaimReview", "Claim", "USER1", &pi), PVX_OK);
+    ASSERT_EQ(StartInstance(store(), pi, "USER1", nullptr), PVX_OK);
+    tx.Commit();
+  }
+  PvxjExecutionService user4 = Logon("USER4", "pw4");
+  Advance(7200 - 1);
+  ASSERT_EQ(Notes(user4).size(), 1u);
+  Advance(1);
+  auto notes = Notes(user4);
+  ASSERT_EQ(notes.size(), 2u);
+  PvxjActivityInstanceNotification expiry = notes[1];
+  EXPECT_EQ(PvxjItemKind(expiry), 2);
+  EXPECT_EQ(PvxjItemReceivedAs(expiry), Pvx_IR_Normal);
+  EXPECT_EQ(PvxjActivityInstanceNotificationState(expiry), Pvx_IS_Expired);
+  EXPECT_TRUE(PvxjActivityInstanceNotificationExpired(expiry));
+  PvxjDateTime due = PvxjActivityInstanceNotificationExpirationTime(expiry);
+  PvxjDateTime told = PvxjItemCreationTime(expiry);
+  EXPECT_EQ(std::tie(due.day, due.hour, due.minute, due.second),
+            std::tie(told.day, told.hour, told.minute, told.second));
+  // The activity and every notification of it say alike which notification
+  // was due last: the expiry's.
+  PvxjActivityInstance ai = 0;
+  ASSERT_EQ(PvxjActivityInstanceNotificationActivityInstance(expiry, &ai), PVX_OK);
+  EXPECT_EQ(PvxjActivityInstanceStateOfNotification(ai), 2);
+  EXPECT_EQ(PvxjActivityInstanceNotificationStateOfNotification(notes[0]), 2);
+  EXPECT_EQ(PvxjActivityInstanceState(ai), Pvx_AS_Expired);
+  // Its identifier restores it as an activity notification only.
+  char oid[64];
+  ASSERT_NE(PvxjItemPersistentOid(expiry, oid, sizeof oid), nullptr);
+  PvxjActivityInstanceNotification again = 0;
+  EXPECT_EQ(PvxjActivityInstanceNotificationPersistentObject(user4, oid, &again), PVX_OK);
+  EXPECT_TRUE(PvxjItemEqual(again, expiry));
+  PvxjProcessInstanceNotification wrong = 0;
+  EXPECT_NE(PvxjProcessInstanceNotificationPersistentObject(user4, oid, &wrong), PVX_OK);
+  // Told once, however often the clock moves on; the instance went on to
+  // Close; deleted, the notification is gone.
+  Advance(3600);
+  EXPECT_EQ(Notes(user4).size(), 2u);
+  EXPECT_EQ(PvxjItemDelete(expiry), PVX_OK);
+  EXPECT_EQ(Notes(user4).size(), 1u);
+  PvxjExecutionService user3 = Logon("USER3", "pw3");
+  PvxjWorkitemVector items = 0;
+  ASSERT_EQ(PvxjExecutionServiceQueryWorkitems(user3, nullptr, nullptr, nullptr, &items), PVX_OK);
+  EXPECT_EQ(PvxjWorkitemVectorSize(items), 1u);
+}
+
+TEST_F(NoticeTest, WithoutANotifyPersonTheProcessAdministratorIsToldAsSuch) {
+  store().Exec("UPDATE process_templates SET notify_person=NULL WHERE name='CreditRequest'");
+  // The instance's own administrator comes before the template's.
+  PvxjProcessInstance pi = 0;
+  {
+    PvxjProcessInstanceVector v = 0;
+    ASSERT_EQ(PvxjExecutionServiceQueryProcessInstances(admin_, nullptr, nullptr, nullptr, &v), PVX_OK);
+    pi = PvxjProcessInstanceVectorFirstElement(v);
+    PvxjProcessInstanceVectorDeallocate(&v);
+  }
+  ASSERT_EQ(PvxjProcessInstanceSetProcessAdmin(pi, "USER2"), PVX_OK);
+  Advance(3600);
+  PvxjExecutionService user2 = Logon("USER2", "pw2");
+  auto notes = Notes(user2);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(PvxjItemReceivedAs(notes[0]), Pvx_IR_ProcessAdministrator);
+  EXPECT_TRUE(Notes(admin_).empty());
+  // Nobody to administer it: the starter is told, as any owner.
+  store().Exec("UPDATE process_templates SET process_admin=NULL WHERE name='CreditRequest'; "
+               "UPDATE process_instances SET process_admin=NULL");
+  Advance(3600);
+  PvxjExecutionService user1 = Logon("USER1", "pw1");
+  notes = Notes(user1);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(PvxjItemKind(notes[0]), Pvx_IT_SecondActivityInstanceNotification);
+  EXPECT_EQ(PvxjItemReceivedAs(notes[0]), Pvx_IR_Normal);
+}
+
+TEST_F(NoticeTest, ASuspensionNeitherBringsTheInstancesNotificationForwardNorIsLostToIt) {
+  auto process_notes = [&] {
+    PvxjProcessInstanceNotificationVector v = 0;
+    EXPECT_EQ(PvxjExecutionServiceQueryProcessInstanceNotifications(admin_, nullptr, nullptr, nullptr, &v), PVX_OK);
+    uint32_t n = PvxjProcessInstanceNotificationVectorSize(v);
+    PvxjProcessInstanceNotificationVectorDeallocate(&v);
+    return n;
+  };
+  auto state = [&] {
+    Stmt q(store().db(), "SELECT state FROM process_instances WHERE id=?");
+    q.Bind(1, pi_);
+    return q.Step() ? q.Int(0) : 0;
+  };
+  auto suspend_until = [&](int64_t seconds) {
+    WriteTx tx(store());
+    ASSERT_EQ(SuspendInstance(store(), pi_, false, FormatTime(ClockSeconds(store()) + seconds)), PVX_OK);
+    tx.Commit();
+  };
+  // Suspended for an hour: it runs again after the hour, and its
+  // notification, two days after its start, is not made then.
+  suspend_until(3600);
+  Advance(3600);
+  EXPECT_EQ(process_notes(), 0u);
+  EXPECT_EQ(state(), kPsRunning);
+  EXPECT_EQ(process_notes(), 0u);
+  // Suspended past the notification: it is made on time, and the instance
+  // still runs again when its suspension ends.
+  suspend_until(2 * 86400);  // from an hour after the start
+  Advance(2 * 86400 - 1800);
+  EXPECT_EQ(process_notes(), 1u);
+  EXPECT_EQ(state(), kPsSuspended);
+  Advance(1800);
+  EXPECT_EQ(process_notes(), 1u);
+  EXPECT_EQ(state(), kPsRunning);
 }
 
 TEST_F(NoticeTest, AMonitorShowsTheInstanceAsItIsNow) {

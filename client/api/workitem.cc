@@ -12,6 +12,7 @@
 #include "container.h"
 #include "engine.h"
 #include "error.h"
+#include "notification_rules.h"
 #include "program_data.h"
 #include "session_id.h"
 #include "string_vector.h"
@@ -308,7 +309,7 @@ int32_t PvxjWorkitemState(PvxjWorkitem workitem) {
 }
 int32_t PvxjWorkitemStateOfNotification(PvxjWorkitem workitem) {
   return WorkNumber(workitem, kWorkitemOnly, Over::kItem,
-                    "CASE a.deadline_state WHEN 0 THEN 1 WHEN 1 THEN 4 ELSE 5 END");
+                    PVXJSIM_STATE_OF_NOTIFICATION("a.deadline_state"));
 }
 int32_t PvxjWorkitemActivityKind(PvxjWorkitem workitem) {
   return WorkNumber(workitem, kWorkitemOnly, Over::kItem, "a.kind");

@@ -115,7 +115,7 @@ int32_t PvxjWorklistQueryWorkitems(PvxjWorklist worklist, PvxjWorkitemVector* ve
 
 int32_t PvxjWorklistQueryActivityInstanceNotifications(PvxjWorklist worklist,
                                                        PvxjActivityInstanceNotificationVector* vector) {
-  return Query(worklist, {kItemFirstNotification, kItemSecondNotification},
+  return Query(worklist, {kItemExpiryNotification, kItemFirstNotification, kItemSecondNotification},
                Cls::ActivityInstanceNotificationVector, Cls::ActivityInstanceNotification, vector, __func__);
 }
 

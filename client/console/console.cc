@@ -56,6 +56,7 @@ const char* ItemKindName(int64_t kind) {
     case kItemProcessNotification: return "process notification";
     case kItemFirstNotification: return "first notification";
     case kItemSecondNotification: return "second notification";
+    case kItemExpiryNotification: return "expiry notification";
   }
   return "item";
 }

@@ -40,6 +40,18 @@ void EndItems(Store& store, int64_t ai, int state, int64_t also = 0) {
   d.Bind(1, ai).Run();
 }
 
+// A running or suspended instance's next deadline is the earlier of its
+// notification, until it has been made, and the end of its suspension: one
+// must not hide the other.
+void ScheduleInstanceDeadline(Store& store, int64_t pi) {
+  Stmt u(store.db(), "UPDATE process_instances SET next_deadline = CASE "
+                     "WHEN state NOT IN (2, 16) THEN NULL "
+                     "WHEN deadline_state <> 0 OR notify_at IS NULL THEN suspension_expiry "
+                     "WHEN suspension_expiry IS NULL OR notify_at < suspension_expiry THEN notify_at "
+                     "ELSE suspension_expiry END WHERE id=?");
+  u.Bind(1, pi).Run();
+}
+
 struct ActivityDef {
   int64_t id = 0, template_id = 0;
   std::optional<int64_t> block_id;
@@ -630,28 +642,40 @@ class Engine {
       FinishActivity(*inst.parent_ai, 0, out);
   }
 
-  void Notify(int kind, int64_t owner, int64_t pi, std::optional<int64_t> ai,
-              const std::string& name) {
-    Stmt ins(store_.db(), "INSERT INTO items(kind, owner_id, process_instance_id, "
-                          "activity_instance_id, name, state, created, received, modified) "
-                          "VALUES(?,?,?,?,?,?,?,?,?)");
-    ins.Bind(1, kind).Bind(2, owner).Bind(3, pi);
-    if (ai) ins.Bind(4, *ai); else ins.BindNull(4);
-    ins.Bind(5, std::string_view(name)).Bind(6, kItemReady).Bind(7, std::string_view(now_));
-    ins.Bind(8, std::string_view(now_)).Bind(9, std::string_view(now_)).Run();
-    PostArrival(store_, store_.LastInsertId());
-  }
-
-  // Who is told about a deadline: the template's notify person, else its
-  // process administrator, else the starter.
-  int64_t NotifyOwner(int64_t pi) {
-    Stmt q(store_.db(), "SELECT coalesce((SELECT id FROM persons WHERE user_id=t.notify_person), "
-                        "(SELECT id FROM persons WHERE user_id=t.process_admin), "
-                        "(SELECT id FROM persons WHERE user_id=i.starter)) "
+  // Who is told about a deadline, and how: the template's notify person
+  // (received normally), else the instance's or the template's process
+  // administrator (received as process administrator), else the starter.
+  struct Recipient {
+    int64_t id = 0;
+    int received_as = 1;
+  };
+  Recipient NotifyOwner(int64_t pi) {
+    Stmt q(store_.db(), "SELECT (SELECT id FROM persons WHERE user_id=t.notify_person), "
+                        "coalesce((SELECT id FROM persons WHERE user_id=i.process_admin), "
+                        "(SELECT id FROM persons WHERE user_id=t.process_admin)), "
+                        "(SELECT id FROM persons WHERE user_id=i.starter) "
                         "FROM process_instances i JOIN process_templates t ON t.id = i.template_id "
                         "WHERE i.id=?");
     q.Bind(1, pi);
-    return q.Step() ? q.Int(0) : 0;
+    if (!q.Step()) return {};
+    if (!q.IsNull(0)) return {q.Int(0), 1};
+    if (!q.IsNull(1)) return {q.Int(1), 3};  // Pvx_IR_ProcessAdministrator
+    if (!q.IsNull(2)) return {q.Int(2), 1};
+    return {};
+  }
+
+  void Notify(int kind, const Recipient& to, int64_t pi, std::optional<int64_t> ai,
+              const std::string& name) {
+    if (!to.id) return;
+    Stmt ins(store_.db(), "INSERT INTO items(kind, owner_id, process_instance_id, "
+                          "activity_instance_id, name, state, received_as, created, received, "
+                          "modified) VALUES(?,?,?,?,?,?,?,?,?,?)");
+    ins.Bind(1, kind).Bind(2, to.id).Bind(3, pi);
+    if (ai) ins.Bind(4, *ai); else ins.BindNull(4);
+    ins.Bind(5, std::string_view(name)).Bind(6, kItemReady).Bind(7, to.received_as);
+    ins.Bind(8, std::string_view(now_)).Bind(9, std::string_view(now_));
+    ins.Bind(10, std::string_view(now_)).Run();
+    PostArrival(store_, store_.LastInsertId());
   }
 
   void Deadlines() {
@@ -678,13 +702,13 @@ class Engine {
         u.Bind(1, ai).Run();
         continue;
       }
-      int64_t owner = NotifyOwner(pi);
+      Recipient owner = NotifyOwner(pi);
       if (n1 && *n1 <= now_ && passed < 1) {
-        if (owner) Notify(kItemFirstNotification, owner, pi, ai, name);
+        Notify(kItemFirstNotification, owner, pi, ai, name);
         passed = 1;
       }
       if (n2 && *n2 <= now_ && passed < 2) {
-        if (owner) Notify(kItemSecondNotification, owner, pi, ai, name);
+        Notify(kItemSecondNotification, owner, pi, ai, name);
         passed = 2;
       }
       bool expired = ex && *ex <= now_;
@@ -696,8 +720,11 @@ class Engine {
                           "WHERE id=?");
       u.Bind(1, expired ? 3 : passed).Bind(2, next).Bind(3, ai).Run();
       if (expired) {
-        // An expired activity is taken as done with what it had, so the
-        // instance can go on; its state says it expired.
+        // The expiry is told as a notification of its own; then the expired
+        // activity is taken as done with what it had, so the instance can go
+        // on (should it finish, the notification ends with it); its state
+        // says it expired.
+        Notify(kItemExpiryNotification, owner, pi, ai, name);
         EndItems(store_, ai, kAsExpired);
         auto [p, activity_id, block] = Where(ai);
         ActivityDef d = LoadDef(store_, activity_id);
@@ -716,22 +743,25 @@ class Engine {
       while (q.Step()) instances.push_back(q.Int(0));
     }
     for (int64_t pi : instances) {
-      InstanceRow inst = LoadInstance(store_, pi);
-      Stmt sus(store_.db(), "SELECT suspension_expiry FROM process_instances WHERE id=?");
-      sus.Bind(1, pi);
-      std::optional<std::string> expiry;
-      if (sus.Step()) expiry = sus.OptText(0);
-      sus.Step();
-      if (inst.state == kPsSuspended && expiry && *expiry <= now_) {
+      Stmt q(store_.db(), "SELECT state, suspension_expiry, notify_at, deadline_state "
+                          "FROM process_instances WHERE id=?");
+      q.Bind(1, pi);
+      if (!q.Step()) continue;
+      int64_t state = q.Int(0), passed = q.Int(3);
+      std::optional<std::string> expiry = q.OptText(1), notify = q.OptText(2);
+      q.Step();
+      if (state == kPsSuspended && expiry && *expiry <= now_) {
         ResumeInstance(store_, pi, true);
-        continue;
+        state = kPsRunning;
       }
-      if (inst.state == kPsRunning || inst.state == kPsSuspended) {
-        if (int64_t owner = NotifyOwner(pi)) Notify(kItemProcessNotification, owner, pi, std::nullopt, inst.name);
+      if (passed == 0 && notify && *notify <= now_) {
+        if (state == kPsRunning || state == kPsSuspended)
+          Notify(kItemProcessNotification, NotifyOwner(pi), pi, std::nullopt,
+                 LoadInstance(store_, pi).name);
+        Stmt u(store_.db(), "UPDATE process_instances SET deadline_state=1 WHERE id=?");
+        u.Bind(1, pi).Run();
       }
-      Stmt u(store_.db(), "UPDATE process_instances SET deadline_state=1, next_deadline=NULL "
-                          "WHERE id=?");
-      u.Bind(1, pi).Run();
+      ScheduleInstanceDeadline(store_, pi);
     }
   }
 
@@ -1020,11 +1050,9 @@ int32_t SuspendInstance(Store& store, int64_t pi, bool deep,
   int64_t t;
   if (until && !ParseTimeText(*until, &t)) return PVX_ERROR_INVALID_TIME;
   SetInstanceState(store, pi, kPsSuspended);
-  Stmt u(store.db(), "UPDATE process_instances SET suspended=?, suspension_expiry=?, "
-                     "next_deadline=CASE WHEN ?3 IS NULL THEN next_deadline "
-                     "WHEN next_deadline IS NULL OR ?3 < next_deadline THEN ?3 "
-                     "ELSE next_deadline END WHERE id=?4");
-  u.Bind(1, std::string_view(ClockNow(store))).Bind(2, until).Bind(3, until).Bind(4, pi).Run();
+  Stmt u(store.db(), "UPDATE process_instances SET suspended=?, suspension_expiry=? WHERE id=?");
+  u.Bind(1, std::string_view(ClockNow(store))).Bind(2, until).Bind(3, pi).Run();
+  ScheduleInstanceDeadline(store, pi);
   // Its active activities wait with it, a process activity too when its
   // sub-process runs on: the parent is not navigated until it is resumed.
   std::string now = ClockNow(store);
@@ -1045,6 +1073,7 @@ int32_t ResumeInstance(Store& store, int64_t pi, bool deep) {
   Stmt u(store.db(), "UPDATE process_instances SET suspended=NULL, suspension_expiry=NULL "
                      "WHERE id=?");
   u.Bind(1, pi).Run();
+  ScheduleInstanceDeadline(store, pi);
   // Each activity gets back the state it had, which its work items kept
   // through the suspension: checked out or started by someone, else ready;
   // a block or process activity was running.

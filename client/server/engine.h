@@ -37,8 +37,10 @@ enum ActivityState : int {
   kAsTerminating = 8192, kAsSuspending = 16384, kAsExpired = 32768
 };
 
-// Item kinds and the item states the engine sets.
-enum ItemKind : int { kItemWorkitem = 1, kItemProcessNotification = 3,
+// Item kinds and the item states the engine sets. An activity's expiry is
+// told by a notification of its own kind, 2, the one number the kinds leave
+// unnamed.
+enum ItemKind : int { kItemWorkitem = 1, kItemExpiryNotification = 2, kItemProcessNotification = 3,
                       kItemFirstNotification = 4, kItemSecondNotification = 5 };
 enum ItemState : int { kItemReady = 1, kItemRunning = 2, kItemFinished = 4,
                        kItemCheckedOut = 64 };

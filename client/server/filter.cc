@@ -39,6 +39,7 @@ const EnumName kItemKinds[] = {{"WORKITEM", 1},
                                {"PROCESS_INSTANCE_NOTIFICATION", 3},
                                {"FIRST_ACTIVITY_INSTANCE_NOTIFICATION", 4},
                                {"SECOND_ACTIVITY_INSTANCE_NOTIFICATION", 5},
+                               {"EXPIRY_ACTIVITY_INSTANCE_NOTIFICATION", 2},
                                {nullptr, 0}};
 
 const EnumName kReceivedAs[] = {{"NORMAL", 1},
