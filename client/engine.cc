@@ -504,9 +504,11 @@ class Engine {
     return q.Step() ? q.Int(0) : 0;
   }
 
+  // A block's earlier rounds keep their activity instances (and the work
+  // items that stay with them) in their final states, where an
+  // administrator can still read them; the new round gets instances of its
+  // own, and only the connectors are evaluated afresh.
   void ClearGraph(int64_t block_ai) {
-    Stmt a(store_.db(), "DELETE FROM activity_instances WHERE block_instance_id=?");
-    a.Bind(1, block_ai).Run();
     Stmt c(store_.db(), "DELETE FROM connector_instances WHERE block_instance_id=?");
     c.Bind(1, block_ai).Run();
   }
@@ -556,8 +558,9 @@ class Engine {
       u.Bind(1, o.value ? 1 : 0).Bind(2, o.instance).Run();
     }
     for (const Out& o : outs) {
+      // The newest: a block's earlier rounds keep theirs.
       Stmt q(store_.db(), "SELECT id FROM activity_instances WHERE process_instance_id=? AND "
-                          "activity_id=? AND block_instance_id IS ?");
+                          "activity_id=? AND block_instance_id IS ? ORDER BY id DESC LIMIT 1");
       q.Bind(1, pi).Bind(2, o.target_activity);
       if (block) q.Bind(3, *block); else q.BindNull(3);
       if (q.Step()) {
@@ -1176,6 +1179,13 @@ int32_t ForceRestartActivity(Store& store, int64_t ai) {
     return PVX_ERROR_WRONG_STATE;
   auto [pi, activity_id, block] = e.Where(ai);
   if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  // An earlier round of a block is over: only the current round runs again.
+  Stmt later(store.db(), "SELECT 1 FROM activity_instances WHERE process_instance_id=? AND "
+                         "activity_id=? AND block_instance_id IS ? AND id>? LIMIT 1");
+  later.Bind(1, pi).Bind(2, activity_id);
+  if (block) later.Bind(3, *block); else later.BindNull(3);
+  later.Bind(4, ai);
+  if (later.Step()) return PVX_ERROR_WRONG_STATE;
   e.SetState(ai, kAsInactive);
   e.Activate(ai);
   e.Drain();

@@ -145,6 +145,42 @@ TEST_F(EngineTest, BlockRepeatsUntilItsExitConditionHolds) {
   EXPECT_EQ(std::get<std::string>(GetMember(*out, "S")), "auto");  // the simulate rule ran
 }
 
+TEST_F(EngineTest, ABlocksEarlierRoundsKeepTheirActivityInstances) {
+  int64_t pi = Start("Loop", 0);
+  Finish(pi, "Step", {{"N", "1"}});
+  Finish(pi, "Step", {{"N", "2"}});
+  // Two rounds over, the third waits for Step: every round has its own
+  // instances, the earlier ones in their final states with their work items.
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::vector<int64_t> steps;
+  Stmt q(store_->db(), "SELECT a.id, a.name, a.state, (SELECT group_concat(i.state) FROM items i "
+                       "WHERE i.activity_instance_id = a.id AND i.kind=1) FROM activity_instances a "
+                       "WHERE a.process_instance_id=? AND a.name<>'B' ORDER BY a.id");
+  q.Bind(1, pi);
+  while (q.Step()) {
+    rows.emplace_back(q.Text(1), ActivityStateName(q.Int(2)) + std::string(" ") + q.OptText(3).value_or("-"));
+    if (q.Text(1) == "Step") steps.push_back(q.Int(0));
+  }
+  std::vector<std::pair<std::string, std::string>> want = {
+      {"Step", "FINISHED 4"}, {"Tick", "FINISHED -"}, {"Step", "FINISHED 4"},
+      {"Tick", "FINISHED -"}, {"Step", "READY 1"},    {"Tick", "INACTIVE -"}};
+  EXPECT_EQ(rows, want);
+  ASSERT_EQ(steps.size(), 3u);
+  {
+    // An earlier round is over: it cannot be run again beside the current one.
+    WriteTx tx(*store_);
+    EXPECT_EQ(ForceRestartActivity(*store_, steps[0]), PVX_ERROR_WRONG_STATE);
+    tx.Commit();
+  }
+  EXPECT_EQ(State(pi, "Step"), "READY");
+  Finish(pi, "Step", {{"N", "3"}});
+  EXPECT_EQ(InstanceState(pi), "FINISHED");
+  Stmt n(store_->db(), "SELECT count(*) FROM activity_instances WHERE process_instance_id=? AND state=?");
+  n.Bind(1, pi).Bind(2, kAsFinished);
+  ASSERT_TRUE(n.Step());
+  EXPECT_EQ(n.Int(0), 7);  // three rounds of two, and the block
+}
+
 TEST_F(EngineTest, ProcessActivityRunsAChildAndFinishesWithIt) {
   int64_t pi = Start("Parent", 2);
   EXPECT_EQ(State(pi, "Child"), "RUNNING");
