@@ -23,7 +23,7 @@ namespace {
 constexpr int64_t kMaxBlockIterations = 1000;
 
 bool Active(int64_t state) {
-  return state == kAsInactive || state == kAsReady || state == kAsRunning ||
+  return state == kAsInactive || state == kAsPlanning || state == kAsReady || state == kAsRunning ||
          state == kAsCheckedOut || state == kAsSuspended || state == kAsExecuted;
 }
 
@@ -573,19 +573,30 @@ class Engine {
   }
 
   void TryStart(int64_t ai, int64_t pi, std::optional<int64_t> block) {
-    if (State(ai) != kAsInactive) return;
+    const int64_t state = State(ai);
+    if (state != kAsInactive && state != kAsPlanning) return;
     auto [p, activity_id, b] = Where(ai);
     ActivityDef d = LoadDef(store_, activity_id);
     int total = 0, truthy = 0;
+    bool open = false;
     Stmt q(store_.db(), "SELECT ci.state FROM connector_instances ci JOIN control_connectors c "
                         "ON c.id = ci.connector_id WHERE ci.process_instance_id=? AND "
                         "c.to_activity=? AND ci.block_instance_id IS ?");
     q.Bind(1, pi).Bind(2, activity_id);
     if (block) q.Bind(3, *block); else q.BindNull(3);
     while (q.Step()) {
-      if (q.Int(0) == 2) return;  // not every incoming connector is decided yet
+      if (q.Int(0) == 2) {  // not every incoming connector is decided yet
+        open = true;
+        continue;
+      }
       ++total;
       truthy += q.Int(0) == 1;
+    }
+    if (open) {
+      // A path has reached it while another is still open: it is planned,
+      // and waits for its start condition to be decided.
+      if (truthy && state == kAsInactive) SetState(ai, kAsPlanning);
+      return;
     }
     bool go = d.start_rule == 1 ? truthy > 0 : truthy == total;
     if (go)
@@ -1097,7 +1108,7 @@ int32_t TerminateInstance(Store& store, int64_t pi) {
   for (int64_t c : Children(store, pi)) TerminateInstance(store, c);
   std::string now = ClockNow(store);
   Stmt a(store.db(), "UPDATE activity_instances SET state=?, ended=?, next_deadline=NULL "
-                     "WHERE process_instance_id=? AND state IN (1,2,16,32,64,128)");
+                     "WHERE process_instance_id=? AND state IN (1,2,16,32,64,128,512)");
   a.Bind(1, kAsTerminated).Bind(2, std::string_view(now)).Bind(3, pi).Run();
   Stmt d(store.db(), "DELETE FROM items WHERE process_instance_id=? AND kind=1");
   d.Bind(1, pi).Run();
@@ -1115,6 +1126,11 @@ int32_t DeleteInstance(Store& store, int64_t pi) {
   Stmt d(store.db(), "DELETE FROM items WHERE process_instance_id=?");
   d.Bind(1, pi).Run();
   SetInstanceState(store, pi, kPsDeleted);
+  // Its activities go with it, and read as deleted as the instance does.
+  std::string now = ClockNow(store);
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, last_state_change=?, modified=? "
+                     "WHERE process_instance_id=?");
+  a.Bind(1, kAsDeleted).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, pi).Run();
   return PVX_OK;
 }
 

@@ -53,6 +53,14 @@ class EngineTest : public ::testing::Test {
         { "name": "Again", "inContainer": "D", "outContainer": "D",
           "activities": [ { "name": "Sub", "kind": "process", "process": "Quick",
                             "exitCondition": "N >= 2" } ] },
+        { "name": "Fork", "inContainer": "D", "outContainer": "D",
+          "activities": [ { "name": "Split", "program": "P", "staff": { "persons": ["USER2"] } },
+                          { "name": "Left", "program": "P", "staff": { "persons": ["USER2"] } },
+                          { "name": "Right", "program": "P", "staff": { "persons": ["USER2"] } },
+                          { "name": "Join", "program": "P", "staff": { "persons": ["USER2"] } } ],
+          "connectors": [ { "from": "Split", "to": "Left" }, { "from": "Split", "to": "Right" },
+                          { "from": "Left", "to": "Join" },
+                          { "from": "Right", "to": "Join", "condition": "N < 100" } ] },
         { "name": "Repeat", "inContainer": "D", "outContainer": "D",
           "activities": [ { "name": "R", "kind": "block", "exitCondition": "N >= 3",
             "activities": [ { "name": "Sub", "kind": "process", "process": "Quick" } ] } ] } ] })",
@@ -179,6 +187,41 @@ TEST_F(EngineTest, ABlocksEarlierRoundsKeepTheirActivityInstances) {
   n.Bind(1, pi).Bind(2, kAsFinished);
   ASSERT_TRUE(n.Step());
   EXPECT_EQ(n.Int(0), 7);  // three rounds of two, and the block
+}
+
+TEST_F(EngineTest, AJoinReachedOnOnePathIsPlanningUntilItsStartIsDecided) {
+  int64_t pi = Start("Fork", 5), dead = Start("Fork", 500), stopped = Start("Fork", 5);
+  for (int64_t p : {pi, dead, stopped}) {
+    Finish(p, "Split");
+    EXPECT_EQ(State(p, "Join"), "INACTIVE");  // no path has reached it yet
+    Finish(p, "Left");
+    EXPECT_EQ(State(p, "Join"), "PLANNING");
+  }
+  Finish(pi, "Right");
+  EXPECT_EQ(State(pi, "Join"), "READY");
+  Finish(dead, "Right");  // N < 100 is false: the join's start condition fails
+  EXPECT_EQ(State(dead, "Join"), "SKIPPED");
+  EXPECT_EQ(InstanceState(dead), "FINISHED");
+  WriteTx tx(*store_);
+  // A planned activity counts as open: the instance ends with it.
+  EXPECT_EQ(TerminateInstance(*store_, stopped), PVX_OK);
+  EXPECT_EQ(State(stopped, "Join"), "TERMINATED");
+  tx.Commit();
+}
+
+TEST_F(EngineTest, ADeletedInstancesActivitiesReadAsDeleted) {
+  int64_t pi = Start("Fork", 5);
+  for (const char* a : {"Split", "Left", "Right", "Join"}) Finish(pi, a);
+  ASSERT_EQ(InstanceState(pi), "FINISHED");
+  WriteTx tx(*store_);
+  ASSERT_EQ(DeleteInstance(*store_, pi), PVX_OK);
+  tx.Commit();
+  Stmt q(store_->db(), "SELECT group_concat(DISTINCT state), count(*) FROM activity_instances "
+                       "WHERE process_instance_id=?");
+  q.Bind(1, pi);
+  ASSERT_TRUE(q.Step());
+  EXPECT_EQ(q.Text(0), std::to_string(kAsDeleted));
+  EXPECT_EQ(q.Int(1), 4);
 }
 
 TEST_F(EngineTest, ProcessActivityRunsAChildAndFinishesWithIt) {
