@@ -54,7 +54,7 @@ struct ActivityDef {
   std::optional<std::string> start_condition, exit_condition;
   int64_t priority = 0;
   std::optional<int64_t> notify, notify2, expiry;
-  bool manual_exit = false;
+  bool manual_exit = false, manual_start = false;
 };
 
 ActivityDef LoadDef(Store& store, int64_t activity_id) {
@@ -63,7 +63,7 @@ ActivityDef LoadDef(Store& store, int64_t activity_id) {
          "out_container, description, category, staff_roles, staff_persons, "
          "staff_organization, staff_manager_of_starter, staff_starter, staff_level_min, "
          "staff_level_max, start_rule, start_condition, exit_condition, priority, "
-         "notify_seconds, notify2_seconds, expiry_seconds, manual_exit FROM activities WHERE id=?");
+         "notify_seconds, notify2_seconds, expiry_seconds, manual_exit, manual_start FROM activities WHERE id=?");
   q.Bind(1, activity_id);
   if (!q.Step()) throw StoreError(SQLITE_CORRUPT, "activity definition missing");
   ActivityDef d;
@@ -97,6 +97,7 @@ ActivityDef LoadDef(Store& store, int64_t activity_id) {
   d.notify2 = opt_int(23);
   d.expiry = opt_int(24);
   d.manual_exit = q.Int(25) != 0;
+  d.manual_start = q.Int(26) != 0;
   return d;
 }
 
@@ -271,10 +272,11 @@ class Engine {
       return;
     }
     SetState(ai, kAsReady);
-    // A program with a simulate rule that runs unattended finishes at once.
+    // A program with a simulate rule that runs unattended finishes at once,
+    // unless the activity starts manually: then a person starts it.
     Stmt p(store_.db(), "SELECT unattended, simulate FROM programs WHERE name=?");
     p.Bind(1, std::string_view(*d.program));
-    if (p.Step() && p.Int(0) && !p.IsNull(1)) {
+    if (!d.manual_start && p.Step() && p.Int(0) && !p.IsNull(1)) {
       std::string sim = p.Text(1);
       p.Step();  // done with the row before navigation reuses statements
       RunSimulation(ai, sim);

@@ -61,6 +61,11 @@ class EngineTest : public ::testing::Test {
           "connectors": [ { "from": "Split", "to": "Left" }, { "from": "Split", "to": "Right" },
                           { "from": "Left", "to": "Join" },
                           { "from": "Right", "to": "Join", "condition": "N < 100" } ] },
+        { "name": "ByHand", "inContainer": "D", "outContainer": "D",
+          "activities": [ { "name": "Own", "program": "Auto", "staff": { "persons": ["USER2"] } },
+                          { "name": "Held", "program": "Auto", "manualStart": true,
+                            "staff": { "persons": ["USER2"] } } ],
+          "connectors": [ { "from": "Own", "to": "Held" } ] },
         { "name": "Repeat", "inContainer": "D", "outContainer": "D",
           "activities": [ { "name": "R", "kind": "block", "exitCondition": "N >= 3",
             "activities": [ { "name": "Sub", "kind": "process", "process": "Quick" } ] } ] } ] })",
@@ -222,6 +227,14 @@ TEST_F(EngineTest, ADeletedInstancesActivitiesReadAsDeleted) {
   ASSERT_TRUE(q.Step());
   EXPECT_EQ(q.Text(0), std::to_string(kAsDeleted));
   EXPECT_EQ(q.Int(1), 4);
+}
+
+TEST_F(EngineTest, AnUnattendedProgramWaitsForAPersonWhenItsActivityStartsManually) {
+  int64_t pi = Start("ByHand", 0);
+  EXPECT_EQ(State(pi, "Own"), "FINISHED");  // ran by itself
+  EXPECT_EQ(State(pi, "Held"), "READY");
+  Finish(pi, "Held");
+  EXPECT_EQ(InstanceState(pi), "FINISHED");
 }
 
 TEST_F(EngineTest, ProcessActivityRunsAChildAndFinishesWithIt) {
