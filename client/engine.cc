@@ -994,6 +994,13 @@ void SetInstanceState(Store& store, int64_t pi, int state) {
   u.Bind(1, state).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, pi).Run();
 }
 
+// A work item still to be done (ready, started, held or checked out), not
+// one kept after its activity's run ended.
+bool Open(int64_t item_state) {
+  return item_state == kItemReady || item_state == kItemRunning || item_state == 16 ||
+         item_state == kItemCheckedOut;
+}
+
 struct ItemRow {
   int64_t id = 0, owner = 0, ai = 0, pi = 0, state = 0, ai_state = 0, pi_state = 0;
 };
@@ -1315,6 +1322,7 @@ int32_t TransferWorkitem(Store& store, int64_t item_id, int64_t person_id,
   ItemRow r;
   if (int32_t rc = LoadItem(store, item_id, person_id, false, &r)) return rc;
   if (r.state == kItemCheckedOut || r.state == kItemRunning) return PVX_ERROR_WRONG_STATE;
+  if (!Open(r.state)) return PVX_ERROR_WRONG_STATE;  // ended: it stays whose work it was
   Stmt p(store.db(), "SELECT id FROM persons WHERE user_id=?");
   p.Bind(1, std::string_view(new_owner));
   if (!p.Step()) return PVX_ERROR_NEW_OWNER_NOT_FOUND;
@@ -1331,6 +1339,8 @@ int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
                           const std::string& new_owner, int64_t* new_item_id) {
   ItemRow r;
   if (int32_t rc = LoadItem(store, item_id, person_id, false, &r)) return rc;
+  // A copy of ended work would be an item nobody can finish.
+  if (!Open(r.state)) return PVX_ERROR_WRONG_STATE;
   Stmt p(store.db(), "SELECT id FROM persons WHERE user_id=?");
   p.Bind(1, std::string_view(new_owner));
   if (!p.Step()) return PVX_ERROR_NEW_OWNER_NOT_FOUND;
@@ -1380,7 +1390,9 @@ int32_t AddWorkitemFor(Store& store, int64_t ai, int64_t person) {
   int64_t state = e.State(ai);
   if (!state) return PVX_ERROR_DOES_NOT_EXIST;
   if (state != kAsReady && state != kAsRunning) return PVX_ERROR_WRONG_STATE;
-  Stmt has(store.db(), "SELECT 1 FROM items WHERE activity_instance_id=? AND kind=1 AND owner_id=?");
+  // Only open work counts: an earlier run's ended item stays beside a new one.
+  Stmt has(store.db(), "SELECT 1 FROM items WHERE activity_instance_id=? AND kind=1 AND owner_id=? "
+                       "AND state IN (1, 2, 16, 64)");
   has.Bind(1, ai).Bind(2, person);
   if (has.Step()) return PVX_ERROR_NOT_UNIQUE;
   auto [pi, activity_id, block] = e.Where(ai);
