@@ -1379,7 +1379,8 @@ int32_t RescheduleActivity(Store& store, int64_t ai) {
   if (e.State(ai) != kAsReady) return PVX_ERROR_WRONG_STATE;
   auto [pi, activity_id, block] = e.Where(ai);
   if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
-  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
+  // The open items give way; an earlier run's ended ones stay.
+  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1 AND state IN (1, 2, 16, 64)");
   del.Bind(1, ai).Run();
   e.CreateWorkitems(ai, pi, LoadDef(store, activity_id));
   return PVX_OK;

@@ -126,6 +126,9 @@ TEST_F(WorkitemTest, AnActivityRunAgainActsOnItsOpenItemsNotTheEndedOnes) {
   PvxjActivityInstance a = Activity(admin_, "Approve");
   ASSERT_EQ(PvxjActivityInstanceReexecute(a), PVX_OK);
   ASSERT_EQ(PvxjWorkitemState(first), Pvx_IS_Finished);
+  // Rescheduling makes the open items anew and keeps the ended one.
+  EXPECT_EQ(PvxjActivityInstanceReschedule(a), PVX_OK);
+  EXPECT_EQ(PvxjWorkitemState(first), Pvx_IS_Finished);
 
   EXPECT_EQ(PvxjItemTransfer(first, "USER3"), PVX_ERROR_WRONG_STATE);
   EXPECT_EQ(PvxjItemDuplicate(first, "USER3"), PVX_ERROR_WRONG_STATE);
