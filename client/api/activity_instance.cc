@@ -55,15 +55,20 @@ int32_t AdminAction(PvxjActivityInstance ai, Fn&& fn, const char* origin = __bui
 
 // The work item of the activity that a person owns; 0 for none.
 int64_t ItemOf(Store& store, int64_t ai, int64_t person) {
-  Stmt q(store.db(), "SELECT id FROM items WHERE activity_instance_id=? AND kind=1 AND owner_id=? ORDER BY id");
+  // The open one first: an earlier run of the activity may have left an
+  // ended item of the same person.
+  Stmt q(store.db(), "SELECT id FROM items WHERE activity_instance_id=? AND kind=1 AND owner_id=? "
+                     "ORDER BY state NOT IN (1, 2, 16, 64), id");
   q.Bind(1, ai).Bind(2, person);
   return q.Step() ? q.Int(0) : 0;
 }
 
-// Any work item of the activity, the checked-out or running one first.
+// Any work item of the activity, the checked-out or running one first, then
+// the other open ones; an ended one (an earlier run's) only when none is open.
 int64_t AnyItem(Store& store, int64_t ai, int64_t* owner) {
   Stmt q(store.db(), "SELECT id, owner_id FROM items WHERE activity_instance_id=? AND kind=1 "
-                     "ORDER BY CASE state WHEN 64 THEN 0 WHEN 2 THEN 1 ELSE 2 END, id");
+                     "ORDER BY CASE state WHEN 64 THEN 0 WHEN 2 THEN 1 WHEN 1 THEN 2 WHEN 16 THEN 2 "
+                     "ELSE 3 END, id");
   q.Bind(1, ai);
   if (!q.Step()) return 0;
   if (owner) *owner = q.Int(1);
@@ -219,7 +224,8 @@ int32_t PvxjActivityInstanceDeleteWorkitem(PvxjActivityInstance activityInstance
     if (!item) return PVX_ERROR_DOES_NOT_EXIST;
     // The last work item of an activity that still waits for one is kept:
     // without it nobody could finish the activity.
-    Stmt n(store.db(), "SELECT count(*) FROM items WHERE activity_instance_id=? AND kind=1 AND id<>?");
+    Stmt n(store.db(), "SELECT count(*) FROM items WHERE activity_instance_id=? AND kind=1 AND id<>? "
+                       "AND state IN (1, 2, 16, 64)");
     n.Bind(1, row.id).Bind(2, item);
     n.Step();
     int64_t state = ReadNumber(store, Over::kActivity, row.id, "a.state").value_or(0);

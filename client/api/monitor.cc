@@ -129,6 +129,10 @@ int32_t Members(HandleRef monitor, std::initializer_list<Cls> classes, bool conn
                       : "SELECT ai.id, ai.name FROM activity_instances ai "
                         "JOIN activities a ON a.id = ai.activity_id "
                         "WHERE ai.process_instance_id=? AND ai.block_instance_id IS ? "
+                        // a block's current round: its earlier ones keep their instances
+                        "AND ai.id = (SELECT max(x.id) FROM activity_instances x WHERE "
+                        "x.process_instance_id = ai.process_instance_id AND x.activity_id = "
+                        "ai.activity_id AND x.block_instance_id IS ai.block_instance_id) "
                         "ORDER BY a.position, ai.id");
     q.Bind(1, row->id);
     if (int64_t block = MonitorBlock(*row)) q.Bind(2, block); else q.BindNull(2);

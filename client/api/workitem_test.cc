@@ -110,6 +110,43 @@ TEST_F(WorkitemTest, ManualExitWaitsExecutedForTheAdministrator) {
   EXPECT_TRUE(Item(user2_, "NAME = 'Notify' AND STATE = READY"));
 }
 
+// An activity executed again has new work items beside the ended ones of
+// its first run: the administrator's changes act on the open ones, and
+// ended work is neither moved nor copied.
+TEST_F(WorkitemTest, AnActivityRunAgainActsOnItsOpenItemsNotTheEndedOnes) {
+  StartCredit("Twice", "20000");
+  PvxjWorkitem collect = Item(user2_, "NAME = 'CollectData'");
+  ASSERT_TRUE(collect);
+  CheckOutAndIn(collect);
+  PvxjWorkitem first = Item(user1_, "NAME = 'Approve' AND STATE = READY");
+  ASSERT_TRUE(first);
+  ASSERT_EQ(PvxjWorkitemStart(first), PVX_OK);
+  Approve(first);
+  ASSERT_EQ(PvxjWorkitemFinish(first), PVX_OK);
+  PvxjActivityInstance a = Activity(admin_, "Approve");
+  ASSERT_EQ(PvxjActivityInstanceReexecute(a), PVX_OK);
+  ASSERT_EQ(PvxjWorkitemState(first), Pvx_IS_Finished);
+  // Rescheduling makes the open items anew and keeps the ended one.
+  EXPECT_EQ(PvxjActivityInstanceReschedule(a), PVX_OK);
+  EXPECT_EQ(PvxjWorkitemState(first), Pvx_IS_Finished);
+
+  EXPECT_EQ(PvxjItemTransfer(first, "USER3"), PVX_ERROR_WRONG_STATE);
+  EXPECT_EQ(PvxjItemDuplicate(first, "USER3"), PVX_ERROR_WRONG_STATE);
+  EXPECT_EQ(PvxjActivityInstanceTransferWorkitem(a, "USER1", "USER2"), PVX_OK);  // the new one
+  EXPECT_TRUE(Item(user2_, "NAME = 'Approve' AND STATE = READY"));
+  EXPECT_TRUE(Item(user1_, "NAME = 'Approve' AND STATE = FINISHED"));
+  // USER1's ended item is no open work: USER1 may be given the activity again.
+  EXPECT_EQ(PvxjActivityInstanceCreateWorkitem(a, "USER1"), PVX_OK);
+  EXPECT_EQ(PvxjActivityInstanceDeleteWorkitem(a, "USER2"), PVX_OK);
+  EXPECT_EQ(PvxjActivityInstanceDeleteWorkitem(a, "USER4"), PVX_OK);
+  // The ended item does not keep the activity reachable: the last open one stays.
+  EXPECT_EQ(PvxjActivityInstanceDeleteWorkitem(a, "USER1"), PVX_ERROR_WRONG_STATE);
+  EXPECT_EQ(PvxjActivityInstanceTerminate(a), PVX_OK);
+  EXPECT_EQ(PvxjActivityInstanceState(a), Pvx_AS_Terminated);
+  EXPECT_EQ(PvxjWorkitemState(first), Pvx_IS_Finished);
+  EXPECT_EQ(PvxjWorkitemState(Item(user1_, "NAME = 'Approve' AND STATE = TERMINATED")), Pvx_IS_Terminated);
+}
+
 // Work that staff resolution gives nobody goes to the process administrator,
 // else to a system administrator, received as such, and never to the starter.
 TEST_F(WorkitemTest, WorkForNobodyGoesToAnAdministrator) {

@@ -23,7 +23,7 @@ namespace {
 constexpr int64_t kMaxBlockIterations = 1000;
 
 bool Active(int64_t state) {
-  return state == kAsInactive || state == kAsReady || state == kAsRunning ||
+  return state == kAsInactive || state == kAsPlanning || state == kAsReady || state == kAsRunning ||
          state == kAsCheckedOut || state == kAsSuspended || state == kAsExecuted;
 }
 
@@ -66,7 +66,7 @@ struct ActivityDef {
   std::optional<std::string> start_condition, exit_condition;
   int64_t priority = 0;
   std::optional<int64_t> notify, notify2, expiry;
-  bool manual_exit = false;
+  bool manual_exit = false, manual_start = false;
 };
 
 ActivityDef LoadDef(Store& store, int64_t activity_id) {
@@ -75,7 +75,7 @@ ActivityDef LoadDef(Store& store, int64_t activity_id) {
          "out_container, description, category, staff_roles, staff_persons, "
          "staff_organization, staff_manager_of_starter, staff_starter, staff_level_min, "
          "staff_level_max, start_rule, start_condition, exit_condition, priority, "
-         "notify_seconds, notify2_seconds, expiry_seconds, manual_exit FROM activities WHERE id=?");
+         "notify_seconds, notify2_seconds, expiry_seconds, manual_exit, manual_start FROM activities WHERE id=?");
   q.Bind(1, activity_id);
   if (!q.Step()) throw StoreError(SQLITE_CORRUPT, "activity definition missing");
   ActivityDef d;
@@ -109,6 +109,7 @@ ActivityDef LoadDef(Store& store, int64_t activity_id) {
   d.notify2 = opt_int(23);
   d.expiry = opt_int(24);
   d.manual_exit = q.Int(25) != 0;
+  d.manual_start = q.Int(26) != 0;
   return d;
 }
 
@@ -283,10 +284,11 @@ class Engine {
       return;
     }
     SetState(ai, kAsReady);
-    // A program with a simulate rule that runs unattended finishes at once.
+    // A program with a simulate rule that runs unattended finishes at once,
+    // unless the activity starts manually: then a person starts it.
     Stmt p(store_.db(), "SELECT unattended, simulate FROM programs WHERE name=?");
     p.Bind(1, std::string_view(*d.program));
-    if (p.Step() && p.Int(0) && !p.IsNull(1)) {
+    if (!d.manual_start && p.Step() && p.Int(0) && !p.IsNull(1)) {
       std::string sim = p.Text(1);
       p.Step();  // done with the row before navigation reuses statements
       RunSimulation(ai, sim);
@@ -516,9 +518,11 @@ class Engine {
     return q.Step() ? q.Int(0) : 0;
   }
 
+  // A block's earlier rounds keep their activity instances (and the work
+  // items that stay with them) in their final states, where an
+  // administrator can still read them; the new round gets instances of its
+  // own, and only the connectors are evaluated afresh.
   void ClearGraph(int64_t block_ai) {
-    Stmt a(store_.db(), "DELETE FROM activity_instances WHERE block_instance_id=?");
-    a.Bind(1, block_ai).Run();
     Stmt c(store_.db(), "DELETE FROM connector_instances WHERE block_instance_id=?");
     c.Bind(1, block_ai).Run();
   }
@@ -568,8 +572,9 @@ class Engine {
       u.Bind(1, o.value ? 1 : 0).Bind(2, o.instance).Run();
     }
     for (const Out& o : outs) {
+      // The newest: a block's earlier rounds keep theirs.
       Stmt q(store_.db(), "SELECT id FROM activity_instances WHERE process_instance_id=? AND "
-                          "activity_id=? AND block_instance_id IS ?");
+                          "activity_id=? AND block_instance_id IS ? ORDER BY id DESC LIMIT 1");
       q.Bind(1, pi).Bind(2, o.target_activity);
       if (block) q.Bind(3, *block); else q.BindNull(3);
       if (q.Step()) {
@@ -582,19 +587,30 @@ class Engine {
   }
 
   void TryStart(int64_t ai, int64_t pi, std::optional<int64_t> block) {
-    if (State(ai) != kAsInactive) return;
+    const int64_t state = State(ai);
+    if (state != kAsInactive && state != kAsPlanning) return;
     auto [p, activity_id, b] = Where(ai);
     ActivityDef d = LoadDef(store_, activity_id);
     int total = 0, truthy = 0;
+    bool open = false;
     Stmt q(store_.db(), "SELECT ci.state FROM connector_instances ci JOIN control_connectors c "
                         "ON c.id = ci.connector_id WHERE ci.process_instance_id=? AND "
                         "c.to_activity=? AND ci.block_instance_id IS ?");
     q.Bind(1, pi).Bind(2, activity_id);
     if (block) q.Bind(3, *block); else q.BindNull(3);
     while (q.Step()) {
-      if (q.Int(0) == 2) return;  // not every incoming connector is decided yet
+      if (q.Int(0) == 2) {  // not every incoming connector is decided yet
+        open = true;
+        continue;
+      }
       ++total;
       truthy += q.Int(0) == 1;
+    }
+    if (open) {
+      // A path has reached it while another is still open: it is planned,
+      // and waits for its start condition to be decided.
+      if (truthy && state == kAsInactive) SetState(ai, kAsPlanning);
+      return;
     }
     bool go = d.start_rule == 1 ? truthy > 0 : truthy == total;
     if (go)
@@ -1008,6 +1024,13 @@ void SetInstanceState(Store& store, int64_t pi, int state) {
   u.Bind(1, state).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, pi).Run();
 }
 
+// A work item still to be done (ready, started, held or checked out), not
+// one kept after its activity's run ended.
+bool Open(int64_t item_state) {
+  return item_state == kItemReady || item_state == kItemRunning || item_state == 16 ||
+         item_state == kItemCheckedOut;
+}
+
 struct ItemRow {
   int64_t id = 0, owner = 0, ai = 0, pi = 0, state = 0, ai_state = 0, pi_state = 0;
 };
@@ -1123,7 +1146,7 @@ int32_t TerminateInstance(Store& store, int64_t pi) {
   for (int64_t c : Children(store, pi)) TerminateInstance(store, c);
   std::string now = ClockNow(store);
   Stmt a(store.db(), "UPDATE activity_instances SET state=?, ended=?, next_deadline=NULL "
-                     "WHERE process_instance_id=? AND state IN (1,2,16,32,64,128)");
+                     "WHERE process_instance_id=? AND state IN (1,2,16,32,64,128,512)");
   a.Bind(1, kAsTerminated).Bind(2, std::string_view(now)).Bind(3, pi).Run();
   Stmt d(store.db(), "DELETE FROM items WHERE process_instance_id=? AND kind=1");
   d.Bind(1, pi).Run();
@@ -1141,6 +1164,11 @@ int32_t DeleteInstance(Store& store, int64_t pi) {
   Stmt d(store.db(), "DELETE FROM items WHERE process_instance_id=?");
   d.Bind(1, pi).Run();
   SetInstanceState(store, pi, kPsDeleted);
+  // Its activities go with it, and read as deleted as the instance does.
+  std::string now = ClockNow(store);
+  Stmt a(store.db(), "UPDATE activity_instances SET state=?, last_state_change=?, modified=? "
+                     "WHERE process_instance_id=?");
+  a.Bind(1, kAsDeleted).Bind(2, std::string_view(now)).Bind(3, std::string_view(now)).Bind(4, pi).Run();
   return PVX_OK;
 }
 
@@ -1205,6 +1233,13 @@ int32_t ForceRestartActivity(Store& store, int64_t ai) {
     return PVX_ERROR_WRONG_STATE;
   auto [pi, activity_id, block] = e.Where(ai);
   if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
+  // An earlier round of a block is over: only the current round runs again.
+  Stmt later(store.db(), "SELECT 1 FROM activity_instances WHERE process_instance_id=? AND "
+                         "activity_id=? AND block_instance_id IS ? AND id>? LIMIT 1");
+  later.Bind(1, pi).Bind(2, activity_id);
+  if (block) later.Bind(3, *block); else later.BindNull(3);
+  later.Bind(4, ai);
+  if (later.Step()) return PVX_ERROR_WRONG_STATE;
   e.SetState(ai, kAsInactive);
   e.Activate(ai);
   e.Drain();
@@ -1316,6 +1351,7 @@ int32_t TransferWorkitem(Store& store, int64_t item_id, int64_t person_id,
   ItemRow r;
   if (int32_t rc = LoadItem(store, item_id, person_id, false, &r)) return rc;
   if (r.state == kItemCheckedOut || r.state == kItemRunning) return PVX_ERROR_WRONG_STATE;
+  if (!Open(r.state)) return PVX_ERROR_WRONG_STATE;  // ended: it stays whose work it was
   Stmt p(store.db(), "SELECT id FROM persons WHERE user_id=?");
   p.Bind(1, std::string_view(new_owner));
   if (!p.Step()) return PVX_ERROR_NEW_OWNER_NOT_FOUND;
@@ -1332,6 +1368,8 @@ int32_t DuplicateWorkitem(Store& store, int64_t item_id, int64_t person_id,
                           const std::string& new_owner, int64_t* new_item_id) {
   ItemRow r;
   if (int32_t rc = LoadItem(store, item_id, person_id, false, &r)) return rc;
+  // A copy of ended work would be an item nobody can finish.
+  if (!Open(r.state)) return PVX_ERROR_WRONG_STATE;
   Stmt p(store.db(), "SELECT id FROM persons WHERE user_id=?");
   p.Bind(1, std::string_view(new_owner));
   if (!p.Step()) return PVX_ERROR_NEW_OWNER_NOT_FOUND;
@@ -1370,7 +1408,8 @@ int32_t RescheduleActivity(Store& store, int64_t ai) {
   if (e.State(ai) != kAsReady) return PVX_ERROR_WRONG_STATE;
   auto [pi, activity_id, block] = e.Where(ai);
   if (LoadInstance(store, pi).state != kPsRunning) return PVX_ERROR_WRONG_STATE;
-  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1");
+  // The open items give way; an earlier run's ended ones stay.
+  Stmt del(store.db(), "DELETE FROM items WHERE activity_instance_id=? AND kind=1 AND state IN (1, 2, 16, 64)");
   del.Bind(1, ai).Run();
   e.CreateWorkitems(ai, pi, LoadDef(store, activity_id));
   return PVX_OK;
@@ -1381,7 +1420,9 @@ int32_t AddWorkitemFor(Store& store, int64_t ai, int64_t person) {
   int64_t state = e.State(ai);
   if (!state) return PVX_ERROR_DOES_NOT_EXIST;
   if (state != kAsReady && state != kAsRunning) return PVX_ERROR_WRONG_STATE;
-  Stmt has(store.db(), "SELECT 1 FROM items WHERE activity_instance_id=? AND kind=1 AND owner_id=?");
+  // Only open work counts: an earlier run's ended item stays beside a new one.
+  Stmt has(store.db(), "SELECT 1 FROM items WHERE activity_instance_id=? AND kind=1 AND owner_id=? "
+                       "AND state IN (1, 2, 16, 64)");
   has.Bind(1, ai).Bind(2, person);
   if (has.Step()) return PVX_ERROR_NOT_UNIQUE;
   auto [pi, activity_id, block] = e.Where(ai);

@@ -53,6 +53,19 @@ class EngineTest : public ::testing::Test {
         { "name": "Again", "inContainer": "D", "outContainer": "D",
           "activities": [ { "name": "Sub", "kind": "process", "process": "Quick",
                             "exitCondition": "N >= 2" } ] },
+        { "name": "Fork", "inContainer": "D", "outContainer": "D",
+          "activities": [ { "name": "Split", "program": "P", "staff": { "persons": ["USER2"] } },
+                          { "name": "Left", "program": "P", "staff": { "persons": ["USER2"] } },
+                          { "name": "Right", "program": "P", "staff": { "persons": ["USER2"] } },
+                          { "name": "Join", "program": "P", "staff": { "persons": ["USER2"] } } ],
+          "connectors": [ { "from": "Split", "to": "Left" }, { "from": "Split", "to": "Right" },
+                          { "from": "Left", "to": "Join" },
+                          { "from": "Right", "to": "Join", "condition": "N < 100" } ] },
+        { "name": "ByHand", "inContainer": "D", "outContainer": "D",
+          "activities": [ { "name": "Own", "program": "Auto", "staff": { "persons": ["USER2"] } },
+                          { "name": "Held", "program": "Auto", "manualStart": true,
+                            "staff": { "persons": ["USER2"] } } ],
+          "connectors": [ { "from": "Own", "to": "Held" } ] },
         { "name": "Repeat", "inContainer": "D", "outContainer": "D",
           "activities": [ { "name": "R", "kind": "block", "exitCondition": "N >= 3",
             "activities": [ { "name": "Sub", "kind": "process", "process": "Quick" } ] } ] } ] })",
@@ -143,6 +156,85 @@ TEST_F(EngineTest, BlockRepeatsUntilItsExitConditionHolds) {
   ASSERT_TRUE(out);
   EXPECT_EQ(std::get<int32_t>(GetMember(*out, "N")), 3);
   EXPECT_EQ(std::get<std::string>(GetMember(*out, "S")), "auto");  // the simulate rule ran
+}
+
+TEST_F(EngineTest, ABlocksEarlierRoundsKeepTheirActivityInstances) {
+  int64_t pi = Start("Loop", 0);
+  Finish(pi, "Step", {{"N", "1"}});
+  Finish(pi, "Step", {{"N", "2"}});
+  // Two rounds over, the third waits for Step: every round has its own
+  // instances, the earlier ones in their final states with their work items.
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::vector<int64_t> steps;
+  Stmt q(store_->db(), "SELECT a.id, a.name, a.state, (SELECT group_concat(i.state) FROM items i "
+                       "WHERE i.activity_instance_id = a.id AND i.kind=1) FROM activity_instances a "
+                       "WHERE a.process_instance_id=? AND a.name<>'B' ORDER BY a.id");
+  q.Bind(1, pi);
+  while (q.Step()) {
+    rows.emplace_back(q.Text(1), ActivityStateName(q.Int(2)) + std::string(" ") + q.OptText(3).value_or("-"));
+    if (q.Text(1) == "Step") steps.push_back(q.Int(0));
+  }
+  std::vector<std::pair<std::string, std::string>> want = {
+      {"Step", "FINISHED 4"}, {"Tick", "FINISHED -"}, {"Step", "FINISHED 4"},
+      {"Tick", "FINISHED -"}, {"Step", "READY 1"},    {"Tick", "INACTIVE -"}};
+  EXPECT_EQ(rows, want);
+  ASSERT_EQ(steps.size(), 3u);
+  {
+    // An earlier round is over: it cannot be run again beside the current one.
+    WriteTx tx(*store_);
+    EXPECT_EQ(ForceRestartActivity(*store_, steps[0]), PVX_ERROR_WRONG_STATE);
+    tx.Commit();
+  }
+  EXPECT_EQ(State(pi, "Step"), "READY");
+  Finish(pi, "Step", {{"N", "3"}});
+  EXPECT_EQ(InstanceState(pi), "FINISHED");
+  Stmt n(store_->db(), "SELECT count(*) FROM activity_instances WHERE process_instance_id=? AND state=?");
+  n.Bind(1, pi).Bind(2, kAsFinished);
+  ASSERT_TRUE(n.Step());
+  EXPECT_EQ(n.Int(0), 7);  // three rounds of two, and the block
+}
+
+TEST_F(EngineTest, AJoinReachedOnOnePathIsPlanningUntilItsStartIsDecided) {
+  int64_t pi = Start("Fork", 5), dead = Start("Fork", 500), stopped = Start("Fork", 5);
+  for (int64_t p : {pi, dead, stopped}) {
+    Finish(p, "Split");
+    EXPECT_EQ(State(p, "Join"), "INACTIVE");  // no path has reached it yet
+    Finish(p, "Left");
+    EXPECT_EQ(State(p, "Join"), "PLANNING");
+  }
+  Finish(pi, "Right");
+  EXPECT_EQ(State(pi, "Join"), "READY");
+  Finish(dead, "Right");  // N < 100 is false: the join's start condition fails
+  EXPECT_EQ(State(dead, "Join"), "SKIPPED");
+  EXPECT_EQ(InstanceState(dead), "FINISHED");
+  WriteTx tx(*store_);
+  // A planned activity counts as open: the instance ends with it.
+  EXPECT_EQ(TerminateInstance(*store_, stopped), PVX_OK);
+  EXPECT_EQ(State(stopped, "Join"), "TERMINATED");
+  tx.Commit();
+}
+
+TEST_F(EngineTest, ADeletedInstancesActivitiesReadAsDeleted) {
+  int64_t pi = Start("Fork", 5);
+  for (const char* a : {"Split", "Left", "Right", "Join"}) Finish(pi, a);
+  ASSERT_EQ(InstanceState(pi), "FINISHED");
+  WriteTx tx(*store_);
+  ASSERT_EQ(DeleteInstance(*store_, pi), PVX_OK);
+  tx.Commit();
+  Stmt q(store_->db(), "SELECT group_concat(DISTINCT state), count(*) FROM activity_instances "
+                       "WHERE process_instance_id=?");
+  q.Bind(1, pi);
+  ASSERT_TRUE(q.Step());
+  EXPECT_EQ(q.Text(0), std::to_string(kAsDeleted));
+  EXPECT_EQ(q.Int(1), 4);
+}
+
+TEST_F(EngineTest, AnUnattendedProgramWaitsForAPersonWhenItsActivityStartsManually) {
+  int64_t pi = Start("ByHand", 0);
+  EXPECT_EQ(State(pi, "Own"), "FINISHED");  // ran by itself
+  EXPECT_EQ(State(pi, "Held"), "READY");
+  Finish(pi, "Held");
+  EXPECT_EQ(InstanceState(pi), "FINISHED");
 }
 
 TEST_F(EngineTest, ProcessActivityRunsAChildAndFinishesWithIt) {

@@ -223,5 +223,60 @@ TEST(VectorForm, EmptyVectorWritesOnlyTheEcho) {
   EXPECT_EQ(r.result.find("RC Report", at), r.result.find("RC Report", r.result.find("after")));
 }
 
+// The work item walk with method timing on ends with the average of its
+// calls, which needs a summed time above 0: the clock is made to advance by
+// a known step on every read (a call takes one step), or to stand still.
+uint32_t ticks = 0;
+uint32_t step = 0;
+uint32_t stepping_clock() { return ticks += step; }
+
+std::string walk_with_clock(uint32_t ms_per_read) {
+  ticks = 1000;
+  step = ms_per_read;
+  set_tick_source(stepping_clock);
+  Outcome r = run(
+      "PvxjExecutionServiceAllocate ExecutionServiceHdl 1 End\n"
+      "PvxjExecutionServiceLogon ExecutionServiceHdl 1 UserID \"USER2\" Password \"pw2\" End\n"
+      "PvxjExecutionServiceQueryProcessTemplates ExecutionServiceHdl 1 Filter \"NAME = 'CreditRequest'\"\n"
+      "  SortCriteria NULL Threshold NULL ProcessTemplateVectorHdl 1 End\n"
+      "PvxjProcessTemplateVectorFirstElement ProcessTemplateVectorHdl 1 ProcessTemplateHdl 1 End\n"
+      "PvxjProcessTemplateCreateAndStartInstance ProcessTemplateHdl 1 InstanceName \"A\" SystemGroup NULL\n"
+      "  System NULL KeepName TRUE ProcessInstanceHdl 1 End\n"
+      "PvxjProcessTemplateCreateAndStartInstance ProcessTemplateHdl 1 InstanceName \"B\" SystemGroup NULL\n"
+      "  System NULL KeepName TRUE ProcessInstanceHdl 2 End\n"
+      "PvxjProcessTemplateCreateAndStartInstance ProcessTemplateHdl 1 InstanceName \"C\" SystemGroup NULL\n"
+      "  System NULL KeepName TRUE ProcessInstanceHdl 3 End\n"
+      "PvxjExecutionServiceQueryWorkitems ExecutionServiceHdl 1 Filter NULL SortCriteria NULL Threshold NULL\n"
+      "  WorkitemVectorHdl 1 End\n"
+      "TestTool_ShowElapseTime ElapseTimeOptions \"METHOD\" End\n"
+      "PvxjWorkitemPriority WorkitemVectorHdl 1 End\n"
+      "TestTool_CommentToOutput Comment \"after the walk\" End\n");
+  set_tick_source(nullptr);
+  EXPECT_EQ(r.code, 0) << r.result;
+  const std::size_t from = r.result.find("PvxjWorkitemPriority\n");
+  const std::size_t to = r.result.find("after the walk");
+  EXPECT_NE(from, std::string::npos) << r.result;
+  EXPECT_NE(to, std::string::npos) << r.result;
+  return from == std::string::npos || to == std::string::npos ? "" : r.result.substr(from, to - from);
+}
+
+TEST(VectorForm, TheTimedWorkitemWalkEndsWithTheAverageOfItsCalls) {
+  const std::string walk = walk_with_clock(7);
+  // Three items, one time line each, then their average.
+  std::size_t lines = 0;
+  for (std::size_t at = walk.find("---> 7 ms\n"); at != std::string::npos; at = walk.find("---> 7 ms\n", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 3u) << walk;
+  const std::size_t average = walk.find("---> average: 7 ms\n");
+  ASSERT_NE(average, std::string::npos) << walk;
+  EXPECT_GT(average, walk.rfind("---> 7 ms\n")) << walk;
+}
+
+TEST(VectorForm, AWalkThatTookNoTimeHasNoAverageLine) {
+  const std::string walk = walk_with_clock(0);
+  EXPECT_NE(walk.find("---> 0 ms\n"), std::string::npos) << walk;
+  EXPECT_EQ(walk.find("average"), std::string::npos) << walk;
+}
+
 }  // namespace
 }  // namespace kr::api

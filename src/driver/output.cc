@@ -100,7 +100,14 @@ std::string date_line() {
   return std::string(b, n);
 }
 
+namespace {
+uint32_t (*tick_source)() = nullptr;
+}  // namespace
+
+void set_tick_source(uint32_t (*source)()) { tick_source = source; }
+
 uint32_t tick_ms() {
+  if (tick_source) return tick_source();
   using namespace std::chrono;
   return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }

@@ -107,6 +107,10 @@ std::string date_line();
 // Milliseconds of a monotonic clock, wrapping like a 32-bit tick counter.
 uint32_t tick_ms();
 
+// Replaces the clock tick_ms reads (nullptr: the monotonic clock again), so
+// that tests can make every timed call take a known time.
+void set_tick_source(uint32_t (*source)());
+
 std::string upper_ascii(std::string_view s);
 
 // Formats a double with 15 significant digits (the result file's precision).
