@@ -5,7 +5,7 @@
 set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-pkgs=(cmake g++ ninja-build libgtest-dev libbenchmark-dev libsqlite3-dev nlohmann-json3-dev libcrypt-dev diffutils python3 mandoc neovim)
+pkgs=(cmake g++ ninja-build libgtest-dev libbenchmark-dev libsqlite3-dev nlohmann-json3-dev libcrypt-dev diffutils python3 mandoc neovim ccache)
 [ "${1:-}" = fuzz ] && pkgs+=(clang libclang-rt-dev)
 for p in "${pkgs[@]}"; do
   have_pkg "$p" || need+=("$p")
