@@ -42,8 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::size_t line = 0; line < lines && line < 24; ++line)
     for (std::size_t ch : {0, 3, 20}) {
       const json at = {{"textDocument", doc}, {"position", {{"line", line}, {"character", ch}}}};
-      for (const char* m : {"textDocument/completion", "textDocument/hover", "textDocument/definition"})
+      for (const char* m : {"textDocument/completion", "textDocument/hover", "textDocument/definition"}) {
+        // A completion lists every keyword: asking it on every fourth line is
+        // enough to meet each kind of line and keeps the replay of long files short.
+        if (std::string_view(m) == "textDocument/completion" && line % 4 != 0) continue;
         send({{"jsonrpc", "2.0"}, {"id", id++}, {"method", m}, {"params", at}});
+      }
     }
   // An edit in the middle, then the questions again at its place.
   send({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
