@@ -91,7 +91,7 @@
 
 #include "api/handle_types.h"
 #include "api/id_range.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 #include "pvxj/pvxj.h"
 
 namespace kr {
@@ -348,6 +348,10 @@ struct Call {
 
 // The catalogue, in id order.
 std::span<const Family* const> families();
+// Hands the API keywords to the keyword table. Done when the program loads,
+// if the program uses the catalogue; a program that reads only the keyword
+// table calls it to have the API keywords in it.
+void join_keyword_table();
 // The row of an API keyword id, or null.
 const Row* row_for(int keyword_id);
 // The family of a row.

@@ -9,8 +9,8 @@
 #include <set>
 #include <string>
 
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {
@@ -32,6 +32,17 @@ TEST(Catalogue, EveryRowIsReachableByItsKeywordAndClass) {
   }
   EXPECT_EQ(row_for(kFirstApiId - 1), nullptr);
   EXPECT_EQ(row_for(kEnd), nullptr);
+}
+
+// The keyword table sits below the rows: it has the API keywords once their
+// room hands them over, and a table built before that is not kept.
+TEST(Catalogue, TheKeywordTableTakesTheApiKeywordsWhenTheyJoin) {
+  set_api_keyword_source(nullptr);
+  EXPECT_EQ(keyword_id("PvxjServiceIsLoggedOn"), 0);
+  EXPECT_EQ(keyword_id("End"), kEnd);
+  join_keyword_table();
+  EXPECT_EQ(keyword_id("PvxjServiceIsLoggedOn"), kPvxjServiceIsLoggedOn);
+  EXPECT_EQ(keyword_text(kPvxjServiceIsLoggedOn), "PvxjServiceIsLoggedOn");
 }
 
 // A keyword is read the same way in every row of its family: the reader

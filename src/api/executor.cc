@@ -7,16 +7,16 @@
 
 #include "api/files.h"
 #include "api/vectors.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/section.h"
+#include "core/tool_errors.h"
 #include "diag/rc_names.h"
-#include "diag/tool_errors.h"
-#include "driver/cmdline.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
 #include "eval/checks.h"
 #include "eval/hex.h"
-#include "eval/registry.h"
 
 namespace kr::api {
 namespace {

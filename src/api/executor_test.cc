@@ -11,10 +11,10 @@
 #include <string>
 
 #include "api/catalogue.h"
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/output.h"
 #include "driver/driver.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
 
 namespace kr::api {
 namespace {

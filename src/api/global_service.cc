@@ -2,7 +2,7 @@
 // base-class methods of an execution service).
 #include "api/catalogue.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
+#include "core/test_context.h"
 #include "driver/driver.h"
-#include "driver/output.h"
-#include "driver/test_context.h"
 
 namespace kr::api {
 namespace {

@@ -1,7 +1,7 @@
 // The string vector and integer vector families.
 #include "api/catalogue.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {

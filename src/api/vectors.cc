@@ -1,7 +1,7 @@
 #include "api/vectors.h"
 
 #include "api/handle_types.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {

@@ -5,10 +5,10 @@
 
 #include "api/executor.h"
 #include "api/join.h"
-#include "driver/keywords.h"
-#include "driver/reader.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
+#include "core/keywords.h"
+#include "core/reader.h"
+#include "core/run_context.h"
+#include "core/section.h"
 #include "eval/checks.h"
 
 namespace kr::api {

@@ -2,8 +2,8 @@
 
 #include "api/catalogue.h"
 
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
 
 namespace kr {
 

@@ -1,8 +1,8 @@
-#include "driver/class_lookup.h"
+#include "core/class_lookup.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr {
 namespace {

@@ -1,6 +1,6 @@
-#include "driver/class_lookup.h"
+#include "core/class_lookup.h"
 
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr {
 namespace {
