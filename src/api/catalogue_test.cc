@@ -45,6 +45,18 @@ TEST(Catalogue, TheKeywordTableTakesTheApiKeywordsWhenTheyJoin) {
   EXPECT_EQ(keyword_text(kPvxjServiceIsLoggedOn), "PvxjServiceIsLoggedOn");
 }
 
+// Two reports and the walk's average line are data: every row flagged for
+// two reports takes XpRc and gives a value or has a report step, and only
+// the work item family ends its walks with the average line.
+TEST(Catalogue, TwoReportRowsAndWalkAverages) {
+  for (const Family* f : families()) {
+    EXPECT_EQ(f->walk_average, f->name == "PvxjWorkitem") << f->name;
+    for (const Row& r : f->rows)
+      if (r.flags & kRcAndValue)
+        EXPECT_TRUE(r.result != Result::kRc && (r.result != Result::kNone || r.report)) << r.keyword;
+  }
+}
+
 // A keyword is read the same way in every row of its family: the reader
 // does not know which method of the family a value belongs to.
 TEST(Catalogue, AKeywordHasOneReadingFormPerFamily) {

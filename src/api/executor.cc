@@ -170,7 +170,7 @@ Read skip_expectation(RunContext& ctx) {
 
 Read read_expectation_value(Call& call) {
   RunContext& ctx = call.ctx;
-  const Result kind = (call.row.flags & (kXpText | kStreamResult)) ? Result::kText : call.row.result;
+  const Result kind = (call.row.flags & kXpText) ? Result::kText : call.row.result;
   switch (kind) {
     case Result::kText:
     case Result::kDateTime: {
@@ -224,6 +224,14 @@ const VectorOps* receiver_vector(const Row& row, int keyword) {
   return ops;
 }
 
+// The row's own parameter of that keyword, else the one another method of the
+// family takes (read in its form and ignored), else null. The row's own comes
+// first: it is the common case, and the family's list is long.
+const Param* own_or_accepted(const Row& row, const Family& family, int keyword) {
+  const int k = param_index(row, keyword);
+  return k >= 0 ? &row.params[static_cast<std::size_t>(k)] : family.accepted(keyword);
+}
+
 // Reads the parameters through End. False when the section was abandoned.
 bool read_section(Call& call) {
   RunContext& ctx = call.ctx;
@@ -231,7 +239,7 @@ bool read_section(Call& call) {
   const Family* family = family_of(row);
   const bool rc_set = row.result == Result::kRc;
   const bool both = family->both_expectations;
-  const bool rc_first = (row.flags & kRcFirst) != 0;
+  const bool rc_first = (row.flags & kRcAndValue) != 0;
   for (;;) {
     std::string_view tok;
     if (!next_token(ctx, &tok)) return false;
@@ -242,7 +250,7 @@ bool read_section(Call& call) {
       if (!next_token(ctx, &tok)) return false;
       if (rc_set || rc_first) call.xp_rc.assign(tok);
       continue;
-    } else if ((id == kXpValue && (!rc_set || (row.flags & kStreamResult))) ||
+    } else if ((id == kXpValue && !rc_set) ||
                (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
     } else if (id == kXpValue && both) {
@@ -255,8 +263,8 @@ bool read_section(Call& call) {
       call.vector_form = true;
       r = read_i32(ctx, &call.vector_number);
       (void)ops;
-    } else if (const Param* p = family->accepted(id)) {
-      int k = param_index(row, id);
+    } else if (const Param* p = own_or_accepted(row, *family, id)) {
+      const int k = param_index(row, id);
       // PersistentOid and PersistentOidHdl name one parameter: the later one counts.
       if (id == kPersistentOid || id == kPersistentOidHdl)
         if (int other = param_index(row, id == kPersistentOid ? kPersistentOidHdl : kPersistentOid); other >= 0)
@@ -497,7 +505,7 @@ void run_vector_form(Call& call) {
     *work = ops->next(vec);
   }
   drop();
-  if ((call.row.flags & kWalkAverage) && call.timed && sum > 0)
+  if (call.timed && sum > 0 && family_of(call.row)->walk_average)
     write_average(ctx, static_cast<uint32_t>(sum / size));
 }
 
@@ -507,7 +515,7 @@ void evaluate(Call& call) {
   const std::string_view label = (row.flags & kVectorSize) ? kLabelSize : kLabelValue;
   const bool xp = call.xp_given;
   const std::string_view xpv = xp ? std::string_view(call.xp_value) : kNoExpectedValue;
-  if (row.flags & kRcFirst)
+  if (row.flags & kRcAndValue)
     check_rc(ctx, static_cast<uint32_t>(call.rc), call.xp_rc.empty() ? kNoExpectedRc : std::string_view(call.xp_rc));
   switch (row.result) {
     case Result::kRc:
@@ -760,6 +768,9 @@ bool echo_param(Call& call, std::size_t k) {
       echo(ctx, p.keyword, (val.null || !val.given) ? std::string_view("NULL") : std::string_view(val.text));
       return true;
     case Form::kEnum: {
+      // The table's input rule may let a value end the section quietly.
+      if (p.enums && p.enums->input == EnumInput::kMinusOneEnds && val.given && leading_number(val.text) == -1)
+        return false;
       if (!convert_enum(call, k)) return false;
       std::string line(val.text);
       line.append(" = ").append(std::to_string(val.number));

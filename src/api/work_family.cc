@@ -19,13 +19,4 @@ void after_string_list(Call& c) {
   check_text(c.ctx, kLabelValue, OptText(text), xp);
 }
 
-bool resolve_input_enums(Call& c) {
-  for (std::size_t k = 0; k < c.row.params.size(); ++k) {
-    const Value& v = c.v[k];
-    if (c.row.params[k].form == Form::kEnum && v.given && leading_number(v.text) == -1) return false;
-    if (!echo_param(c, k)) return false;
-  }
-  return true;
-}
-
 }  // namespace kr::api

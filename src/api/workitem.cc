@@ -9,7 +9,6 @@ namespace kr::api {
 namespace {
 
 constexpr Hook kHooks[] = {
-    {kPvxjWorkitemCheckOut, resolve_input_enums},
     {kPvxjWorkitemStaff, nullptr, after_string_list},
     {kPvxjWorkitemSupportTools, nullptr, after_string_list},
     {kPvxjWorkitemPersistentObject, resolve_persistent_object},
@@ -21,6 +20,7 @@ constexpr Row kRows[] = {
 
 }  // namespace
 
-FAMILY(workitem_family, "PvxjWorkitem", kPVXJWORKITEM, kPVXJWORKITEMVECTOR)
+// A walk over work items ends with its average line.
+FAMILY_WITH(workitem_family, .walk_average = true, "PvxjWorkitem", kPVXJWORKITEM, kPVXJWORKITEMVECTOR)
 
 }  // namespace kr::api

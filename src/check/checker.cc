@@ -211,13 +211,6 @@ class Checker {
         }
         continue;
       }
-      if (id == kXpValue && rc_set && row->text_too) {
-        std::string v;
-        bool nd;
-        std::size_t v_at;
-        if ((s = r_.text("XpValue", kMaxTokenLength, &v, &nd, &v_at)) != St::kOk) return;
-        continue;
-      }
       if ((id == kXpValue && !rc_set) || (id == kXpValueLike && row->like)) {
         if ((s = expectation_value(*row, t_at)) != St::kOk) return;
         expectation = row->expect != ApiMethod::Expect::kNothing;
