@@ -66,9 +66,11 @@ bool dispatch(RunContext& ctx, std::string_view tok) {
     tool_error(ctx, TC0010, tok);
     return false;
   }
-  const int cls = class_of(tok);
+  // A known keyword's class is looked up once; an unknown token by its prefix.
+  const int id = keyword_id(tok);
+  const int cls = id ? class_of_keyword(id) : class_of(tok);
   if (cls == kSkipTagClass) {
-    switch (keyword_id(tok)) {
+    switch (id) {
       case kNOT_C_Open: skip_block(ctx, "</NOT_C>"); break;
       case kNOT_WORKSTATION_Open: skip_block(ctx, "</NOT_WORKSTATION>"); break;
       case kNOT_C_Close: case kNOT_CPP_Open: case kNOT_CPP_Close: case kNOT_JAVA_Open:
@@ -83,7 +85,7 @@ bool dispatch(RunContext& ctx, std::string_view tok) {
   }
   if (cls == kEnd) return true;
   if (Handler h = handler_for_class(cls)) {
-    ctx.keyword_id = keyword_id(tok);
+    ctx.keyword_id = id;
     h(ctx);
     return false;
   }
