@@ -1,6 +1,7 @@
 #include "api/executor.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -726,6 +727,15 @@ bool file_word(Call& call, int keyword, std::string* word) {
   return false;
 }
 
+namespace {
+// A number's decimal text in `buf`, as printf's %d and %u write it.
+template <class N>
+std::string_view decimal(char (&buf)[24], N n) {
+  const auto r = std::to_chars(buf, buf + sizeof buf, n);
+  return std::string_view(buf, static_cast<std::size_t>(r.ptr - buf));
+}
+}  // namespace
+
 bool echo_param(Call& call, std::size_t k) {
   RunContext& ctx = call.ctx;
   const Param& p = call.row.params[k];
@@ -741,22 +751,19 @@ bool echo_param(Call& call, std::size_t k) {
     case Form::kSessionSlot:
     case Form::kOidSlot:
     case Form::kStreamSlot:
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return range_check(ctx, slot_type(p.form, p.keyword), val.number) != 0;
     case Form::kOut:
     case Form::kAppend:
       if (p.optional && !val.given) return true;  // an output the section may leave out: no slot
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return store_check(ctx, p.keyword, val.number) != 0;
     case Form::kCorrelOrNull:
       if (val.null || !val.given) {
         echo(ctx, p.keyword, "NULL");
         return true;
       }
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return range_check(ctx, kCorrelId, val.number) != 0;
     case Form::kText:
     case Form::kTextCl:
@@ -782,22 +789,19 @@ bool echo_param(Call& call, std::size_t k) {
       return true;
     case Form::kLong:
     case Form::kLongBack:
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return true;
     case Form::kULong:
     case Form::kUShort:
     case Form::kULongOrDefault:
-      snprintf(num, sizeof num, "%u", val.unsigned_number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.unsigned_number));
       return true;
     case Form::kULongOrNull:
       if (val.null || !val.given) {
         echo(ctx, p.keyword, "NULL");
         return true;
       }
-      snprintf(num, sizeof num, "%u", val.unsigned_number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.unsigned_number));
       return true;
   }
   return true;
