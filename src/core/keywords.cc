@@ -84,6 +84,7 @@ const Index& index() {
 }  // namespace
 
 void set_api_keyword_source(KeywordSource source) {
+  if (source == api_source) return;  // the table built from it stands
   api_source = source;
   delete built;
   built = nullptr;
