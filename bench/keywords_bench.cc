@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "driver/output.h"
-#include "driver/reader.h"
+#include "core/output.h"
+#include "core/reader.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/cmdline.h"
-#include "driver/output.h"
+#include "core/cmdline.h"
+#include "core/output.h"
 #include "fuzz.h"
 #include "sandbox.h"
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/cmdline.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
+#include "core/cmdline.h"
+#include "core/output.h"
+#include "core/run_context.h"
 #include "eval/hex.h"
 #include "fuzz.h"
 

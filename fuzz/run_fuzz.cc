@@ -14,9 +14,9 @@
 #include <string>
 
 #include "client.h"
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
 #include "driver/driver.h"
-#include "driver/output.h"
 #include "fuzz.h"
 #include "sandbox.h"
 #include "seeded_store.h"

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "check/checker.h"
+#include "core/cmdline.h"
+#include "core/long_options.h"
+#include "core/output.h"
+#include "core/terminal.h"
+#include "core/tool_errors.h"
 #include "diag/rc_names.h"
-#include "diag/tool_errors.h"
-#include "driver/cmdline.h"
 #include "driver/driver.h"
-#include "driver/long_options.h"
-#include "driver/output.h"
-#include "driver/terminal.h"
 #include "lsp/server.h"
 #include "reference/syntax.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "api/catalogue.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::editors {
 namespace {

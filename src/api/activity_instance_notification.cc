@@ -10,8 +10,8 @@
 #include "api/join.h"
 #include "api/notification_enums.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
-#include "driver/reader.h"
+#include "core/keywords.h"
+#include "core/reader.h"
 #include "eval/checks.h"
 
 namespace kr::api {

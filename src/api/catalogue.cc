@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "driver/run_context.h"
-#include "eval/registry.h"
+#include "core/registry.h"
+#include "core/run_context.h"
 
 namespace kr::api {
 
@@ -100,6 +100,20 @@ std::span<const Family* const> families() {
   };
   return all;
 }
+
+namespace {
+
+// The keyword table (core/keywords) takes the API keywords from here.
+void add_api_keywords(std::vector<KeywordEntry>* table) {
+  for (const Family* f : families())
+    for (const Row& r : f->rows) table->push_back({r.id, r.keyword});
+}
+
+[[maybe_unused]] const bool kKeywordsJoined = (set_api_keyword_source(&add_api_keywords), true);
+
+}  // namespace
+
+void join_keyword_table() { set_api_keyword_source(&add_api_keywords); }
 
 const Row* row_for(int id) {
   for (const Family* f : families()) {

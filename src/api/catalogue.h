@@ -54,13 +54,16 @@
 //    oid_out(kPersistentOidHdl) with oid_file(OidTag::k...) (the identifier
 //    kept in its slot and written to its file under the class tag),
 //    long_back(kw) (a number the API writes back), ulong_or_null (NULL passes
-//    a null pointer).
+//    a null pointer), kRcAndValue (a return code and a value: the RC report,
+//    then the Value report), an EnumTable's input rule (EnumInput: -1 ends the
+//    section quietly) and the family traits of FAMILY_WITH (walk_average).
 //
 //    Cost of a keyword (row file + C function, then regenerate docs/syntax.txt
 //    and editors/): a plain getter is one row line; an enumeration getter one
 //    row line plus its EnumTable once per family; a create method with
 //    CreateNoObj one row line with kRepeat and create_count(); a getter with a
-//    second report one row line and a Hook {id, nullptr, nullptr, report}.
+//    second report one row line flagged kRcAndValue (and, when its value is
+//    not a result kind, kXpText and a Hook {id, nullptr, nullptr, report}).
 //    Then list the keyword as SERVED in api/inventory.def.
 //    The wiring is checked when the family compiles: the argument count and
 //    each argument's type must match the C function (a text cannot reach an
@@ -95,7 +98,7 @@
 
 #include "api/handle_types.h"
 #include "api/id_range.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 #include "pvxj/base.h"
 
 namespace kr {
@@ -109,10 +112,21 @@ struct EnumEntry {
   int32_t value;
 };
 
+// How a section's value for an input enumeration is read.
+enum class EnumInput : uint8_t {
+  // A name of the table (any case), a number other than 0 and -1 taken
+  // unchanged, or "0"; anything else is TC0012.
+  kNameOrNumber,
+  // The same, except that a value that reads as -1 ends the section: no
+  // call and no tool error.
+  kMinusOneEnds,
+};
+
 // One API enumeration: names compared without case, "???" for a number
-// without a name.
+// without a name; as an input, read by its rule.
 struct EnumTable {
   std::span<const EnumEntry> entries;
+  EnumInput input = EnumInput::kNameOrNumber;
   std::string_view name_of(int32_t value) const;
 };
 
@@ -230,9 +244,11 @@ enum Flag : unsigned {
   kAverage = 1 << 12,     // with timing on, the average line after the (repeated) call
   kCorrelReport = 1 << 13,// status report of the correlation slot the call filled
   kToolMade = 1 << 14,    // performed by the tool itself: no C function of its own
-  kRcFirst = 1 << 15,     // the API returns a return code and writes the value: XpRc and XpValue, RC report then Value report
-  kStreamResult = 1 << 16,// RC report, then a family report against XpValue (quoted text or NULL)
-  kWalkAverage = 1 << 17, // with timing on, the receiver-or-vector walk ends with the average of its calls
+  // Two reports: the call returns a return code and gives a value. XpRc and
+  // XpValue are both taken; the RC report comes first, then the Value report
+  // of the result kind, or the family's report step for a kNone result with
+  // kXpText (binary values, streams).
+  kRcAndValue = 1 << 15,
 };
 
 struct Call;
@@ -263,6 +279,9 @@ struct Family {
   // XpRc and XpValue are taken by every method of the family: the one a
   // method does not check is read and ignored. Otherwise it is TC0010.
   bool both_expectations = false;
+  // With timing on, a receiver-or-vector walk of the family's timed rows
+  // ends with the average of its calls.
+  bool walk_average = false;
   // The first parameter of any row of the family with this keyword, or
   // null: a section may give a keyword of another method of its family,
   // which is read in that form and ignored.
@@ -352,6 +371,10 @@ struct Call {
 
 // The catalogue, in id order.
 std::span<const Family* const> families();
+// Hands the API keywords to the keyword table. Done when the program loads,
+// if the program uses the catalogue; a program that reads only the keyword
+// table calls it to have the API keywords in it.
+void join_keyword_table();
 // The row of an API keyword id, or null.
 const Row* row_for(int keyword_id);
 // The family of a row.

@@ -9,8 +9,8 @@
 #include <set>
 #include <string>
 
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {
@@ -32,6 +32,29 @@ TEST(Catalogue, EveryRowIsReachableByItsKeywordAndClass) {
   }
   EXPECT_EQ(row_for(kFirstApiId - 1), nullptr);
   EXPECT_EQ(row_for(kEnd), nullptr);
+}
+
+// The keyword table sits below the rows: it has the API keywords once their
+// room hands them over, and a table built before that is not kept.
+TEST(Catalogue, TheKeywordTableTakesTheApiKeywordsWhenTheyJoin) {
+  set_api_keyword_source(nullptr);
+  EXPECT_EQ(keyword_id("PvxjServiceIsLoggedOn"), 0);
+  EXPECT_EQ(keyword_id("End"), kEnd);
+  join_keyword_table();
+  EXPECT_EQ(keyword_id("PvxjServiceIsLoggedOn"), kPvxjServiceIsLoggedOn);
+  EXPECT_EQ(keyword_text(kPvxjServiceIsLoggedOn), "PvxjServiceIsLoggedOn");
+}
+
+// Two reports and the walk's average line are data: every row flagged for
+// two reports takes XpRc and gives a value or has a report step, and only
+// the work item family ends its walks with the average line.
+TEST(Catalogue, TwoReportRowsAndWalkAverages) {
+  for (const Family* f : families()) {
+    EXPECT_EQ(f->walk_average, f->name == "PvxjWorkitem") << f->name;
+    for (const Row& r : f->rows)
+      if (r.flags & kRcAndValue)
+        EXPECT_TRUE(r.result != Result::kRc && (r.result != Result::kNone || r.report)) << r.keyword;
+  }
 }
 
 // A keyword is read the same way in every row of its family: the reader

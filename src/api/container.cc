@@ -16,14 +16,14 @@
 #include "api/executor.h"
 #include "api/program_id.h"
 #include "api/rows.h"
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/section.h"
+#include "core/tool_errors.h"
 #include "eval/checks.h"
 #include "eval/hex.h"
-#include "eval/registry.h"
 
 namespace kr::api {
 

@@ -7,10 +7,10 @@
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
-#include "eval/registry.h"
+#include "core/keywords.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/section.h"
 
 namespace kr::api {
 

@@ -6,17 +6,17 @@
 
 #include "api/catalogue.h"
 #include "api/enums.h"
-#include "api/rows.h"
 #include "api/executor.h"
 #include "api/files.h"
 #include "api/program_id.h"
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
+#include "api/rows.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/section.h"
+#include "core/tool_errors.h"
 #include "eval/hex.h"
-#include "eval/registry.h"
 
 namespace kr::api {
 namespace {

@@ -3,22 +3,23 @@
 #include "api/executor.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "api/files.h"
 #include "api/vectors.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/section.h"
+#include "core/tool_errors.h"
 #include "diag/rc_names.h"
-#include "diag/tool_errors.h"
-#include "driver/cmdline.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
 #include "eval/checks.h"
 #include "eval/hex.h"
-#include "eval/registry.h"
 
 namespace kr::api {
 namespace {
@@ -172,7 +173,7 @@ Read skip_expectation(RunContext& ctx) {
 
 Read read_expectation_value(Call& call) {
   RunContext& ctx = call.ctx;
-  const Result kind = (call.row.flags & (kXpText | kStreamResult)) ? Result::kText : call.row.result;
+  const Result kind = (call.row.flags & kXpText) ? Result::kText : call.row.result;
   switch (kind) {
     case Result::kText:
     case Result::kDateTime: {
@@ -226,6 +227,14 @@ const VectorOps* receiver_vector(const Row& row, int keyword) {
   return ops;
 }
 
+// The row's own parameter of that keyword, else the one another method of the
+// family takes (read in its form and ignored), else null. The row's own comes
+// first: it is the common case, and the family's list is long.
+const Param* own_or_accepted(const Row& row, const Family& family, int keyword) {
+  const int k = param_index(row, keyword);
+  return k >= 0 ? &row.params[static_cast<std::size_t>(k)] : family.accepted(keyword);
+}
+
 // Reads the parameters through End. False when the section was abandoned.
 bool read_section(Call& call) {
   RunContext& ctx = call.ctx;
@@ -233,7 +242,7 @@ bool read_section(Call& call) {
   const Family* family = family_of(row);
   const bool rc_set = row.result == Result::kRc;
   const bool both = family->both_expectations;
-  const bool rc_first = (row.flags & kRcFirst) != 0;
+  const bool rc_first = (row.flags & kRcAndValue) != 0;
   for (;;) {
     std::string_view tok;
     if (!next_token(ctx, &tok)) return false;
@@ -244,7 +253,7 @@ bool read_section(Call& call) {
       if (!next_token(ctx, &tok)) return false;
       if (rc_set || rc_first) call.xp_rc.assign(tok);
       continue;
-    } else if ((id == kXpValue && (!rc_set || (row.flags & kStreamResult))) ||
+    } else if ((id == kXpValue && !rc_set) ||
                (id == kXpValueLike && (row.flags & kLike))) {
       r = read_expectation(call, id);
     } else if (id == kXpValue && both) {
@@ -257,8 +266,8 @@ bool read_section(Call& call) {
       call.vector_form = true;
       r = read_i32(ctx, &call.vector_number);
       (void)ops;
-    } else if (const Param* p = family->accepted(id)) {
-      int k = param_index(row, id);
+    } else if (const Param* p = own_or_accepted(row, *family, id)) {
+      const int k = param_index(row, id);
       // PersistentOid and PersistentOidHdl name one parameter: the later one counts.
       if (id == kPersistentOid || id == kPersistentOidHdl)
         if (int other = param_index(row, id == kPersistentOid ? kPersistentOidHdl : kPersistentOid); other >= 0)
@@ -499,7 +508,7 @@ void run_vector_form(Call& call) {
     *work = ops->next(vec);
   }
   drop();
-  if ((call.row.flags & kWalkAverage) && call.timed && sum > 0)
+  if (call.timed && sum > 0 && family_of(call.row)->walk_average)
     write_average(ctx, static_cast<uint32_t>(sum / size));
 }
 
@@ -509,7 +518,7 @@ void evaluate(Call& call) {
   const std::string_view label = (row.flags & kVectorSize) ? kLabelSize : kLabelValue;
   const bool xp = call.xp_given;
   const std::string_view xpv = xp ? std::string_view(call.xp_value) : kNoExpectedValue;
-  if (row.flags & kRcFirst)
+  if (row.flags & kRcAndValue)
     check_rc(ctx, static_cast<uint32_t>(call.rc), call.xp_rc.empty() ? kNoExpectedRc : std::string_view(call.xp_rc));
   switch (row.result) {
     case Result::kRc:
@@ -720,6 +729,15 @@ bool file_word(Call& call, int keyword, std::string* word) {
   return false;
 }
 
+namespace {
+// A number's decimal text in `buf`, as printf's %d and %u write it.
+template <class N>
+std::string_view decimal(char (&buf)[24], N n) {
+  const auto r = std::to_chars(buf, buf + sizeof buf, n);
+  return std::string_view(buf, static_cast<std::size_t>(r.ptr - buf));
+}
+}  // namespace
+
 bool echo_param(Call& call, std::size_t k) {
   RunContext& ctx = call.ctx;
   const Param& p = call.row.params[k];
@@ -735,22 +753,19 @@ bool echo_param(Call& call, std::size_t k) {
     case Form::kSessionSlot:
     case Form::kOidSlot:
     case Form::kStreamSlot:
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return range_check(ctx, slot_type(p.form, p.keyword), val.number) != 0;
     case Form::kOut:
     case Form::kAppend:
       if (p.optional && !val.given) return true;  // an output the section may leave out: no slot
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return store_check(ctx, p.keyword, val.number) != 0;
     case Form::kCorrelOrNull:
       if (val.null || !val.given) {
         echo(ctx, p.keyword, "NULL");
         return true;
       }
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return range_check(ctx, kCorrelId, val.number) != 0;
     case Form::kText:
     case Form::kTextCl:
@@ -762,6 +777,9 @@ bool echo_param(Call& call, std::size_t k) {
       echo(ctx, p.keyword, (val.null || !val.given) ? std::string_view("NULL") : std::string_view(val.text));
       return true;
     case Form::kEnum: {
+      // The table's input rule may let a value end the section quietly.
+      if (p.enums && p.enums->input == EnumInput::kMinusOneEnds && val.given && leading_number(val.text) == -1)
+        return false;
       if (!convert_enum(call, k)) return false;
       std::string line(val.text);
       line.append(" = ").append(std::to_string(val.number));
@@ -773,22 +791,19 @@ bool echo_param(Call& call, std::size_t k) {
       return true;
     case Form::kLong:
     case Form::kLongBack:
-      snprintf(num, sizeof num, "%d", val.number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.number));
       return true;
     case Form::kULong:
     case Form::kUShort:
     case Form::kULongOrDefault:
-      snprintf(num, sizeof num, "%u", val.unsigned_number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.unsigned_number));
       return true;
     case Form::kULongOrNull:
       if (val.null || !val.given) {
         echo(ctx, p.keyword, "NULL");
         return true;
       }
-      snprintf(num, sizeof num, "%u", val.unsigned_number);
-      echo(ctx, p.keyword, num);
+      echo(ctx, p.keyword, decimal(num, val.unsigned_number));
       return true;
   }
   return true;

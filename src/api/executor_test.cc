@@ -11,10 +11,11 @@
 #include <string>
 
 #include "api/catalogue.h"
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/test_context.h"
 #include "driver/driver.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
 
 namespace kr::api {
 namespace {
@@ -276,6 +277,43 @@ TEST(VectorForm, AWalkThatTookNoTimeHasNoAverageLine) {
   const std::string walk = walk_with_clock(0);
   EXPECT_NE(walk.find("---> 0 ms\n"), std::string::npos) << walk;
   EXPECT_EQ(walk.find("average"), std::string::npos) << walk;
+}
+
+// The input rule of an enumeration table, on its own: a name, a number
+// other than 0 and -1 as it is, "0"; -1 ends the section quietly only where
+// the table's rule says so, and is TC0012 elsewhere.
+TEST(EnumerationInput, TheTablesRuleDecidesWhatMinusOneDoes) {
+  static constexpr EnumEntry kNames[] = {{"Pvx_XX_NotSet", 0}, {"Pvx_XX_One", 1}};
+  static constexpr EnumTable kPlain{kNames};
+  static constexpr EnumTable kEnds{kNames, EnumInput::kMinusOneEnds};
+  auto echo_of = [](const EnumTable& table, const char* value, bool* went_on, bool* error) {
+    TestContext t;
+    const Param params[] = {{kRequestedData, Form::kEnum, &table}};
+    const Row row{"PvxjTest", 0, Result::kRc, params, [](Call&) {}};
+    Call call(t.ctx, row);
+    call.v[0].given = true;
+    call.v[0].text = value;
+    *went_on = echo_param(call, 0);
+    *error = t.ctx.error_flag;
+    return t.result;
+  };
+  bool went_on = false, error = false;
+  EXPECT_EQ(echo_of(kEnds, "-1", &went_on, &error), "");
+  EXPECT_FALSE(went_on);
+  EXPECT_FALSE(error);
+  EXPECT_NE(echo_of(kPlain, "-1", &went_on, &error).find("Invalid enumeration parameter keyword:  -1"),
+            std::string::npos);
+  EXPECT_FALSE(went_on);
+  EXPECT_TRUE(error);
+  for (const EnumTable* table : {&kPlain, &kEnds}) {
+    EXPECT_EQ(echo_of(*table, "pvx_xx_one", &went_on, &error), "parameter:  RequestedData = pvx_xx_one = 1\n");
+    EXPECT_TRUE(went_on);
+    EXPECT_EQ(echo_of(*table, "7", &went_on, &error), "parameter:  RequestedData = 7 = 7\n");
+    EXPECT_EQ(echo_of(*table, "0", &went_on, &error), "parameter:  RequestedData = 0 = 0\n");
+    EXPECT_NE(echo_of(*table, "Pvx_XX_Two", &went_on, &error).find("Invalid enumeration parameter keyword:  Pvx_XX_Two"),
+              std::string::npos);
+    EXPECT_FALSE(went_on);
+  }
 }
 
 }  // namespace

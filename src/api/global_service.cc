@@ -5,7 +5,7 @@
 
 #include "api/catalogue.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {

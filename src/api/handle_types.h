@@ -8,12 +8,12 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "driver/keywords.h"
+#include "core/keywords.h"
 #include "pvxj/base.h"
 
 namespace kr {
 
-// A handle as the registry keeps it (as eval/registry.h declares it too).
+// A handle as the registry keeps it (as core/registry.h declares it too).
 using ApiHandle = uint32_t;
 using PvxjHandle = ApiHandle;
 

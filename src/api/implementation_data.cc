@@ -6,10 +6,10 @@
 #include "api/catalogue.h"
 #include "api/executor.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
-#include "eval/registry.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/registry.h"
+#include "core/run_context.h"
 
 namespace kr::api {
 namespace {

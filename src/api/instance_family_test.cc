@@ -8,9 +8,9 @@
 
 #include "api/catalogue.h"
 #include "api/keyword_ids.h"
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
 #include "driver/driver.h"
-#include "driver/output.h"
 
 namespace kr::api {
 namespace {

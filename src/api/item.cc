@@ -5,7 +5,7 @@
 #include "api/executor.h"
 #include "api/rows.h"
 #include "api/work_family.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {

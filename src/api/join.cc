@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "driver/output.h"
-#include "driver/run_context.h"
+#include "core/output.h"
+#include "core/run_context.h"
 
 namespace kr::api {
 namespace {

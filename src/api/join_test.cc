@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
+#include "core/test_context.h"
 #include "driver/driver.h"
 #include "pvxj/string_vector.h"
-#include "driver/output.h"
-#include "driver/test_context.h"
 
 namespace kr::api {
 namespace {

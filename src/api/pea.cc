@@ -9,10 +9,10 @@
 #include "api/executor.h"
 #include "api/program_id.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
-#include "eval/registry.h"
+#include "core/keywords.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/section.h"
 
 namespace kr::api {
 namespace {

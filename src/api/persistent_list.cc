@@ -7,8 +7,8 @@
 #include "api/enums.h"
 #include "api/executor.h"
 #include "api/rows.h"
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
+#include "core/tool_errors.h"
 
 namespace kr::api {
 namespace {

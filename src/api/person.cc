@@ -12,14 +12,14 @@
 #include "api/executor.h"
 #include "api/join.h"
 #include "api/rows.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/reader.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 #include "diag/rc_names.h"
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/reader.h"
-#include "driver/run_context.h"
 #include "eval/checks.h"
-#include "eval/registry.h"
 
 namespace kr::api {
 namespace {

@@ -7,7 +7,7 @@
 #include "api/enums.h"
 #include "api/executor.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {

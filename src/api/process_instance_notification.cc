@@ -7,7 +7,7 @@
 #include "api/executor.h"
 #include "api/notification_enums.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "api/executor.h"
 #include "api/files.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/section.h"
 
 namespace kr::api {
 

@@ -8,9 +8,9 @@
 #include "api/catalogue.h"
 #include "api/join.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
-#include "driver/reader.h"
-#include "driver/run_context.h"
+#include "core/keywords.h"
+#include "core/reader.h"
+#include "core/run_context.h"
 #include "eval/checks.h"
 
 namespace kr::api {

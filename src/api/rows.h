@@ -440,12 +440,16 @@ consteval bool ids_follow(const Row (&rows)[N]) {
 // A family's registration, written after its kRows (and kHooks) in namespace
 // kr::api: the compile-time checks of its rows and hooks, the classes whose
 // sections it serves, and the accessor catalogue.cc lists.
-#define FAMILY(accessor, name, ...)                                                            \
+#define FAMILY(accessor, family_name, ...) FAMILY_WITH(accessor, , family_name, __VA_ARGS__)
+// The same for a family with traits of its own: the Family members after its
+// rows as designated initializers, e.g. FAMILY_WITH(workitem_family,
+// .walk_average = true, "PvxjWorkitem", ...).
+#define FAMILY_WITH(accessor, traits, family_name, ...)                                        \
   static_assert(ids_follow(kRows), "a family's keyword ids follow its row order");            \
   static_assert(hooks_have_rows(kRows, kHooks), "every hook of a family names one of its rows"); \
   namespace {                                                                                  \
   constexpr int kClasses[] = {__VA_ARGS__};                                                    \
-  constexpr Family kFamily{name, kClasses, kRows};                                             \
+  constexpr Family kFamily{.name = family_name, .classes = kClasses, .rows = kRows, traits};   \
   }                                                                                            \
   const Family& accessor() { return kFamily; }
 #include "api/standard_rows.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 namespace kr::api {
 namespace {

@@ -1,7 +1,7 @@
 #include "api/vectors.h"
 
 #include "api/handle_types.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 // The walk names elements of every class, whose name functions are spread
 // over the family headers.
 #include "pvxj/pvxj.h"

@@ -55,24 +55,20 @@ inline constexpr EnumEntry kWorkProcessStateNames[] = {
     {"Pvx_PS_Terminating", 32}, {"Pvx_PS_Suspending", 64}, {"Pvx_PS_Deleted", 128}};
 inline constexpr EnumTable kWorkProcessStates{kWorkProcessStateNames};
 
-// Input enumerations of the check-out.
+// Input enumerations of the check-out: -1 ends its section without a call.
 inline constexpr EnumEntry kRequestedDataNames[] = {{"Pvx_WS_NotSet", 0},
                                                     {"Pvx_WS_CommonDataOnly", 1},
                                                     {"Pvx_WS_SpecifiedDefinitions", 2},
                                                     {"Pvx_WS_AllDefinitions", 4}};
-inline constexpr EnumTable kRequestedDataKinds{kRequestedDataNames};
+inline constexpr EnumTable kRequestedDataKinds{kRequestedDataNames, EnumInput::kMinusOneEnds};
 inline constexpr EnumEntry kPlatformNames[] = {{"Pvx_DP_NotSet", 0},    {"Pvx_DP_Quill", 1},
                                                {"Pvx_DP_Borix", 2},     {"Pvx_DP_HPUX", 3},
                                                {"Pvx_DP_Windows95", 4}, {"Pvx_DP_WindowsNT", 5},
                                                {"Pvx_DP_Vantor", 6},    {"Pvx_DP_Solaris", 7}};
-inline constexpr EnumTable kPlatforms{kPlatformNames};
+inline constexpr EnumTable kPlatforms{kPlatformNames, EnumInput::kMinusOneEnds};
 
 // A string vector result: registered, its elements joined and compared with
 // XpValue as sorted lists, so their order does not matter.
 void after_string_list(Call& c);
-
-// An input enumeration whose value reads as the number -1 ends the section
-// without a call and without a tool error; any other value is read as usual.
-bool resolve_input_enums(Call& c);
 
 }  // namespace kr::api

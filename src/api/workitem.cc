@@ -5,13 +5,12 @@
 #include "api/executor.h"
 #include "api/rows.h"
 #include "api/work_family.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::api {
 namespace {
 
 constexpr Hook kHooks[] = {
-    {kPvxjWorkitemCheckOut, resolve_input_enums},
     {kPvxjWorkitemStaff, nullptr, after_string_list},
     {kPvxjWorkitemSupportTools, nullptr, after_string_list},
     {kPvxjWorkitemPersistentObject, resolve_persistent_object},
@@ -23,6 +22,7 @@ constexpr Row kRows[] = {
 
 }  // namespace
 
-FAMILY(workitem_family, "PvxjWorkitem", kPVXJWORKITEM, kPVXJWORKITEMVECTOR)
+// A walk over work items ends with its average line.
+FAMILY_WITH(workitem_family, .walk_average = true, "PvxjWorkitem", kPVXJWORKITEM, kPVXJWORKITEMVECTOR)
 
 }  // namespace kr::api

@@ -6,8 +6,8 @@
 #include "api/enums.h"
 #include "api/executor.h"
 #include "api/rows.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
 
 namespace kr::api {
 namespace {

@@ -41,8 +41,7 @@ std::optional<ApiMethod> api_method(int keyword_id) {
   if (row->flags & api::kXpText) m.expect = ApiMethod::Expect::kText;
   if (row->flags & api::kOwnReport) m.expect = ApiMethod::Expect::kNothing;
   m.like = (row->flags & api::kLike) != 0;
-  m.rc_first = (row->flags & api::kRcFirst) != 0;
-  m.text_too = (row->flags & api::kStreamResult) != 0;
+  m.rc_first = (row->flags & api::kRcAndValue) != 0;
   m.vector_form = (row->flags & api::kVectorForm) != 0;
   m.own_steps = row->resolve != nullptr;
   m.params = row->params;

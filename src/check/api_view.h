@@ -17,7 +17,6 @@ struct ApiMethod {
   enum class Expect { kRc, kText, kLong, kULong, kDouble, kBool, kWord, kNothing } expect;
   bool like = false;                                  // XpValueLike is taken beside XpValue
   bool rc_first = false;                              // XpRc is taken beside XpValue
-  bool text_too = false;                              // a quoted XpValue is taken beside XpRc
   bool vector_form = false;                           // the receiver may be given as its vector
   bool own_steps = false;                             // the family reads some parameters its own way
   int receiver_vector = 0;                            // the vector keyword that may stand for the receiver

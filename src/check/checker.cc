@@ -11,16 +11,15 @@
 #include "check/api_view.h"
 #include "check/structure.h"
 #include "check/values.h"
+#include "core/class_lookup.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/reader.h"
+#include "core/registry.h"
+#include "core/section.h"
 #include "diag/rc_names.h"
-#include "driver/class_lookup.h"
-#include "driver/cmdline.h"
-#include "driver/driver.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/reader.h"
-#include "driver/section.h"
 #include "eval/hex.h"
-#include "eval/registry.h"
 #include "toolmethods/flow_control.h"
 #include "toolmethods/method_params.h"
 
@@ -210,13 +209,6 @@ class Checker {
           if (rc_value(upper_ascii(v), &rc)) hint = " (names compare with case: " + upper_ascii(v) + "?)";
           error(v_at, "unknown return-code name " + shown(v) + " for XpRc: the check cannot pass" + hint);
         }
-        continue;
-      }
-      if (id == kXpValue && rc_set && row->text_too) {
-        std::string v;
-        bool nd;
-        std::size_t v_at;
-        if ((s = r_.text("XpValue", kMaxTokenLength, &v, &nd, &v_at)) != St::kOk) return;
         continue;
       }
       if ((id == kXpValue && !rc_set) || (id == kXpValueLike && row->like)) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/output.h"
+#include "core/output.h"
 
 namespace kr::check {
 namespace {

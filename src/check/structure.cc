@@ -1,6 +1,6 @@
 #include "check/structure.h"
 
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::check {
 

@@ -6,9 +6,9 @@
 #include <limits>
 
 #include "check/api_view.h"
-#include "driver/keywords.h"
-#include "driver/section.h"
-#include "eval/registry.h"
+#include "core/keywords.h"
+#include "core/registry.h"
+#include "core/section.h"
 #include "toolmethods/flow_control.h"
 #include "toolmethods/method_params.h"
 

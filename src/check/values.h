@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "check/checker.h"
-#include "driver/reader.h"
+#include "core/reader.h"
 
 namespace kr::check {
 

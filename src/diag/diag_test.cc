@@ -1,16 +1,16 @@
 // The reporter's consequences and the return-code table.
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 #include <set>
 #include <sstream>
 
+#include "core/cmdline.h"
+#include "core/output.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 #include "diag/rc_names.h"
-#include "diag/tool_errors.h"
-#include "driver/cmdline.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
 
 namespace kr {
 namespace {

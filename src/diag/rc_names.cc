@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/output.h"
+#include "core/output.h"
 
 namespace kr {
 namespace {

@@ -16,4 +16,7 @@ bool rc_value(std::string_view name, uint32_t* value);
 // The ApiRCs reference file.
 void write_api_rcs(Sink& out);
 
+// The ToolRCs reference file; `extended` adds the entries TC0025 to TC0030.
+void write_tool_rcs(Sink& out, bool extended);
+
 }  // namespace kr

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "diag/tool_errors.h"
-#include "driver/output.h"
+#include "core/output.h"
+#include "core/tool_errors.h"
+#include "diag/rc_names.h"
 
 namespace kr {
 namespace {

@@ -6,48 +6,21 @@
 #include <cstdio>
 #include <cstring>
 
-#include "diag/tool_errors.h"
-#include "driver/class_lookup.h"
-#include "driver/cmdline.h"
+#include "core/class_lookup.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/section.h"
+#include "core/tool_errors.h"
 #include "driver/junit.h"
-#include "record/recorder.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
 #include "eval/cleanup.h"
+#include "record/recorder.h"
 
 namespace kr {
 namespace {
 
 }  // namespace
 
-// A device or a pipe has no size to trust, so no file is read past
-// kMaxTestCaseBytes; the 50 MB cases are far below it.
-ReadResult read_test_case_file(const std::string& name, std::string* data) {
-  FILE* f = fopen(name.c_str(), "rb");
-  if (!f) return ReadResult::kCannotOpen;
-  data->clear();
-  struct stat st;
-  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-      static_cast<uint64_t>(st.st_size) <= kMaxTestCaseBytes)
-    data->reserve(static_cast<std::size_t>(st.st_size));
-  ReadResult result = ReadResult::kOk;
-  char buf[1 << 16];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
-    if (n > kMaxTestCaseBytes - data->size()) {
-      result = ReadResult::kTooLong;
-      break;
-    }
-    data->append(buf, n);
-  }
-  if (result == ReadResult::kOk && ferror(f)) result = ReadResult::kCannotOpen;
-  fclose(f);
-  if (result != ReadResult::kOk) std::string().swap(*data);
-  return result;
-}
-
-std::string too_long_note() { return " (longer than " + std::to_string(kMaxTestCaseBytes) + " bytes)"; }
 
 namespace {
 
@@ -93,9 +66,11 @@ bool dispatch(RunContext& ctx, std::string_view tok) {
     tool_error(ctx, TC0010, tok);
     return false;
   }
-  const int cls = class_of(tok);
+  // A known keyword's class is looked up once; an unknown token by its prefix.
+  const int id = keyword_id(tok);
+  const int cls = id ? class_of_keyword(id) : class_of(tok);
   if (cls == kSkipTagClass) {
-    switch (keyword_id(tok)) {
+    switch (id) {
       case kNOT_C_Open: skip_block(ctx, "</NOT_C>"); break;
       case kNOT_WORKSTATION_Open: skip_block(ctx, "</NOT_WORKSTATION>"); break;
       case kNOT_C_Close: case kNOT_CPP_Open: case kNOT_CPP_Close: case kNOT_JAVA_Open:
@@ -110,7 +85,7 @@ bool dispatch(RunContext& ctx, std::string_view tok) {
   }
   if (cls == kEnd) return true;
   if (Handler h = handler_for_class(cls)) {
-    ctx.keyword_id = keyword_id(tok);
+    ctx.keyword_id = id;
     h(ctx);
     return false;
   }

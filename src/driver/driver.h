@@ -9,18 +9,6 @@ struct CommandLineSettings;
 struct RunContext;
 class Sink;
 
-// The most a test case file may hold (1 GiB); a longer one, such as a device
-// that never ends, is TC0001.
-inline constexpr std::size_t kMaxTestCaseBytes = std::size_t{1} << 30;
-
-enum class ReadResult { kOk, kCannotOpen, kTooLong };
-
-// Reads a whole test case file, at most kMaxTestCaseBytes of it; the run and
-// the syntax check read through here, so both keep the same bound.
-ReadResult read_test_case_file(const std::string& name, std::string* data);
-// " (longer than 1073741824 bytes)": what TC0001 adds for a file too long.
-std::string too_long_note();
-
 // Opens the files the settings name, runs the test case and returns the exit code.
 int run_test_case(const CommandLineSettings& settings, Sink& console);
 

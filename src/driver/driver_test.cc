@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "driver/cmdline.h"
-#include "driver/output.h"
+#include "core/cmdline.h"
+#include "core/output.h"
 
 namespace kr {
 namespace {

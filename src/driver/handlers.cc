@@ -2,8 +2,8 @@
 // keyword with TC0006, as a handler answers a keyword it does not serve.
 #include "api/catalogue.h"
 #include "api/executor.h"
+#include "core/keywords.h"
 #include "driver/driver.h"
-#include "driver/keywords.h"
 #include "toolmethods/testtool.h"
 
 namespace kr {

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "driver/run_context.h"
+#include "core/run_context.h"
 
 namespace kr {
 namespace {

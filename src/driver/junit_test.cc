@@ -12,9 +12,9 @@
 #include <sstream>
 #include <string>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
 #include "driver/driver.h"
-#include "driver/output.h"
 
 namespace kr {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 #include "diag/rc_names.h"
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
 #include "eval/hex.h"
 #include "record/recorder.h"
 

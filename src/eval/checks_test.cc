@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 #include <string>
 
-#include "driver/cmdline.h"
-#include "driver/run_context.h"
+#include "core/cmdline.h"
+#include "core/run_context.h"
 
 namespace kr {
 namespace {

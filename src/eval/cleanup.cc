@@ -3,10 +3,10 @@
 #include <array>
 #include <string>
 
-#include "driver/keywords.h"
-#include "driver/run_context.h"
 #include "api/handle_types.h"
-#include "eval/registry.h"
+#include "core/keywords.h"
+#include "core/registry.h"
+#include "core/run_context.h"
 #include "pvxj/base.h"
 
 namespace kr {

@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "driver/keywords.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
-#include "driver/test_context.h"
-#include "eval/registry.h"
+#include "core/keywords.h"
+#include "core/output.h"
+#include "core/registry.h"
+#include "core/run_context.h"
+#include "core/test_context.h"
 
 namespace kr {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "diag/tool_errors.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
+#include "core/output.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 
 namespace kr {
 

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 #include <random>
 #include <string>
 #include <vector>
 
-#include "diag/tool_errors.h"
-#include "driver/cmdline.h"
-#include "driver/run_context.h"
+#include "core/cmdline.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 
 namespace kr {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr::lsp {
 

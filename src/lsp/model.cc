@@ -5,10 +5,10 @@
 
 #include "api/catalogue.h"
 #include "check/api_view.h"
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
-#include "driver/reader.h"
-#include "eval/registry.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
+#include "core/reader.h"
+#include "core/registry.h"
 #include "toolmethods/method_params.h"
 
 namespace kr::lsp {

@@ -14,9 +14,9 @@
 #include "api/catalogue.h"
 #include "check/api_view.h"
 #include "check/checker.h"
-#include "driver/keywords.h"
-#include "driver/long_options.h"
-#include "eval/registry.h"
+#include "core/keywords.h"
+#include "core/long_options.h"
+#include "core/registry.h"
 #include "lsp/framing.h"
 #include "lsp/model.h"
 #include "reference/forms.h"
@@ -242,7 +242,7 @@ std::vector<Entry> build_entries() {
       int k = 1;
       for (const api::Param& p : r.params)
         if (!p.optional && !p.synonym) e.snippet += "\n   " + kw(p.keyword) + " " + placeholder(k++, p);
-      if (r.result == api::Result::kRc)
+      if (r.result == api::Result::kRc || (r.flags & api::kRcAndValue))
         e.snippet += "\n   XpRc ${" + std::to_string(k) + ":PVX_OK}";
       e.snippet += "\nEnd$0";
       out.push_back(std::move(e));

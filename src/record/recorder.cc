@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "check/api_view.h"
+#include "core/keywords.h"
+#include "core/reader.h"
+#include "core/run_context.h"
 #include "diag/rc_names.h"
-#include "driver/keywords.h"
-#include "driver/reader.h"
-#include "driver/run_context.h"
 #include "lsp/model.h"
 
 namespace kr {

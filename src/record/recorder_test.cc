@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "api/keyword_ids.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr {
 namespace {

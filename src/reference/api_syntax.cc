@@ -1,9 +1,9 @@
 // The API family sections: one header per class, one template per keyword,
 // each written from the catalogue row that dispatches the keyword.
 #include "api/vectors.h"
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
+#include "core/output.h"
 #include "reference/forms.h"
 #include "reference/sections.h"
 

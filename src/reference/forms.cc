@@ -2,8 +2,8 @@
 
 #include "api/catalogue.h"
 
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
 
 namespace kr {
 
@@ -17,7 +17,7 @@ std::vector<Expectation> expectations(const api::Row& row) {
   using api::Result;
   std::vector<Expectation> x;
   if (row.flags & api::kOwnReport) return x;
-  if (row.flags & api::kRcFirst) x.push_back({"XpRc", "PVX_OK"});
+  if (row.flags & api::kRcAndValue) x.push_back({"XpRc", "PVX_OK"});
   switch (row.result) {
     case Result::kRc: x.push_back({"XpRc", "PVX_OK"}); break;
     case Result::kText: x.push_back({"XpValue", "\"value\" | NULL"}); break;
@@ -36,10 +36,14 @@ std::vector<Expectation> expectations(const api::Row& row) {
     case Result::kNone:
     case Result::kObject: break;  // no report, nothing to expect
   }
-  // A family step reports a list as "value1;value2;...".
-  if (row.flags & api::kXpText)
-    x.push_back({"XpValue", (row.flags & api::kRcFirst) ? "\"hex_value\" | NULL" : "\"value1;value2;...\" | NULL"});
-  if (row.flags & api::kStreamResult) x.push_back({"XpValue", "\"value\" | NULL"});
+  // A family step reports: a list as "value1;value2;..."; after the RC
+  // report, a binary value as hex, a stream (compared only when the call
+  // fails) as its text.
+  if (row.flags & api::kXpText) {
+    if (!(row.flags & api::kRcAndValue)) x.push_back({"XpValue", "\"value1;value2;...\" | NULL"});
+    else if (api::param_index(row, kStreamHdl) >= 0) x.push_back({"XpValue", "\"value\" | NULL"});
+    else x.push_back({"XpValue", "\"hex_value\" | NULL"});
+  }
   if (row.flags & api::kLike) x.push_back({"XpValueLike", "\"value\""});
   return x;
 }

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "api/vectors.h"
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/output.h"
 #include "driver/driver.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
 #include "toolmethods/method_params.h"
 #include "toolmethods/timing.h"
 

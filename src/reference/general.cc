@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "driver/output.h"
+#include "core/output.h"
 #include "reference/sections.h"
 
 namespace kr {

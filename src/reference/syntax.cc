@@ -1,6 +1,6 @@
 #include "reference/syntax.h"
 
-#include "driver/output.h"
+#include "core/output.h"
 #include "reference/sections.h"
 
 namespace kr {

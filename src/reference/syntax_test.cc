@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "api/catalogue.h"
-#include "driver/class_lookup.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
+#include "core/class_lookup.h"
+#include "core/keywords.h"
+#include "core/output.h"
 #include "reference/forms.h"
 #include "reference/sections.h"
 #include "toolmethods/method_params.h"

@@ -1,7 +1,7 @@
 // The tool and resource method sections, written from the methods' own
 // parameter rows.
-#include "driver/keywords.h"
-#include "driver/output.h"
+#include "core/keywords.h"
+#include "core/output.h"
 #include "reference/sections.h"
 #include "toolmethods/method_params.h"
 

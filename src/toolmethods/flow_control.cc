@@ -4,10 +4,10 @@
 #include <limits>
 #include <string>
 
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/section.h"
+#include "core/tool_errors.h"
 #include "toolmethods/method_params.h"
 
 namespace kr {

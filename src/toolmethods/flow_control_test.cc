@@ -5,16 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 #include <cstdint>
 #include <random>
 #include <string>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
 #include "driver/driver.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
 #include "toolmethods/testtool.h"
 #include "toolmethods/timing.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/keywords.h"
+#include "core/keywords.h"
 #include "toolmethods/timing.h"
 
 namespace kr {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/run_context.h"
-#include "driver/section.h"
+#include "core/run_context.h"
+#include "core/section.h"
 
 namespace kr {
 

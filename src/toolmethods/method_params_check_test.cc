@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/output.h"
 #include "driver/driver.h"
-#include "driver/keywords.h"
-#include "driver/output.h"
 #include "toolmethods/timing.h"
 
 namespace kr {

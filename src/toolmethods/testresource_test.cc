@@ -2,18 +2,18 @@
 // cases resource_*.dat show them on a fresh run and on every error path.
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/registry.h"
+#include "core/run_context.h"
 #include "driver/driver.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
-#include "eval/registry.h"
 #include "toolmethods/testtool.h"
 
 namespace kr {

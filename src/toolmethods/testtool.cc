@@ -1,8 +1,8 @@
 #include "toolmethods/testtool.h"
 
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 #include "toolmethods/flow_control.h"
 #include "toolmethods/timing.h"
 

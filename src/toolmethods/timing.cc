@@ -6,12 +6,12 @@
 #include <string>
 #include <thread>
 
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
-#include "driver/section.h"
-#include "toolmethods/method_params.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/section.h"
+#include "core/tool_errors.h"
 #include "toolmethods/flow_control.h"
+#include "toolmethods/method_params.h"
 
 namespace kr {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
+#include "core/run_context.h"
 #include "driver/driver.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
 
 namespace kr {
 namespace {

@@ -16,9 +16,9 @@
 #include <string>
 
 #include "client.h"
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
 #include "driver/driver.h"
-#include "driver/output.h"
 #include "fault_vfs.h"
 #include "result_lists.h"
 #include "store.h"

@@ -1,13 +1,13 @@
-#include "eval/registry.h"
+#include "core/registry.h"
 
 #include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <string>
 
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 
 namespace kr {
 namespace {

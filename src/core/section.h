@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
+#include "core/keywords.h"
+#include "core/tool_errors.h"
 
 namespace kr {
 

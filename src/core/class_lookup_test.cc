@@ -1,8 +1,8 @@
-#include "driver/class_lookup.h"
+#include "core/class_lookup.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 namespace kr {
 namespace {
@@ -37,6 +37,16 @@ TEST(ClassLookup, CaseTagsAndFallBack) {
   EXPECT_EQ(class_of("Pvxj"), 0);
   EXPECT_EQ(class_of(""), 0);
   EXPECT_EQ(class_of("XpRc"), kXpRc);
+}
+
+// The remembered class of a keyword is the class its text gives, asked twice.
+TEST(ClassLookup, AKeywordsClassIsItsTextsClass) {
+  std::size_t count = 0;
+  const KeywordEntry* table = keyword_table(&count);
+  for (int pass = 0; pass < 2; ++pass)
+    for (std::size_t i = 1; i < count; ++i)
+      if (!table[i].text.empty() && keyword_id(table[i].text) == table[i].id)
+        EXPECT_EQ(class_of_keyword(table[i].id), class_of(table[i].text)) << table[i].text;
 }
 
 }  // namespace

@@ -1,19 +1,19 @@
 // Values read inside a section, driven through whole in-process runs so the
 // error paths show exactly what a tester would see.
-#include "driver/section.h"
+#include "core/section.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 #include <random>
 #include <string>
 
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
+#include "core/output.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 #include "driver/driver.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
-#include "diag/tool_errors.h"
 
 namespace kr {
 namespace {

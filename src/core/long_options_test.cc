@@ -1,6 +1,6 @@
 // The long options come off the arguments; everything else stays in place
 // for the fixed command line.
-#include "driver/long_options.h"
+#include "core/long_options.h"
 
 #include <gtest/gtest.h>
 

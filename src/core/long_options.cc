@@ -1,6 +1,6 @@
-#include "driver/long_options.h"
+#include "core/long_options.h"
 
-#include "driver/output.h"
+#include "core/output.h"
 
 namespace kr {
 

@@ -63,4 +63,16 @@ class Input {
 // Brings a ";"-separated list into ascending byte order; empty items vanish.
 std::string sorted_list(std::string_view list);
 
+// The most a test case file may hold (1 GiB); a longer one, such as a device
+// that never ends, is TC0001.
+inline constexpr std::size_t kMaxTestCaseBytes = std::size_t{1} << 30;
+
+enum class ReadResult { kOk, kCannotOpen, kTooLong };
+
+// Reads a whole test case file, at most kMaxTestCaseBytes of it; the run and
+// the syntax check read through here, so both keep the same bound.
+ReadResult read_test_case_file(const std::string& name, std::string* data);
+// " (longer than 1073741824 bytes)": what TC0001 adds for a file too long.
+std::string too_long_note();
+
 }  // namespace kr

@@ -1,16 +1,16 @@
-#include "eval/registry.h"
+#include "core/registry.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/test_context.h"
+#include "core/test_context.h"
 
 #include <initializer_list>
 #include <set>
 #include <string>
 
-#include "driver/cmdline.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
 
 namespace kr {
 namespace {

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "diag/tool_errors.h"
-#include "driver/output.h"
-#include "driver/reader.h"
-#include "eval/registry.h"
+#include "core/output.h"
+#include "core/reader.h"
+#include "core/registry.h"
+#include "core/tool_errors.h"
 
 namespace kr {
 

@@ -1,10 +1,10 @@
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/keywords.h"
-#include "driver/output.h"
+#include "core/keywords.h"
+#include "core/output.h"
 
 namespace kr {
 namespace {

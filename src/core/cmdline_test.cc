@@ -1,4 +1,4 @@
-#include "driver/cmdline.h"
+#include "core/cmdline.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "driver/output.h"
+#include "core/output.h"
 
 namespace kr {
 namespace {

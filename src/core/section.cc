@@ -1,12 +1,12 @@
-#include "driver/section.h"
+#include "core/section.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
 
-#include "diag/tool_errors.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
+#include "core/tool_errors.h"
 
 namespace kr {
 namespace {

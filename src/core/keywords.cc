@@ -1,4 +1,4 @@
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 #include <array>
 #include <cstdlib>
@@ -6,17 +6,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "api/catalogue.h"
-
 namespace kr {
 namespace {
 
-// The keywords the tool itself knows; the API keywords follow them, taken
-// from the API catalogue.
+// The keywords the tool itself knows; the API keywords follow them, given
+// by the API rows through the source their room sets.
 constexpr KeywordEntry kTable[] = {
     {0, ""},
 #define KEYWORD(id, name, text) {id, text},
-#include "driver/keywords.def"
+#include "core/keywords.def"
 #undef KEYWORD
 };
 constexpr int kMaxId = 1614;
@@ -53,9 +51,8 @@ struct Index {
   std::array<int16_t, kSlots> slot{};          // entry index + 1, 0 = empty
   std::array<int16_t, kMaxId + 1> by_id{};     // entry index + 1, 0 = none
 
-  Index() : table(std::begin(kTable), std::end(kTable)) {
-    for (const api::Family* f : api::families())
-      for (const api::Row& r : f->rows) table.push_back({r.id, r.keyword});
+  explicit Index(KeywordSource api) : table(std::begin(kTable), std::end(kTable)) {
+    if (api) api(&table);
     if (table.size() * 2 >= kSlots) std::abort();
     for (std::size_t i = 1; i < table.size(); ++i) {
       const KeywordEntry& e = table[i];
@@ -72,15 +69,30 @@ struct Index {
   }
 };
 
+KeywordSource api_source = nullptr;
+// Built on first use; set_api_keyword_source rebuilds it, so a lookup made
+// while the program loads, before the API rows joined, is not kept.
+// Kept to the end of the process (never destroyed), so a lookup from a
+// destructor at exit still finds it.
+const Index* built = nullptr;
+
 const Index& index() {
-  static const Index idx;
-  return idx;
+  if (!built) built = new Index(api_source);
+  return *built;
 }
 
 }  // namespace
 
+void set_api_keyword_source(KeywordSource source) {
+  if (source == api_source) return;  // the table built from it stands
+  api_source = source;
+  delete built;
+  built = nullptr;
+}
+
 bool iequals(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;  // test cases mostly spell keywords as the table does
   for (std::size_t i = 0; i < a.size(); ++i)
     if (lower(a[i]) != lower(b[i])) return false;
   return true;

@@ -1,4 +1,4 @@
-#include "driver/terminal.h"
+#include "core/terminal.h"
 
 #include <langinfo.h>
 #include <unistd.h>

@@ -1,4 +1,9 @@
-#include "driver/reader.h"
+#include "core/reader.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
 
 #include <algorithm>
 #include <cstring>
@@ -70,5 +75,33 @@ std::string sorted_list(std::string_view list) {
   }
   return out;
 }
+
+// A device or a pipe has no size to trust, so no file is read past
+// kMaxTestCaseBytes; the 50 MB cases are far below it.
+ReadResult read_test_case_file(const std::string& name, std::string* data) {
+  FILE* f = fopen(name.c_str(), "rb");
+  if (!f) return ReadResult::kCannotOpen;
+  data->clear();
+  struct stat st;
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+      static_cast<uint64_t>(st.st_size) <= kMaxTestCaseBytes)
+    data->reserve(static_cast<std::size_t>(st.st_size));
+  ReadResult result = ReadResult::kOk;
+  char buf[1 << 16];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+    if (n > kMaxTestCaseBytes - data->size()) {
+      result = ReadResult::kTooLong;
+      break;
+    }
+    data->append(buf, n);
+  }
+  if (result == ReadResult::kOk && ferror(f)) result = ReadResult::kCannotOpen;
+  fclose(f);
+  if (result != ReadResult::kOk) std::string().swap(*data);
+  return result;
+}
+
+std::string too_long_note() { return " (longer than " + std::to_string(kMaxTestCaseBytes) + " bytes)"; }
 
 }  // namespace kr

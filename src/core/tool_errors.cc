@@ -1,12 +1,12 @@
-#include "diag/tool_errors.h"
+#include "core/tool_errors.h"
 
 #include <cstring>
 #include <string>
 
-#include "driver/cmdline.h"
-#include "driver/keywords.h"
-#include "driver/location.h"
-#include "driver/run_context.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/location.h"
+#include "core/run_context.h"
 
 namespace kr {
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/keywords.h"
+#include "core/keywords.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // console captured in strings.
 #include <string>
 
-#include "driver/cmdline.h"
-#include "driver/output.h"
-#include "driver/run_context.h"
+#include "core/cmdline.h"
+#include "core/output.h"
+#include "core/run_context.h"
 
 namespace kr {
 

@@ -1,6 +1,8 @@
-#include "driver/class_lookup.h"
+#include "core/class_lookup.h"
 
-#include "driver/keywords.h"
+#include <vector>
+
+#include "core/keywords.h"
 
 namespace kr {
 namespace {
@@ -80,6 +82,16 @@ int class_of(std::string_view token) {
       if (has_prefix_ci(token, p.text)) return p.cls;
   }
   return keyword_id(token);
+}
+
+int class_of_keyword(int keyword_id) {
+  // A keyword's class follows from its text alone (case does not count).
+  static std::vector<int> known;  // class + 1 by keyword id, 0 = not asked yet
+  if (keyword_id <= 0) return class_of(keyword_text(keyword_id));
+  const std::size_t i = static_cast<std::size_t>(keyword_id);
+  if (i >= known.size()) known.resize(i + 1, 0);
+  if (known[i] == 0) known[i] = class_of(keyword_text(keyword_id)) + 1;
+  return known[i] - 1;
 }
 
 }  // namespace kr

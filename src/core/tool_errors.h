@@ -58,7 +58,4 @@ void tool_error(RunContext& ctx, int code, std::string_view text = {});
 // and write the break line.
 void abandon_section(RunContext& ctx);
 
-// ToolRCs reference file; `extended` adds the entries TC0025 to TC0030.
-void write_tool_rcs(Sink& out, bool extended);
-
 }  // namespace kr

@@ -3,13 +3,14 @@
 // values and return-code names, each with the id that all dispatch uses.
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace kr {
 
 enum Kw : int {
   kNone = 0,
 #define KEYWORD(id, name, text) k##name = id,
-#include "driver/keywords.def"
+#include "core/keywords.def"
 #undef KEYWORD
 };
 
@@ -17,6 +18,12 @@ struct KeywordEntry {
   int id;
   std::string_view text;
 };
+
+// The API keywords live with their rows in the API room above this one: that
+// room hands them over by setting the source once, when the program loads
+// (api/catalogue.cc), and the table takes them after its own entries.
+using KeywordSource = void (*)(std::vector<KeywordEntry>* table);
+void set_api_keyword_source(KeywordSource source);
 
 // Id of the first entry (in table order) whose text equals `word` ignoring
 // ASCII case; 0 for an unknown or empty word.

@@ -1,4 +1,4 @@
-#include "driver/reader.h"
+#include "core/reader.h"
 
 #include <gtest/gtest.h>
 

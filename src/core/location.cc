@@ -1,8 +1,8 @@
-#include "driver/location.h"
+#include "core/location.h"
 
-#include "driver/cmdline.h"
-#include "driver/keywords.h"
-#include "driver/run_context.h"
+#include "core/cmdline.h"
+#include "core/keywords.h"
+#include "core/run_context.h"
 
 namespace kr {
 
