@@ -47,28 +47,8 @@ int32_t Length(HandleRef handle, const std::string* name, const char* raw, LeafT
                const char* origin) {
   FieldValue v;
   int32_t rc = Read(handle, name, raw, type, &v, origin);
-  if (rc == PVX_OK && length) {
-    if (auto* s = std::get_if<std::string>(&v)) *length = static_cast<uint32_t>(s->size());
-    if (auto* b = std::get_if<std::vector<uint8_t>>(&v)) *length = static_cast<uint32_t>(b->size());
-  }
+  if (rc == PVX_OK && length) *length = ValueLength(v);
   return rc;
-}
-
-// Text into the caller's buffer: what fits, PVX_ERROR_BUFFER when not all did.
-int32_t TextOut(int32_t rc, const FieldValue& v, char* buffer, uint32_t length) {
-  if (rc) return rc;
-  const std::string& s = std::get<std::string>(v);
-  if (!CopyOut(s, buffer, length)) return PVX_ERROR_BUFFER;
-  return s.size() + 1 > length ? PVX_ERROR_BUFFER : PVX_OK;
-}
-
-int32_t BytesOut(int32_t rc, const FieldValue& v, unsigned char* buffer, uint32_t length) {
-  if (rc) return rc;
-  const auto& b = std::get<std::vector<uint8_t>>(v);
-  if (!buffer && !b.empty()) return PVX_ERROR_BUFFER;
-  size_t n = std::min<size_t>(b.size(), length);
-  if (n) std::memcpy(buffer, b.data(), n);
-  return b.size() > length ? PVX_ERROR_BUFFER : PVX_OK;
 }
 
 int32_t Write(HandleRef handle, const std::string* name, const char* raw, LeafType type, FieldValue v,

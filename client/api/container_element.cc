@@ -10,6 +10,29 @@
 
 namespace pvxjsim {
 
+uint32_t ValueLength(const FieldValue& v) {
+  if (auto* s = std::get_if<std::string>(&v)) return static_cast<uint32_t>(s->size());
+  if (auto* b = std::get_if<std::vector<uint8_t>>(&v)) return static_cast<uint32_t>(b->size());
+  return 0;
+}
+
+// Text into the caller's buffer: what fits, PVX_ERROR_BUFFER when not all did.
+int32_t TextOut(int32_t rc, const FieldValue& v, char* buffer, uint32_t length) {
+  if (rc) return rc;
+  const std::string& s = std::get<std::string>(v);
+  if (!CopyOut(s, buffer, length)) return PVX_ERROR_BUFFER;
+  return s.size() + 1 > length ? PVX_ERROR_BUFFER : PVX_OK;
+}
+
+int32_t BytesOut(int32_t rc, const FieldValue& v, unsigned char* buffer, uint32_t length) {
+  if (rc) return rc;
+  const auto& b = std::get<std::vector<uint8_t>>(v);
+  if (!buffer && !b.empty()) return PVX_ERROR_BUFFER;
+  size_t n = std::min<size_t>(b.size(), length);
+  if (n) std::memcpy(buffer, b.data(), n);
+  return b.size() > length ? PVX_ERROR_BUFFER : PVX_OK;
+}
+
 int32_t AddElementVector(std::shared_ptr<const Record> record, std::vector<Node> nodes, HandleSlot out) {
   auto v = std::make_unique<ElementVectorObject>();
   v->record = std::move(record);
@@ -103,27 +126,8 @@ int32_t Read(HandleRef handle, bool array, uint32_t index, LeafType type, FieldV
 int32_t Length(HandleRef handle, bool array, uint32_t index, LeafType type, uint32_t* length, const char* origin) {
   FieldValue v;
   int32_t rc = Read(handle, array, index, type, &v, origin);
-  if (rc == PVX_OK && length) {
-    if (auto* s = std::get_if<std::string>(&v)) *length = static_cast<uint32_t>(s->size());
-    if (auto* b = std::get_if<std::vector<uint8_t>>(&v)) *length = static_cast<uint32_t>(b->size());
-  }
+  if (rc == PVX_OK && length) *length = ValueLength(v);
   return rc;
-}
-
-int32_t TextOut(int32_t rc, const FieldValue& v, char* buffer, uint32_t length) {
-  if (rc) return rc;
-  const std::string& s = std::get<std::string>(v);
-  if (!CopyOut(s, buffer, length)) return PVX_ERROR_BUFFER;
-  return s.size() + 1 > length ? PVX_ERROR_BUFFER : PVX_OK;
-}
-
-int32_t BytesOut(int32_t rc, const FieldValue& v, unsigned char* buffer, uint32_t length) {
-  if (rc) return rc;
-  const auto& b = std::get<std::vector<uint8_t>>(v);
-  if (!buffer && !b.empty()) return PVX_ERROR_BUFFER;
-  size_t n = std::min<size_t>(b.size(), length);
-  if (n) std::memcpy(buffer, b.data(), n);
-  return b.size() > length ? PVX_ERROR_BUFFER : PVX_OK;
 }
 
 HandleRef Walk(HandleRef vector, bool restart, const char* origin) {
